@@ -1,0 +1,52 @@
+# One place for the flags every target shares.
+function(corvel_set_flags target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(CORVEL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(CORVEL_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# corvel_add_library(name SOURCES ... DEPENDS ...): a shared host or module library whose
+# headers sit beside its sources and are included as <folder/Header.h> from the repository root.
+function(corvel_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/host)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  corvel_set_flags(${name})
+endfunction()
+
+# corvel_add_test(name SOURCES ... DEPENDS ...): a GoogleTest executable registered with CTest.
+function(corvel_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/host)
+  corvel_set_flags(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "CORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# corvel_add_benchmark(name SOURCES ... DEPENDS ...): a Google Benchmark executable (not a test).
+function(corvel_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark benchmark::benchmark_main)
+  corvel_set_flags(${name})
+endfunction()
+
+# Adds every immediate subfolder that has a CMakeLists.txt, in name order.
+function(corvel_add_subfolders)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND
+       EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,107 @@
+#include <values/Picture.h>
+
+#include <stdexcept>
+
+namespace MavImg {
+
+namespace {
+
+// Pictures beyond this are refused rather than risking an allocation the size of a damaged
+// file's claims.
+constexpr std::size_t kMaxPictureBytes = std::size_t{1} << 31;
+
+}  // namespace
+
+std::size_t PictureBuffer::GetRowBytes() const {
+  return static_cast<std::size_t>(columns_) * channels_ * (bitsPerChannel_ / 8);
+}
+
+const std::uint8_t* PictureBuffer::GetRowPtr(int row) const {
+  if (row < 0 || row >= rows_) throw std::out_of_range("Picture row out of range");
+  return bytes_.data() + static_cast<std::size_t>(row) * GetRowBytes();
+}
+
+double PictureBuffer::GetSample(int column, int row, int channel) const {
+  if (column < 0 || column >= columns_ || channel < 0 || channel >= channels_) {
+    throw std::out_of_range("Picture sample out of range");
+  }
+  const std::uint8_t* p = GetRowPtr(row);
+  const std::size_t index = static_cast<std::size_t>(column) * channels_ + channel;
+  if (bitsPerChannel_ == 8) return p[index] / 255.0;
+  return (p[2 * index] * 256 + p[2 * index + 1]) / 65535.0;
+}
+
+PictureBuffer::Factory::Factory(int columns, int rows, int channels, int bitsPerChannel)
+    : buffer_(new PictureBuffer()) {
+  if (columns <= 0 || rows <= 0 || channels <= 0) {
+    throw std::invalid_argument("A picture needs positive columns, rows and channels");
+  }
+  if (bitsPerChannel != 8 && bitsPerChannel != 16) {
+    throw std::invalid_argument("A picture buffer holds 8 or 16 bits per channel");
+  }
+  const std::size_t bytes = static_cast<std::size_t>(columns) * rows * channels *
+                            (bitsPerChannel / 8);
+  if (bytes / rows / channels / (bitsPerChannel / 8) != static_cast<std::size_t>(columns) ||
+      bytes > kMaxPictureBytes) {
+    throw std::invalid_argument("Picture too large");
+  }
+  buffer_->columns_ = columns;
+  buffer_->rows_ = rows;
+  buffer_->channels_ = channels;
+  buffer_->bitsPerChannel_ = bitsPerChannel;
+  buffer_->bytes_.assign(bytes, 0);
+}
+
+std::uint8_t* PictureBuffer::Factory::GetRowPtr(int row) {
+  if (!buffer_) throw std::logic_error("Picture buffer factory already used");
+  return const_cast<std::uint8_t*>(static_cast<const PictureBuffer&>(*buffer_).GetRowPtr(row));
+}
+
+std::shared_ptr<const PictureBuffer> PictureBuffer::Factory::GetResult() {
+  if (!buffer_) throw std::logic_error("Picture buffer factory already used");
+  return std::shared_ptr<const PictureBuffer>(std::move(buffer_));
+}
+
+BufferedPictureSource::BufferedPictureSource(
+    std::shared_ptr<const PictureBuffer> buffer,
+    MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping,
+    std::vector<ChannelInfo> channelInfos, std::shared_ptr<const std::vector<float>> colorTable,
+    std::optional<std::array<double, 2>> resolution, std::shared_ptr<const Vexl::Compound> clip,
+    const Vexl::Transformation& transformation)
+    : buffer_(std::move(buffer)),
+      mapping_(std::move(mapping)),
+      channelInfos_(std::move(channelInfos)),
+      colorTable_(std::move(colorTable)),
+      resolution_(resolution),
+      clip_(std::move(clip)),
+      transformation_(transformation) {
+  if (!buffer_) throw std::invalid_argument("A picture source needs a buffer");
+  for (const auto& entry : mapping_.GetEntries()) {
+    if (entry.IsMapped() && entry.channel >= static_cast<std::uint64_t>(buffer_->GetChannels())) {
+      throw std::invalid_argument("Picture mapping names channel beyond the buffer: " +
+                                  entry.name);
+    }
+  }
+}
+
+PictureData::Factory::Factory(const MavDoc::Document*, std::shared_ptr<const PictureSource> src) {
+  if (!src) throw std::invalid_argument("Picture data needs a source");
+  auto data = std::shared_ptr<PictureData>(new PictureData());
+  data->source_ = std::move(src);
+  data_ = std::move(data);
+}
+
+const std::shared_ptr<const PictureData>& PaintedPicture::GetPictureData(bool required) const {
+  if (required && !data_) throw std::logic_error("Painted picture without picture data");
+  return data_;
+}
+
+PaintedPicture::Factory::Factory(const MavDoc::Document*, std::shared_ptr<const PictureData> data,
+                                 bool interpolate) {
+  auto picture = std::shared_ptr<PaintedPicture>(new PaintedPicture());
+  picture->data_ = std::move(data);
+  picture->interpolate_ = interpolate;
+  picture_ = std::move(picture);
+}
+
+}  // namespace MavImg

@@ -1,0 +1,161 @@
+#pragma once
+// Pictures: pixel buffers, picture sources, picture data and painted pictures. Immutable and
+// shared once built. Rows run top to bottom; a picture occupies the unit square of its object.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <values/Color.h>
+#include <vexl/Compound.h>
+
+namespace MavDoc {
+class Document;
+}
+
+namespace MavImg {
+
+// Pixels of `columns` × `rows`, `channels` interleaved per pixel, each `bitsPerChannel` wide
+// (8 or 16; 16-bit samples are big-endian). Rows are packed without padding.
+class PictureBuffer {
+ public:
+  class Factory;
+
+  int GetColumns() const { return columns_; }
+  int GetRows() const { return rows_; }
+  int GetChannels() const { return channels_; }
+  int GetBitsPerChannel() const { return bitsPerChannel_; }
+  std::size_t GetRowBytes() const;
+  const std::uint8_t* GetRowPtr(int row) const;
+  // Sample of (column, row, channel) scaled to 0..1.
+  double GetSample(int column, int row, int channel) const;
+
+ private:
+  PictureBuffer() = default;
+  int columns_ = 0, rows_ = 0, channels_ = 0, bitsPerChannel_ = 8;
+  std::vector<std::uint8_t> bytes_;
+};
+
+class PictureBuffer::Factory {
+ public:
+  // Throws std::invalid_argument for non-positive sizes, bits other than 8 or 16, or a buffer
+  // beyond 2^31 bytes.
+  Factory(int columns, int rows, int channels, int bitsPerChannel);
+  std::uint8_t* GetRowPtr(int row);
+  // The finished buffer; the factory is left empty.
+  std::shared_ptr<const PictureBuffer> GetResult();
+
+ private:
+  std::unique_ptr<PictureBuffer> buffer_;
+};
+
+// How a channel is read. `type` 0 is a separation (tint, 0 no ink .. 1 full ink over `range`);
+// other types are reserved for alpha-like channels. `representation` is the separation's
+// appearance (see MavDoc::Separation::Representation), set when known.
+class ChannelInfo {
+ public:
+  ChannelInfo(std::string name, int type, std::array<double, 2> range)
+      : name_(std::move(name)), type_(type), range_(range) {}
+  const std::string& GetName() const { return name_; }
+  int GetType() const { return type_; }
+  std::array<double, 2> GetRange() const { return range_; }
+  void SetRepresentation(std::array<float, 4> cmyk) { representation_ = cmyk; }
+  const std::optional<std::array<float, 4>>& GetRepresentation() const { return representation_; }
+  friend bool operator==(const ChannelInfo&, const ChannelInfo&) = default;
+
+ private:
+  std::string name_;
+  int type_;
+  std::array<double, 2> range_;
+  std::optional<std::array<float, 4>> representation_;
+};
+
+// A source of pixels.
+class PictureSource {
+ public:
+  virtual ~PictureSource() = default;
+  virtual int GetWidth() const = 0;
+  virtual int GetHeight() const = 0;
+};
+
+// An in-memory picture: a buffer, the mapping of separations onto its channels, per-channel
+// infos, an optional colour table (palette of `channels` values per index, for indexed
+// pictures), an optional resolution, an optional clip outline and a transformation from the
+// picture's unit square to its frame.
+class BufferedPictureSource final : public PictureSource {
+ public:
+  BufferedPictureSource(std::shared_ptr<const PictureBuffer> buffer,
+                        MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping,
+                        std::vector<ChannelInfo> channelInfos,
+                        std::shared_ptr<const std::vector<float>> colorTable,
+                        std::optional<std::array<double, 2>> resolution,
+                        std::shared_ptr<const Vexl::Compound> clip,
+                        const Vexl::Transformation& transformation);
+  int GetWidth() const override { return buffer_->GetColumns(); }
+  int GetHeight() const override { return buffer_->GetRows(); }
+  const std::shared_ptr<const PictureBuffer>& GetBuffer() const { return buffer_; }
+  const MavColor::ColorList<MavColor::SeparationMappingPolicy>& GetMapping() const {
+    return mapping_;
+  }
+  const std::vector<ChannelInfo>& GetChannelInfos() const { return channelInfos_; }
+  const std::shared_ptr<const std::vector<float>>& GetColorTable() const { return colorTable_; }
+  const std::optional<std::array<double, 2>>& GetResolution() const { return resolution_; }
+  const std::shared_ptr<const Vexl::Compound>& GetClip() const { return clip_; }
+  const Vexl::Transformation& GetTransformation() const { return transformation_; }
+
+ private:
+  std::shared_ptr<const PictureBuffer> buffer_;
+  MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping_;
+  std::vector<ChannelInfo> channelInfos_;
+  std::shared_ptr<const std::vector<float>> colorTable_;
+  std::optional<std::array<double, 2>> resolution_;
+  std::shared_ptr<const Vexl::Compound> clip_;
+  Vexl::Transformation transformation_;
+};
+
+// A picture of a document.
+class PictureData {
+ public:
+  class Factory;
+  const std::shared_ptr<const PictureSource>& GetSource() const { return source_; }
+
+ private:
+  std::shared_ptr<const PictureSource> source_;
+};
+
+class PictureData::Factory {
+ public:
+  Factory(const MavDoc::Document* document, std::shared_ptr<const PictureSource> source);
+  std::shared_ptr<const PictureData> Get() const { return data_; }
+
+ private:
+  std::shared_ptr<const PictureData> data_;
+};
+
+// A picture as painted by an image object, with its `interpolate` rendering hint.
+class PaintedPicture {
+ public:
+  class Factory;
+  // The picture data; with `required` true, throws std::logic_error when there is none.
+  const std::shared_ptr<const PictureData>& GetPictureData(bool required) const;
+  bool GetInterpolate() const { return interpolate_; }
+
+ private:
+  std::shared_ptr<const PictureData> data_;
+  bool interpolate_ = false;
+};
+
+class PaintedPicture::Factory {
+ public:
+  Factory(const MavDoc::Document* document, std::shared_ptr<const PictureData> data,
+          bool interpolate);
+  std::shared_ptr<const PaintedPicture> Get() const { return picture_; }
+
+ private:
+  std::shared_ptr<const PaintedPicture> picture_;
+};
+
+}  // namespace MavImg

@@ -1,0 +1,36 @@
+#include <module/Exports.h>
+
+#include <stdexcept>
+
+namespace Corvel {
+
+namespace {
+
+[[noreturn]] void NotYetAvailable(const char* operation) {
+  throw std::logic_error(std::string(operation) + " is not available in this build");
+}
+
+}  // namespace
+
+GraphEnvironment PrepareGraphEnvironment(MavDoc::Content&, const LayerPredicate&, bool,
+                                         const ObjectPredicate&) {
+  NotYetAvailable("PrepareGraphEnvironment");
+}
+
+std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(
+    const GraphEnvironment&, bool, const std::optional<std::string>&) {
+  NotYetAvailable("GetFlattenedResult");
+}
+
+std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content&, const LayerPredicate&, bool,
+                                                  const ObjectPredicate&, bool, double) {
+  NotYetAvailable("FlattenAction");
+}
+
+std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(MavDoc::Content&,
+                                                                 const LayerPredicate&, bool,
+                                                                 const ObjectPredicate&) {
+  NotYetAvailable("OptimizeForOutlineViewAction");
+}
+
+}  // namespace Corvel

@@ -1,0 +1,39 @@
+#pragma once
+// The module's exported operations.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <mavdoc/Objects.h>
+#include <module/GraphEnvironment.h>
+
+namespace Corvel {
+
+using LayerPredicate = std::function<bool(const std::shared_ptr<MavDoc::LayerProperties>&)>;
+using ObjectPredicate = std::function<bool(const MavDoc::ContentObject&)>;
+
+// Builds the planar map of the selected objects of `content` once, for GetFlattenedResult.
+CORVEL_EXPORT GraphEnvironment PrepareGraphEnvironment(MavDoc::Content& content,
+                                                       const LayerPredicate& layerPredicate,
+                                                       bool selectionFlag,
+                                                       const ObjectPredicate& objectPredicate);
+
+// The flattened artwork of a prepared environment as new objects the caller owns.
+CORVEL_EXPORT std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(
+    const GraphEnvironment& environment, bool inkTypeStacking,
+    const std::optional<std::string>& separation);
+
+// Flattens the selected artwork of `content` in place; returns the inserted objects.
+CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
+    MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,
+    const ObjectPredicate& objectPredicate, bool inkTypeStacking, double resolution);
+
+// Rebuilds the selected artwork of `content` so that outlines show the visible shapes.
+CORVEL_EXPORT std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(
+    MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,
+    const ObjectPredicate& objectPredicate);
+
+}  // namespace Corvel

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvel needs (a no-op when they are present), then configures and
+# builds into ${BUILD_DIR:-build}. Extra arguments go to cmake's configure step.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" > /dev/null
+cmake --build "$build_dir" -j"$(nproc)"
