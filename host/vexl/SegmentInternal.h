@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for cubic Bézier segments shared by the bounding box, winding and flattening code. Every
-// function works on one coordinate of the curve: p0..p3 are the x (or y) values of the start,
-// the two control points and the end.
+// Helpers for cubic Bézier segments shared by the bounding box, winding and flattening code. A
+// cubic is its start point plus a Segment of kind Cubic; the scalar forms take one coordinate
+// (p0..p3: the start, the two control points and the end). Millipoints, y up.
 
 #include <vexl/Compound.h>
 
