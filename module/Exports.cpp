@@ -12,11 +12,6 @@ namespace {
 
 }  // namespace
 
-GraphEnvironment PrepareGraphEnvironment(MavDoc::Content&, const LayerPredicate&, bool,
-                                         const ObjectPredicate&) {
-  NotYetAvailable("PrepareGraphEnvironment");
-}
-
 std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(
     const GraphEnvironment&, bool, const std::optional<std::string>&) {
   NotYetAvailable("GetFlattenedResult");

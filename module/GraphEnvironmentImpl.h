@@ -1,8 +1,9 @@
 #pragma once
 // What a prepared environment holds. Private to the module.
 
-#include <module/GraphEnvironment.h>
+#include <graph/AttributedGraph.h>
 #include <mavdoc/Content.h>
+#include <module/GraphEnvironment.h>
 #include <vexl/Geometry.h>
 
 namespace Corvel {
@@ -10,8 +11,8 @@ namespace Corvel {
 struct GraphEnvironment::Impl {
   // The content the map was built from; not owned.
   MavDoc::Content* content = nullptr;
-  // The planar map arrives with the graph-environment work; until then an environment holds
-  // only what it was prepared from.
+  std::unique_ptr<AttributedGraph> graph;
+  // The working rectangle (not enlarged): the page box or the content's bounds.
   Vexl::Rectangle bounds;
 };
 

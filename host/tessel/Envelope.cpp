@@ -1,0 +1,78 @@
+#include <tessel/Envelope.h>
+
+#include <tessel/GraphInternal.h>
+
+namespace TesselFixed {
+
+using Internal::HalfEdgeMap;
+
+Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
+                          const std::function<bool(const Region*)>& predicate) {
+  Envelope envelope;
+  envelope.graph_ = graph;
+  const Internal::GraphData& data = graph->Data();
+  std::vector<bool> member(data.regions.size());
+  for (std::size_t r = 0; r < data.regions.size(); ++r) member[r] = predicate(&data.regions[r]);
+  const Internal::Loops loops = Internal::TraceLoops(data.map, [&](std::uint32_t h) {
+    return member[data.RegionOf(h)] && !member[data.RegionOf(HalfEdgeMap::Twin(h))];
+  });
+  for (std::size_t i = 0; i < loops.Count(); ++i) {
+    for (std::uint32_t k = loops.begin[i]; k < loops.begin[i + 1]; ++k) {
+      envelope.vertices_.push_back(data.map.Origin(loops.halfEdges[k]));
+    }
+    envelope.loopBegin_.push_back(static_cast<std::uint32_t>(envelope.vertices_.size()));
+    envelope.loopArea_.push_back(Internal::AreaInMillipoints(loops.area2[i]));
+  }
+  return envelope;
+}
+
+std::vector<Vexl::Point> Envelope::GetLoop(std::size_t i) const {
+  std::vector<Vexl::Point> points;
+  for (std::uint32_t k = loopBegin_.at(i); k < loopBegin_.at(i + 1); ++k) {
+    points.push_back(Internal::ToMillipoints(graph_->Data().map.vertices[vertices_[k]]));
+  }
+  return points;
+}
+
+double Envelope::GetArea() const {
+  double area = 0;
+  for (double loop : loopArea_) area += loop;
+  return area;
+}
+
+void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool includeHoles) {
+  for (const Contour& contour : region.GetContours()) {
+    if (!includeHoles && !contour.IsOuter()) continue;
+    bool first = true;
+    for (const Border& border : contour.GetBorders()) {
+      // The last point of each border is the first of the next; the loop closes by Close().
+      for (std::size_t i = 0; i + 1 < border.NPoints(); ++i) {
+        if (first) {
+          engine.MoveTo(border.GetPoint(i));
+          first = false;
+        } else {
+          engine.LineTo(border.GetPoint(i));
+        }
+      }
+    }
+    if (!first) engine.Close();
+  }
+}
+
+void FeedToEngine(const Envelope& envelope, ADT::TVectorContourEngine& engine, bool includeHoles) {
+  const auto& vertices = envelope.graph_->Data().map.vertices;
+  for (std::size_t i = 0; i < envelope.NLoops(); ++i) {
+    if (!includeHoles && envelope.loopArea_[i] < 0) continue;
+    for (std::uint32_t k = envelope.loopBegin_[i]; k < envelope.loopBegin_[i + 1]; ++k) {
+      const Vexl::Point p = Internal::ToMillipoints(vertices[envelope.vertices_[k]]);
+      if (k == envelope.loopBegin_[i]) {
+        engine.MoveTo(p);
+      } else {
+        engine.LineTo(p);
+      }
+    }
+    engine.Close();
+  }
+}
+
+}  // namespace TesselFixed
