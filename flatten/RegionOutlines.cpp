@@ -1,0 +1,93 @@
+#include <flatten/RegionOutlines.h>
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+
+#include <tessel/CurveApprox.h>
+#include <tessel/Envelope.h>
+#include <vexl/ContourEngine.h>
+
+namespace Corvel {
+
+namespace {
+
+// Positions of element attributes in drawing order (the container's element list), from 1.
+using AttributeOrder = std::unordered_map<const Tessel::TElementAttribute*, std::size_t>;
+
+AttributeOrder MakeAttributeOrder(const AttributedGraph& graph) {
+  AttributeOrder order;
+  const auto& elements = graph.GetAttributes().elements;
+  for (std::size_t i = 0; i < elements.size(); ++i) order.emplace(elements[i].get(), i + 1);
+  return order;
+}
+
+// Lexicographic order of fills by their element stacks, compared by drawing position at the
+// first attribute that differs; a stack that runs out first is less.
+class StackLess {
+ public:
+  explicit StackLess(AttributeOrder order) : order_(std::move(order)) {}
+
+  bool operator()(const Tessel::TFill* a, const Tessel::TFill* b) const {
+    const int na = a->NElements(), nb = b->NElements();
+    for (int i = 0; i < na && i < nb; ++i) {
+      const auto* x = a->GetElement(i).Attribute();
+      const auto* y = b->GetElement(i).Attribute();
+      if (x != y) return order_.at(x) < order_.at(y);
+    }
+    return na < nb;
+  }
+
+ private:
+  AttributeOrder order_;
+};
+
+std::shared_ptr<const Vexl::Compound> Outline(const DocumentGraph::GraphBase& graph,
+                                              const auto& feed) {
+  Vexl::CompoundEngine compounds;
+  CurveApprox::TOutputEngine curves(compounds, graph.GetCurveData());
+  feed(curves);
+  return compounds.GetResult();
+}
+
+}  // namespace
+
+std::vector<RegionGroup> GroupRegionsByStack(const AttributedGraph& graph) {
+  std::map<const Tessel::TFill*, std::vector<const TesselFixed::Region*>, StackLess> stacks(
+      StackLess(MakeAttributeOrder(graph)));
+  for (const TesselFixed::Region* region : graph.GetTesselGraph()->GetRegions()) {
+    const Tessel::TFill* fill = region->GetFill();
+    if (fill->NElements() <= 0) continue;
+    stacks[fill].push_back(region);  // an equivalent key already present keeps its fill
+  }
+  std::vector<RegionGroup> groups;
+  groups.reserve(stacks.size());
+  for (auto it = stacks.rbegin(); it != stacks.rend(); ++it) {
+    groups.push_back({it->first, std::move(it->second)});
+  }
+  return groups;
+}
+
+std::shared_ptr<const Vexl::Compound> MakeCompound(
+    const DocumentGraph::GraphBase& graph, const std::vector<const TesselFixed::Region*>& regions) {
+  if (regions.size() == 1) return MakeRegionCompound(graph, regions.front());
+  return Outline(graph, [&](ADT::TVectorContourEngine& engine) {
+    // Sorted for a logarithmic membership test: the envelope asks once per region of the map.
+    std::vector<const TesselFixed::Region*> members(regions);
+    std::sort(members.begin(), members.end());
+    const auto envelope = TesselFixed::Envelope::Create(
+        graph.GetTesselGraph(), [&members](const TesselFixed::Region* region) {
+          return std::binary_search(members.begin(), members.end(), region);
+        });
+    TesselFixed::FeedToEngine(envelope, engine, true);
+  });
+}
+
+std::shared_ptr<const Vexl::Compound> MakeRegionCompound(const DocumentGraph::GraphBase& graph,
+                                                         const TesselFixed::Region* region) {
+  return Outline(graph, [&](ADT::TVectorContourEngine& engine) {
+    TesselFixed::FeedToEngine(*region, engine, true);
+  });
+}
+
+}  // namespace Corvel
