@@ -21,10 +21,9 @@ struct PageFixture {
   }()};
   MavDoc::Content& content = document.AddPage(Box(0, 0, 100000, 100000)).GetContent();
 
-  Corvel::GraphEnvironment Prepare() {
+  Corvel::GraphEnvironment Prepare(Corvel::ObjectPredicate chosen = [](const auto&) { return true; }) {
     return Corvel::PrepareGraphEnvironment(
-        content, [](const auto& layer) { return layer->visible; }, true,
-        [](const MavDoc::ContentObject&) { return true; });
+        content, [](const auto& layer) { return layer->visible; }, true, chosen);
   }
 };
 
