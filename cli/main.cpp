@@ -6,18 +6,29 @@
 
 #include <examples/ExampleDocuments.h>
 #include <mavdoc/Describe.h>
+#include <module/Exports.h>
 #include <module/Module.h>
 
 namespace {
 
 int Usage() {
-  std::cerr << "usage: corvel example    print the structure of the bundled example document\n"
+  std::cerr << "usage: corvel example    flatten the bundled example document and print it before and after\n"
                "       corvel --version\n";
   return 2;
 }
 
+// The bundled example before and after flattening its page.
 int RunExample() {
   const auto document = Corvel::Examples::MakeOverlapExample();
+  std::cout << "Before:\n";
+  MavDoc::Describe(*document, std::cout);
+  for (MavDoc::Page* page : document->GetPages()) {
+    const auto inserted = Corvel::FlattenAction(
+        page->GetContent(), [](const auto& layer) { return layer->visible; }, true,
+        [](const MavDoc::ContentObject&) { return true; }, false, 300.0);
+    std::cout << "\nFlattened: " << inserted.size() << " new objects\n";
+  }
+  std::cout << "\nAfter:\n";
   MavDoc::Describe(*document, std::cout);
   return 0;
 }

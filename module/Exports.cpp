@@ -12,16 +12,6 @@ namespace {
 
 }  // namespace
 
-std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(
-    const GraphEnvironment&, bool, const std::optional<std::string>&) {
-  NotYetAvailable("GetFlattenedResult");
-}
-
-std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content&, const LayerPredicate&, bool,
-                                                  const ObjectPredicate&, bool, double) {
-  NotYetAvailable("FlattenAction");
-}
-
 std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(MavDoc::Content&,
                                                                  const LayerPredicate&, bool,
                                                                  const ObjectPredicate&) {

@@ -38,6 +38,10 @@ class ExponentialFunction final : public Function {
   int OutputCount() const override { return static_cast<int>(c0_.size()); }
   bool IsZeroOnDomain(std::size_t channel) const override;
   bool Equals(const Function& other) const override;
+  const std::vector<float>& GetC0() const { return c0_; }
+  const std::vector<float>& GetC1() const { return c1_; }
+  double GetExponent() const { return exponent_; }
+  std::array<double, 2> GetDomain() const { return domain_; }
 
  private:
   std::vector<float> c0_, c1_;
@@ -56,6 +60,10 @@ class StitchingFunction final : public Function {
   int OutputCount() const override;
   bool IsZeroOnDomain(std::size_t channel) const override;
   bool Equals(const Function& other) const override;
+  const std::vector<std::shared_ptr<const Function>>& GetFunctions() const { return functions_; }
+  const std::vector<double>& GetBounds() const { return bounds_; }
+  const std::vector<double>& GetEncode() const { return encode_; }
+  std::array<double, 2> GetDomain() const { return domain_; }
 
  private:
   std::vector<std::shared_ptr<const Function>> functions_;
@@ -74,6 +82,11 @@ class SampledFunction final : public Function {
   int OutputCount() const override { return outputCount_; }
   bool IsZeroOnDomain(std::size_t channel) const override;
   bool Equals(const Function& other) const override;
+  const std::vector<std::array<double, 2>>& GetDomain() const { return domain_; }
+  const std::vector<int>& GetSize() const { return size_; }
+  const std::vector<float>& GetSamples() const { return samples_; }
+  // Never empty: the default [0, size − 1] per input is filled in by the constructor.
+  const std::vector<std::array<double, 2>>& GetEncode() const { return encode_; }
 
  private:
   std::vector<std::array<double, 2>> domain_;

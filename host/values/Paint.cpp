@@ -2,7 +2,119 @@
 
 #include <stdexcept>
 
+#include <values/Conversion.h>
+
 namespace MavPaint {
+
+namespace {
+
+// Channels of a shading's converted layout: process inks first (when the mapping has process
+// components), then its spots.
+struct ConvertedLayout {
+  MavColor::ColorSpace space;
+  std::vector<std::uint64_t> processChannels;  // source channel of each process component
+  std::vector<std::uint64_t> spotChannels;     // source channel of each spot, in order
+  std::vector<std::string> spotNames;
+
+  explicit ConvertedLayout(const SeparationMapping& mapping) : space(mapping.GetColorSpace()) {
+    const std::size_t process = mapping.ProcessCount();
+    const auto& entries = mapping.GetEntries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      (i < process ? processChannels : spotChannels).push_back(entries[i].channel);
+      if (i >= process) spotNames.push_back(entries[i].name);
+    }
+  }
+  std::size_t ProcessOut() const { return processChannels.empty() ? 0 : 4; }
+
+  // Source channel values (one per source channel) to converted values.
+  std::vector<float> Convert(const std::vector<float>& source) const {
+    auto at = [&](std::uint64_t c) { return c < source.size() ? source[c] : 0.0f; };
+    std::vector<float> out(ProcessOut() + spotChannels.size(), 0.0f);
+    if (!processChannels.empty()) {
+      std::vector<float> process;
+      for (auto c : processChannels) process.push_back(at(c));
+      const auto cmyk = MavColor::ProcessToCMYK(space, process.data());
+      std::copy(cmyk.begin(), cmyk.end(), out.begin());
+    }
+    for (std::size_t j = 0; j < spotChannels.size(); ++j) out[ProcessOut() + j] = at(spotChannels[j]);
+    return out;
+  }
+};
+
+// A shading function whose outputs are the converted layout's channels.
+class ConvertedFunction final : public Function {
+ public:
+  ConvertedFunction(std::shared_ptr<const Function> source, ConvertedLayout layout)
+      : source_(std::move(source)), layout_(std::move(layout)) {}
+  std::vector<float> Evaluate(const std::vector<double>& inputs) const override {
+    return layout_.Convert(source_->Evaluate(inputs));
+  }
+  int OutputCount() const override {
+    return static_cast<int>(layout_.ProcessOut() + layout_.spotChannels.size());
+  }
+  bool IsZeroOnDomain(std::size_t channel) const override {
+    const std::size_t process = layout_.ProcessOut();
+    if (channel >= process) {
+      const std::size_t spot = channel - process;
+      return spot >= layout_.spotChannels.size() || layout_.spotChannels[spot] == MavColor::kUnmapped ||
+             source_->IsZeroOnDomain(layout_.spotChannels[spot]);
+    }
+    // Only CMYK passes process values through unchanged; other spaces may ink where the
+    // source is zero (gray 0 is full black).
+    return layout_.space.index() == 10 && source_->IsZeroOnDomain(layout_.processChannels[channel]);
+  }
+  bool Equals(const Function& other) const override {
+    const auto* o = dynamic_cast<const ConvertedFunction*>(&other);
+    return o && FunctionsEqual(source_, o->source_);
+  }
+
+ private:
+  std::shared_ptr<const Function> source_;
+  ConvertedLayout layout_;
+};
+
+}  // namespace
+
+MavColor::Color FlatPaint::GetConvertedColor(
+    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  return MavColor::ToSeparations(color_);
+}
+
+SeparationMapping ShadingPaint::GetConvertedSeparationMapping(
+    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  if (std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
+    return common_.mapping;
+  }
+  const ConvertedLayout layout(common_.mapping);
+  SeparationMapping converted;
+  std::uint64_t channel = 0;
+  if (layout.ProcessOut()) {
+    for (const auto& name : MavColor::ProcessInkNames()) converted.Append({name, channel++});
+  }
+  for (std::size_t j = 0; j < layout.spotNames.size(); ++j, ++channel) {
+    converted.Append({layout.spotNames[j],
+                      layout.spotChannels[j] == MavColor::kUnmapped ? MavColor::kUnmapped : channel});
+  }
+  return converted;
+}
+
+std::shared_ptr<const Function> ShadingPaint::GetConvertedFunction(
+    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  if (!common_.function ||
+      std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
+    return common_.function;
+  }
+  return std::make_shared<const ConvertedFunction>(common_.function, ConvertedLayout(common_.mapping));
+}
+
+std::optional<std::vector<float>> ShadingPaint::GetConvertedBackground(
+    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  if (!common_.background ||
+      std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
+    return common_.background;
+  }
+  return ConvertedLayout(common_.mapping).Convert(*common_.background);
+}
 
 bool PaintsEqual(const std::shared_ptr<const Paint>& a, const std::shared_ptr<const Paint>& b) {
   if (a == b) return true;

@@ -45,6 +45,9 @@ class FlatPaint final : public Paint {
   bool Equals(const Paint& other) const override;
   const MavColor::Color& GetColor() const { return color_; }
   const std::shared_ptr<const MavColor::ICCProfile>& GetProfile() const { return profile_; }
+  // The colour as named separation tints for output through `target` (see
+  // MavColor::ToSeparations; the profile is not used until colour management exists).
+  MavColor::Color GetConvertedColor(const std::shared_ptr<const MavColor::ICCProfile>& target) const;
 
   // Makes flat paints of a document.
   class Factory {
@@ -81,6 +84,18 @@ class ShadingPaint : public Paint {
   const std::optional<std::vector<float>>& GetBackground() const { return common_.background; }
   const Vexl::Transformation& GetTransformation() const { return common_.transformation; }
   const ShadingCommon& GetCommon() const { return common_; }
+
+  // The shading as named separations for output through `target` (not used until colour
+  // management exists). The converted mapping has no colour space: "Cyan", "Magenta",
+  // "Yellow", "Black" on channels 0 to 3 when the shading has process components, then its
+  // spots; an all-separations mapping is returned as it is. The converted function and
+  // background give one value per channel of the converted mapping.
+  SeparationMapping GetConvertedSeparationMapping(
+      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+  std::shared_ptr<const Function> GetConvertedFunction(
+      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+  std::optional<std::vector<float>> GetConvertedBackground(
+      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
   // The same shading with its transformation followed by `t`.
   virtual std::shared_ptr<const ShadingPaint> Transformed(const Vexl::Transformation& t) const = 0;
 

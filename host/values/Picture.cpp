@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <values/Conversion.h>
+
 namespace MavImg {
 
 namespace {
@@ -94,6 +96,24 @@ PictureData::Factory::Factory(const MavDoc::Document*, std::shared_ptr<const Pic
 const std::shared_ptr<const PictureData>& PaintedPicture::GetPictureData(bool required) const {
   if (required && !data_) throw std::logic_error("Painted picture without picture data");
   return data_;
+}
+
+MavColor::ColorList<MavColor::ChannelMappingPolicy> PaintedPicture::GetConvertedChannelMapping(
+    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  const auto* source = dynamic_cast<const BufferedPictureSource*>(
+      GetPictureData(true)->GetSource().get());
+  if (!source) throw std::logic_error("Picture source is not held in memory");
+  std::vector<std::array<double, 2>> ranges(static_cast<std::size_t>(source->GetBuffer()->GetChannels()),
+                                            std::array<double, 2>{0, 1});
+  // Channel infos describe the mapped channels in mapping order.
+  std::size_t info = 0;
+  for (const auto& entry : source->GetMapping().GetEntries()) {
+    if (info < source->GetChannelInfos().size() && entry.IsMapped() && entry.channel < ranges.size()) {
+      ranges[entry.channel] = source->GetChannelInfos()[info].GetRange();
+    }
+    ++info;
+  }
+  return MavColor::ToSeparations(source->GetMapping(), ranges);
 }
 
 PaintedPicture::Factory::Factory(const MavDoc::Document*, std::shared_ptr<const PictureData> data,

@@ -142,6 +142,11 @@ class PaintedPicture {
   // The picture data; with `required` true, throws std::logic_error when there is none.
   const std::shared_ptr<const PictureData>& GetPictureData(bool required) const;
   bool GetInterpolate() const { return interpolate_; }
+  // The picture's channels as linear maps onto named separations for output through `target`
+  // (see MavColor::ToSeparations). Throws std::logic_error for a source that is not held in
+  // memory.
+  MavColor::ColorList<MavColor::ChannelMappingPolicy> GetConvertedChannelMapping(
+      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
 
  private:
   std::shared_ptr<const PictureData> data_;

@@ -1,0 +1,44 @@
+#include <flatten/FlattenedResult.h>
+
+#include <docedit/DocumentEdit.h>
+#include <flatten/PlaceNewObject.h>
+#include <graph/GraphAttributeCreator.h>
+#include <graph/RemovableCollector.h>
+#include <module/Exports.h>
+
+namespace Corvel {
+
+std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
+                                                  const LayerPredicate& layerPredicate,
+                                                  bool selectionFlag,
+                                                  const ObjectPredicate& objectPredicate,
+                                                  bool inkTypeStacking, double resolution) {
+  const Vexl::Rectangle working = WorkingRectangle(content);
+  std::unique_ptr<AttributedGraph> graph;
+  {
+    const DocumentGraph::GraphBase::ObjectSelection selection{layerPredicate, selectionFlag,
+                                                              objectPredicate, false};
+    graph = BuildGraph<GraphAttributeCreator>(FlatteningOptions(working), content, selection);
+  }
+  const SamplingContext sampling = MakeSamplingContext(content, inkTypeStacking, std::nullopt);
+  FillRasterizer rasterizer(graph.get(), &content, working, resolution, inkTypeStacking,
+                            std::nullopt);
+  std::vector<DocumentEdit::ObjectAndPosContainer> inserts;
+  for (const RegionGroup& group : GroupRegionsByStack(*graph)) {
+    auto object = CreateRegionObject(group, *graph, content, sampling, rasterizer);
+    if (!object) continue;
+    inserts.push_back(PlaceNewObject(std::move(object), group.fill, layerPredicate, selectionFlag,
+                                     objectPredicate));
+  }
+  std::vector<DocumentEdit::ObjectAndPosContainer> deletes;
+  RemovableCollector collector(deletes, inserts, layerPredicate, selectionFlag, objectPredicate,
+                               false);
+  content.Accept(collector);
+  std::vector<MavDoc::ContentObject*> result;
+  result.reserve(inserts.size());
+  for (const auto& record : inserts) result.push_back(record.object.get());
+  DocumentEdit::InsertAndDeleteObjects(content, std::move(inserts), std::move(deletes));
+  return result;
+}
+
+}  // namespace Corvel

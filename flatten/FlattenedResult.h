@@ -1,0 +1,26 @@
+#pragma once
+// One new opaque object per stack of elements.
+
+#include <memory>
+
+#include <color/ColorSampling.h>
+#include <flatten/RegionOutlines.h>
+#include <raster/FillRasterizer.h>
+
+namespace Corvel {
+
+// The new object of a group: a flat path when the stack composites to one colour, otherwise
+// what the raster fallback renders, or a path without ink when it inks nothing. Null when the
+// group yields nothing.
+std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(const RegionGroup& group,
+                                                          const AttributedGraph& graph,
+                                                          MavDoc::Content& content,
+                                                          const SamplingContext& sampling,
+                                                          FillRasterizer& rasterizer);
+
+// A path on the group's outline filled with `colour` and the halftone set of the stack's
+// bottom element; null when the outline is empty.
+std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
+                                           MavDoc::Content& content, MavColor::Color colour);
+
+}  // namespace Corvel

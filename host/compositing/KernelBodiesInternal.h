@@ -1,0 +1,302 @@
+#pragma once
+// The bodies of the pixel kernels. Included by exactly one source file per instruction set,
+// which defines CORVEL_KERNEL_ISA (Generic, Avx2, Avx512) first and is compiled with that
+// instruction set enabled; everything here has internal linkage except <ISA>::Kernels().
+//
+// The loops are written for the vectoriser: no calls, selects instead of branches, and
+// __restrict on planes that never alias.
+
+#include <compositing/BlendFunctions.h>
+#include <compositing/KernelsInternal.h>
+
+#include <cstring>
+
+namespace Composite::Detail::CORVEL_KERNEL_ISA {
+
+namespace {
+
+inline float Max(float a, float b) { return a > b ? a : b; }
+inline float Min(float a, float b) { return a < b ? a : b; }
+// Clamp to [0, 1]; NaN becomes 0. This form compiles to one compare-and-blend per bound.
+inline float Clamp01(float v) {
+  const float high = 1.0f < v ? 1.0f : v;
+  return 0.0f < v ? high : 0.0f;
+}
+
+// Each op gives the whole premultiplied result
+//   P_r = (1 − α_s)·P_b + (1 − α_b)·S + α_s·α_b·B_t(t_b, t_s)
+// from pb = P_b, ab = α_b, s = S, e = α_s, simplified where the mode allows: in tints,
+// Multiply is t_b + t_s − t_b·t_s, so P_r = P_b + S − P_b·S whatever the alphas; Screen is
+// t_b·t_s, Darken max, Lighten min, Difference 1 − |t_b − t_s|, Exclusion
+// 1 − t_b − t_s + 2·t_b·t_s.
+inline float Disjoint(float pb, float ab, float s, float e) {
+  return (1.0f - e) * pb + (1.0f - ab) * s;
+}
+struct NormalOp {
+  static float Over(float pb, float, float s, float e) { return (1.0f - e) * pb + s; }
+};
+struct MultiplyOp {
+  static float Over(float pb, float, float s, float) { return pb + s - pb * s; }
+};
+struct ScreenOp {
+  static float Over(float pb, float ab, float s, float e) {
+    return Disjoint(pb, ab, s, e) + pb * s;
+  }
+};
+struct DarkenOp {
+  static float Over(float pb, float ab, float s, float e) {
+    return Disjoint(pb, ab, s, e) + Max(e * pb, ab * s);
+  }
+};
+struct LightenOp {
+  static float Over(float pb, float ab, float s, float e) {
+    return Disjoint(pb, ab, s, e) + Min(e * pb, ab * s);
+  }
+};
+struct DifferenceOp {
+  static float Over(float pb, float ab, float s, float e) {
+    const float d = e * pb - ab * s;
+    return Disjoint(pb, ab, s, e) + e * ab - Max(d, -d);
+  }
+};
+struct ExclusionOp {
+  static float Over(float pb, float ab, float s, float e) {
+    return Disjoint(pb, ab, s, e) + e * ab - e * pb - ab * s + 2.0f * pb * s;
+  }
+};
+// K under Hue, Saturation and Color: B_t = t_b.
+struct KeepBackdropOp {
+  static float Over(float pb, float ab, float s, float) { return pb + (1.0f - ab) * s; }
+};
+// The modes that are not polynomials in premultiplied values: unpremultiply, blend,
+// premultiply. Where either alpha is 0 the overlap term vanishes.
+template <BlendMode kMode>
+struct UnpremultipliedOp {
+  static float Over(float pb, float ab, float s, float e) {
+    const bool overlap = ab > 0.0f && e > 0.0f;
+    const float tb = Clamp01(pb / (overlap ? ab : 1.0f));
+    const float ts = Clamp01(s / (overlap ? e : 1.0f));
+    const float blended = 1.0f - BlendSeparable<kMode>(1.0f - tb, 1.0f - ts);
+    return Disjoint(pb, ab, s, e) + (overlap ? e * ab * blended : 0.0f);
+  }
+};
+
+template <SourceForm kForm>
+inline float Premultiplied(float src, float e) {
+  if constexpr (kForm == SourceForm::Premultiplied) return src;
+  if constexpr (kForm == SourceForm::Tints) return e * src;
+  return e * Clamp01(src);
+}
+
+template <class Op, SourceForm kForm, bool kKnockout>
+void CompositeChannel(const ChannelArgs& args) {
+  float* __restrict p = args.p;
+  const float* __restrict p0 = args.p0;
+  const float* __restrict ab = args.ab;
+  const float* __restrict src = args.src;
+  const float* __restrict as = args.as;
+  const float* __restrict fs = args.fs;
+  for (int x = 0; x < args.n; ++x) {
+    const float e = as[x];
+    const float s = Premultiplied<kForm>(src[x], e);
+    if constexpr (kKnockout) {
+      p[x] = (1.0f - fs[x]) * (p[x] - p0[x]) + Op::Over(p0[x], ab[x], s, e);
+    } else {
+      p[x] = Op::Over(p[x], ab[x], s, e);
+    }
+  }
+}
+
+template <BlendMode kMode, SourceForm kForm, bool kKnockout>
+void CompositeTriple(const TripleArgs& args) {
+  for (int x = 0; x < args.n; ++x) {
+    const float e = args.as[x];
+    const float b = args.ab[x];
+    float pb[3];
+    float s[3];
+    for (int i = 0; i < 3; ++i) {
+      pb[i] = kKnockout ? args.p0[i][x] : args.p[i][x];
+      s[i] = Premultiplied<kForm>(args.src[i][x], e);
+    }
+    float overlap[3] = {0.0f, 0.0f, 0.0f};
+    if (e > 0.0f && b > 0.0f) {
+      const Rgb<float> cb{1.0f - Clamp01(pb[0] / b), 1.0f - Clamp01(pb[1] / b),
+                          1.0f - Clamp01(pb[2] / b)};
+      const Rgb<float> cs{1.0f - Clamp01(s[0] / e), 1.0f - Clamp01(s[1] / e),
+                          1.0f - Clamp01(s[2] / e)};
+      const Rgb<float> r = BlendNonSeparable<kMode>(cb, cs);
+      overlap[0] = e * b * (1.0f - r.r);
+      overlap[1] = e * b * (1.0f - r.g);
+      overlap[2] = e * b * (1.0f - r.b);
+    }
+    for (int i = 0; i < 3; ++i) {
+      const float over = Disjoint(pb[i], b, s[i], e) + overlap[i];
+      args.p[i][x] = kKnockout ? (1.0f - args.fs[x]) * (args.p[i][x] - pb[i]) + over : over;
+    }
+  }
+}
+
+template <class Op, SourceForm kForm>
+void SetChannelForm(ChannelKernel (&slot)[2]) {
+  slot[0] = &CompositeChannel<Op, kForm, false>;
+  slot[1] = &CompositeChannel<Op, kForm, true>;
+}
+
+template <class Op>
+void SetChannel(ChannelKernel (&slot)[kSourceFormCount][2]) {
+  SetChannelForm<Op, SourceForm::Premultiplied>(slot[static_cast<int>(SourceForm::Premultiplied)]);
+  SetChannelForm<Op, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
+  SetChannelForm<Op, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
+}
+
+template <BlendMode kMode, SourceForm kForm>
+void SetTripleForm(TripleKernel (&slot)[2]) {
+  slot[0] = &CompositeTriple<kMode, kForm, false>;
+  slot[1] = &CompositeTriple<kMode, kForm, true>;
+}
+
+template <BlendMode kMode>
+void SetTriple(TripleKernel (&slot)[kSourceFormCount][2]) {
+  SetTripleForm<kMode, SourceForm::Premultiplied>(
+      slot[static_cast<int>(SourceForm::Premultiplied)]);
+  SetTripleForm<kMode, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
+  SetTripleForm<kMode, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
+}
+
+void StoreSource(float* __restrict p, const float* __restrict src, const float* __restrict as,
+                 SourceForm form, int n) {
+  if (form == SourceForm::Premultiplied) {
+    std::memcpy(p, src, static_cast<std::size_t>(n) * sizeof(float));
+  } else if (form == SourceForm::Tints) {
+    for (int x = 0; x < n; ++x) p[x] = as[x] * src[x];
+  } else {
+    for (int x = 0; x < n; ++x) p[x] = as[x] * Clamp01(src[x]);
+  }
+}
+
+void Fill(float* __restrict plane, float value, int n) {
+  for (int x = 0; x < n; ++x) plane[x] = value;
+}
+
+void UnionInPlace(float* __restrict a, const float* __restrict v, int n) {
+  for (int x = 0; x < n; ++x) a[x] = a[x] + v[x] - a[x] * v[x];
+}
+
+void KnockoutAlpha(float* __restrict a, const float* __restrict a0, const float* __restrict v,
+                   const float* __restrict f, int n) {
+  for (int x = 0; x < n; ++x) {
+    a[x] = (1.0f - f[x]) * (a[x] - a0[x]) + a0[x] + v[x] - a0[x] * v[x];
+  }
+}
+
+void KnockoutGroupAlpha(float* __restrict a, const float* __restrict v, const float* __restrict f,
+                        int n) {
+  for (int x = 0; x < n; ++x) a[x] = (1.0f - f[x]) * a[x] + v[x];
+}
+
+void RemoveBackdrop(float* __restrict p, const float* __restrict p0,
+                    const float* __restrict groupAlpha, int n) {
+  for (int x = 0; x < n; ++x) p[x] -= (1.0f - groupAlpha[x]) * p0[x];
+}
+
+void ScaledProduct(float* __restrict out, float value, const float* __restrict factor,
+                   const float* __restrict shape, int n) {
+  if (factor && shape) {
+    for (int x = 0; x < n; ++x) out[x] = value * factor[x] * Clamp01(shape[x]);
+  } else if (factor) {
+    for (int x = 0; x < n; ++x) out[x] = value * factor[x];
+  } else if (shape) {
+    for (int x = 0; x < n; ++x) out[x] = value * Clamp01(shape[x]);
+  } else {
+    for (int x = 0; x < n; ++x) out[x] = value;
+  }
+}
+
+void ScaleInPlace(float* __restrict plane, float value, const float* __restrict factor, int n) {
+  if (factor) {
+    for (int x = 0; x < n; ++x) plane[x] *= value * factor[x];
+  } else if (value != 1.0f) {
+    for (int x = 0; x < n; ++x) plane[x] *= value;
+  }
+}
+
+void MaskLuminosity(float* __restrict out, const float* const (&roles)[4],
+                    const float (&backdrop)[4], const float* __restrict groupAlpha, int n) {
+  constexpr float kWeights[3] = {0.30f, 0.59f, 0.11f};
+  for (int x = 0; x < n; ++x) {
+    const float uncovered = 1.0f - groupAlpha[x];
+    float additive[4];
+    for (int i = 0; i < 4; ++i) additive[i] = 1.0f - Clamp01(roles[i][x] + uncovered * backdrop[i]);
+    out[x] = (kWeights[0] * additive[0] + kWeights[1] * additive[1] + kWeights[2] * additive[2]) *
+             additive[3];
+  }
+}
+
+void ApplyTransfer(float* __restrict plane, const float* __restrict table, int tableSize, int n) {
+  if (tableSize < 2) return;
+  const float last = static_cast<float>(tableSize - 1);
+  for (int x = 0; x < n; ++x) {
+    const float position = Clamp01(plane[x]) * last;
+    int index = static_cast<int>(position);
+    index = index > tableSize - 2 ? tableSize - 2 : index;
+    const float fraction = position - static_cast<float>(index);
+    plane[x] = table[index] + fraction * (table[index + 1] - table[index]);
+  }
+}
+
+// Clamped after conversion, in integers, which vectorises to two instructions. A NaN or a
+// value beyond ±8e6 converts to INT_MIN and ends as 0; neither arises from clamped inputs.
+void Quantise(const float* __restrict tints, std::uint8_t* __restrict out, std::size_t n) {
+  for (std::size_t x = 0; x < n; ++x) {
+    int byte = static_cast<int>(tints[x] * 255.0f + 0.5f);
+    byte = byte < 0 ? 0 : byte;
+    out[x] = static_cast<std::uint8_t>(byte > 255 ? 255 : byte);
+  }
+}
+
+KernelSet MakeKernelSet() {
+  KernelSet set{};
+  SetChannel<NormalOp>(set.channel[static_cast<int>(BlendMode::Normal)]);
+  SetChannel<MultiplyOp>(set.channel[static_cast<int>(BlendMode::Multiply)]);
+  SetChannel<ScreenOp>(set.channel[static_cast<int>(BlendMode::Screen)]);
+  SetChannel<UnpremultipliedOp<BlendMode::Overlay>>(
+      set.channel[static_cast<int>(BlendMode::Overlay)]);
+  SetChannel<DarkenOp>(set.channel[static_cast<int>(BlendMode::Darken)]);
+  SetChannel<LightenOp>(set.channel[static_cast<int>(BlendMode::Lighten)]);
+  SetChannel<UnpremultipliedOp<BlendMode::ColorDodge>>(
+      set.channel[static_cast<int>(BlendMode::ColorDodge)]);
+  SetChannel<UnpremultipliedOp<BlendMode::ColorBurn>>(
+      set.channel[static_cast<int>(BlendMode::ColorBurn)]);
+  SetChannel<UnpremultipliedOp<BlendMode::HardLight>>(
+      set.channel[static_cast<int>(BlendMode::HardLight)]);
+  SetChannel<UnpremultipliedOp<BlendMode::SoftLight>>(
+      set.channel[static_cast<int>(BlendMode::SoftLight)]);
+  SetChannel<DifferenceOp>(set.channel[static_cast<int>(BlendMode::Difference)]);
+  SetChannel<ExclusionOp>(set.channel[static_cast<int>(BlendMode::Exclusion)]);
+  SetChannel<KeepBackdropOp>(set.channel[kKeepBackdropSlot]);
+  SetTriple<BlendMode::Hue>(set.triple[0]);
+  SetTriple<BlendMode::Saturation>(set.triple[1]);
+  SetTriple<BlendMode::Color>(set.triple[2]);
+  SetTriple<BlendMode::Luminosity>(set.triple[3]);
+  set.storeSource = &StoreSource;
+  set.fill = &Fill;
+  set.unionInPlace = &UnionInPlace;
+  set.knockoutAlpha = &KnockoutAlpha;
+  set.knockoutGroupAlpha = &KnockoutGroupAlpha;
+  set.removeBackdrop = &RemoveBackdrop;
+  set.scaledProduct = &ScaledProduct;
+  set.scaleInPlace = &ScaleInPlace;
+  set.maskLuminosity = &MaskLuminosity;
+  set.applyTransfer = &ApplyTransfer;
+  set.quantise = &Quantise;
+  return set;
+}
+
+}  // namespace
+
+const KernelSet& Kernels() {
+  static const KernelSet kSet = MakeKernelSet();
+  return kSet;
+}
+
+}  // namespace Composite::Detail::CORVEL_KERNEL_ISA

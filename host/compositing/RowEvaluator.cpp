@@ -1,0 +1,278 @@
+#include <compositing/RowEvaluator.h>
+#include <compositing/RowPlanInternal.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace Composite {
+
+namespace {
+
+using Detail::GroupPlan;
+using Detail::kNone;
+using Detail::RowPlan;
+using Detail::SourcePlan;
+
+// Evaluates one chunk of pixels [x0, x0 + n) of a row through a plan.
+class ChunkEvaluator {
+ public:
+  ChunkEvaluator(RowPlan& plan, std::span<const InputRow> inputs, std::size_t x0, int n)
+      : plan_(plan), inputs_(inputs), x0_(x0), n_(n) {}
+
+  void EvaluateMasks();
+  void EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
+                     const float* backdropAlpha);
+
+ private:
+  void Initialise(GroupPlan& group);
+  void PrepareSource(SourcePlan& source);
+  void StoreDirect(GroupPlan& group, const SourcePlan& source);
+  void CompositeOver(GroupPlan& group, const SourcePlan& source);
+  void CompositeTriple(GroupPlan& group, const SourcePlan& source, const float* backdropAlpha);
+  const float* MaskPlane(int mask) const {
+    return mask == kNone ? nullptr : plan_.masks[static_cast<std::size_t>(mask)].value;
+  }
+
+  RowPlan& plan_;
+  std::span<const InputRow> inputs_;
+  std::size_t x0_;
+  int n_;
+};
+
+void ChunkEvaluator::EvaluateMasks() {
+  for (Detail::MaskPlan& mask : plan_.masks) {
+    if (!mask.value) continue;
+    const GroupPlan& group = plan_.groups[static_cast<std::size_t>(mask.group)];
+    if (mask.mask->kind == SoftMask::Kind::Alpha) {
+      EvaluateGroup(mask.group, nullptr, nullptr);
+      Detail::Copy(mask.value, group.groupAlpha, n_);
+    } else {
+      EvaluateGroup(mask.group, &mask.backdrop, plan_.one);
+      const ProcessInks& ink =
+          plan_.data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
+      const int roles[4] = {ink.cyan, ink.magenta, ink.yellow, ink.black};
+      const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
+      float backdrop[4] = {};
+      for (int i = 0; i < 4; ++i) {
+        if (roles[i] < 0) continue;
+        planes[i] = group.colour[static_cast<std::size_t>(roles[i])];
+        backdrop[i] = mask.mask->backdrop[static_cast<std::size_t>(roles[i])];
+      }
+      Detail::MaskLuminosity(mask.value, planes, backdrop, group.groupAlpha, n_);
+    }
+    const auto& table = mask.mask->transferTable;
+    Detail::ApplyTransfer(mask.value, table.data(), static_cast<int>(table.size()), n_);
+  }
+}
+
+void ChunkEvaluator::Initialise(GroupPlan& group) {
+  for (std::size_t c = 0; c < group.colour.size(); ++c) {
+    if (group.effectivelyIsolated) {
+      Detail::Fill(group.colour[c], 0.0f, n_);
+    } else {
+      Detail::Copy(group.colour[c], group.backdrop[c], n_);
+    }
+  }
+  if (group.effectivelyIsolated) {
+    Detail::Fill(group.alpha, 0.0f, n_);
+  } else {
+    Detail::Copy(group.alpha, group.backdropAlpha, n_);
+    Detail::Fill(group.groupAlpha, 0.0f, n_);
+  }
+  if (group.shape) Detail::Fill(group.shape, 0.0f, n_);
+}
+
+// Runs a group's stack over the given backdrop (null: empty) and leaves the group's result in
+// its planes: premultiplied colour with the backdrop removed, group alpha and shape.
+void ChunkEvaluator::EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
+                                   const float* backdropAlpha) {
+  GroupPlan& group = plan_.groups[static_cast<std::size_t>(groupIndex)];
+  if (!group.effectivelyIsolated) {
+    std::copy(backdrop->begin(), backdrop->begin() + group.channels, group.backdrop.begin());
+    group.backdropAlpha = backdropAlpha;
+  } else {
+    std::fill(group.backdrop.begin(), group.backdrop.end(), plan_.zero);
+    group.backdropAlpha = plan_.zero;
+  }
+  const bool knockout = group.group->knockout;
+  if (group.sources.empty() || !group.sources.front().direct) Initialise(group);
+  for (SourcePlan& source : group.sources) {
+    if (source.group != kNone) {
+      EvaluateGroup(source.group, knockout ? &group.backdrop : &group.colourView,
+                    knockout ? group.backdropAlpha : group.alpha);
+    }
+    PrepareSource(source);
+    if (source.direct) {
+      StoreDirect(group, source);
+    } else {
+      CompositeOver(group, source);
+    }
+  }
+  if (!group.effectivelyIsolated) {
+    for (int c = 0; c < group.channels; ++c) {
+      Detail::RemoveBackdrop(group.colour[static_cast<std::size_t>(c)],
+                             group.backdrop[static_cast<std::size_t>(c)], group.groupAlpha, n_);
+    }
+  }
+}
+
+// Fills the source's alpha and shape planes (and points at a varying element's tints).
+void ChunkEvaluator::PrepareSource(SourcePlan& source) {
+  if (source.alphaConstant) return;
+  const float* mask = MaskPlane(source.mask);
+  const float* maskOnShape = source.source->alphaIsShape ? mask : nullptr;
+  if (source.group != kNone) {
+    GroupPlan& child = plan_.groups[static_cast<std::size_t>(source.group)];
+    if (source.alpha == child.groupAlpha) return;
+    for (float* plane : child.colour) Detail::ScaleInPlace(plane, source.alphaFactor, mask, n_);
+    Detail::ScaledProduct(source.alpha, source.alphaFactor, mask, child.groupAlpha, n_);
+    if (source.shape) {
+      Detail::ScaledProduct(source.shape, source.shapeFactor, maskOnShape, child.shape, n_);
+    }
+    return;
+  }
+  const float* shapeIn = nullptr;
+  if (source.source->input != kNone) {
+    const InputRow& input = inputs_[static_cast<std::size_t>(source.source->input)];
+    for (std::size_t c = 0; c < source.colourIn.size(); ++c)
+      source.colourIn[c] = input.tints[c] + x0_;
+    if (input.shape) shapeIn = input.shape + x0_;
+  }
+  Detail::ScaledProduct(source.alpha, source.alphaFactor, mask, shapeIn, n_);
+  if (source.shape) {
+    Detail::ScaledProduct(source.shape, source.shapeFactor, maskOnShape, shapeIn, n_);
+  }
+}
+
+void ChunkEvaluator::StoreDirect(GroupPlan& group, const SourcePlan& source) {
+  for (std::size_t c = 0; c < group.colour.size(); ++c) {
+    Detail::StoreSource(group.colour[c], source.colourIn[c], source.alpha, source.form, n_);
+  }
+  Detail::Copy(group.alpha, source.alpha, n_);
+  if (group.shape) Detail::Copy(group.shape, source.shape, n_);
+}
+
+void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
+  const bool knockout = group.group->knockout;
+  const float* backdropAlpha = knockout ? group.backdropAlpha : group.alpha;
+  Detail::ChannelArgs args{nullptr,      nullptr, backdropAlpha, nullptr, source.alpha,
+                           source.shape, n_};
+  for (std::size_t c = 0; c < source.kernels.size(); ++c) {
+    if (!source.kernels[c]) continue;
+    args.p = group.colour[c];
+    args.p0 = group.backdrop[c];
+    args.src = source.colourIn[c];
+    source.kernels[c](args);
+  }
+  if (source.triple) CompositeTriple(group, source, backdropAlpha);
+  if (knockout) {
+    Detail::KnockoutAlpha(group.alpha, group.backdropAlpha, source.alpha, source.shape, n_);
+    if (group.groupAlpha != group.alpha) {
+      Detail::KnockoutGroupAlpha(group.groupAlpha, source.alpha, source.shape, n_);
+    }
+  } else {
+    Detail::UnionInPlace(group.alpha, source.alpha, n_);
+    if (group.groupAlpha != group.alpha) Detail::UnionInPlace(group.groupAlpha, source.alpha, n_);
+  }
+  if (group.shape) Detail::UnionInPlace(group.shape, source.shape, n_);
+}
+
+// The C, M, Y roles under a non-separable mode; an absent role reads as no ink and its
+// result goes to a spare plane.
+void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
+                                     const float* backdropAlpha) {
+  Detail::TripleArgs args{};
+  args.ab = backdropAlpha;
+  args.as = source.alpha;
+  args.fs = source.shape;
+  args.n = n_;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const int c = source.tripleChannels[i];
+    if (c == kNone) {
+      Detail::Fill(plan_.spare[i], 0.0f, n_);
+      args.p[i] = plan_.spare[i];
+      args.p0[i] = plan_.zero;
+      args.src[i] = plan_.zero;
+    } else {
+      const auto channel = static_cast<std::size_t>(c);
+      args.p[i] = group.colour[channel];
+      args.p0[i] = group.backdrop[channel];
+      args.src[i] = source.colourIn[channel];
+    }
+  }
+  source.triple(args);
+}
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw std::invalid_argument("Composite: " + message);
+}
+
+void CheckRowInputs(const Detail::ProgramData& data, std::span<const InputRow> inputs,
+                    std::size_t width, std::size_t planeBytes) {
+  const std::size_t channels = data.spaces.front().Size();
+  if (planeBytes < channels * width) {
+    Fail("the output holds " + std::to_string(planeBytes) + " bytes, " + std::to_string(channels) +
+         " planes of " + std::to_string(width) + " need more");
+  }
+  if (inputs.size() < data.inputChannels.size()) {
+    Fail("the program reads " + std::to_string(data.inputChannels.size()) + " inputs but " +
+         std::to_string(inputs.size()) + " rows were given");
+  }
+  for (std::size_t i = 0; i < data.inputChannels.size(); ++i) {
+    if (data.inputChannels[i] < 0) continue;
+    const auto expected = static_cast<std::size_t>(data.inputChannels[i]);
+    if (inputs[i].tints.size() != expected) {
+      Fail("input row " + std::to_string(i) + " has " + std::to_string(inputs[i].tints.size()) +
+           " tint planes, expected " + std::to_string(expected));
+    }
+    for (const float* plane : inputs[i].tints) {
+      if (!plane) Fail("input row " + std::to_string(i) + " has a null tint plane");
+    }
+  }
+}
+
+}  // namespace
+
+RowEvaluator::RowEvaluator(Program program)
+    : program_(std::move(program)), plan_(std::make_unique<Detail::RowPlan>(program_.GetData())) {
+  if (program_.IsFlat()) {
+    ChunkEvaluator chunk(*plan_, {}, 0, 1);
+    chunk.EvaluateGroup(0, nullptr, nullptr);
+    const GroupPlan& page = plan_->groups.front();
+    flatBytes_.resize(page.colour.size());
+    for (std::size_t c = 0; c < page.colour.size(); ++c) {
+      Detail::Quantise(page.colour[c], &flatBytes_[c], 1);
+    }
+  }
+}
+
+RowEvaluator::~RowEvaluator() = default;
+RowEvaluator::RowEvaluator(RowEvaluator&&) noexcept = default;
+RowEvaluator& RowEvaluator::operator=(RowEvaluator&&) noexcept = default;
+
+void RowEvaluator::EvaluateRow(std::span<const InputRow> inputs, std::size_t width,
+                               std::span<std::uint8_t> planes) {
+  const Detail::ProgramData& data = program_.GetData();
+  CheckRowInputs(data, inputs, width, planes.size());
+  if (program_.IsFlat()) {
+    for (std::size_t c = 0; c < flatBytes_.size(); ++c) {
+      std::memset(planes.data() + c * width, flatBytes_[c], width);
+    }
+    return;
+  }
+  const int top = plan_->pageForwards ? plan_->groups.front().sources.front().group : 0;
+  const GroupPlan& page = plan_->groups[static_cast<std::size_t>(top)];
+  for (std::size_t x0 = 0; x0 < width; x0 += Detail::kChunk) {
+    const int n = static_cast<int>(std::min<std::size_t>(Detail::kChunk, width - x0));
+    ChunkEvaluator chunk(*plan_, inputs, x0, n);
+    chunk.EvaluateMasks();
+    chunk.EvaluateGroup(top, nullptr, nullptr);
+    for (std::size_t c = 0; c < page.colour.size(); ++c) {
+      Detail::Quantise(page.colour[c], planes.data() + c * width + x0, static_cast<std::size_t>(n));
+    }
+  }
+}
+
+}  // namespace Composite

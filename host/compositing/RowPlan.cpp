@@ -1,0 +1,144 @@
+#include <compositing/RowPlanInternal.h>
+
+namespace Composite::Detail {
+
+RowPlan::RowPlan(const ProgramData& programData) : data(programData) {
+  zero = ConstantPlane(0.0f);
+  one = ConstantPlane(1.0f);
+  for (float*& plane : spare) plane = NewPlane();
+  groups.resize(data.groups.size());
+  masks.resize(data.masks.size());
+  // Masks first, in their order, so that a mask's nested masks are planned before it.
+  for (std::size_t i = 0; i < data.masks.size(); ++i) {
+    if (data.masks[i].varying) BuildMask(static_cast<int>(i));
+  }
+  BuildGroup(0);
+  const SourcePlan& root = groups.front().sources.front();
+  pageForwards = root.group != kNone && root.direct &&
+                 root.alpha == groups[static_cast<std::size_t>(root.group)].groupAlpha;
+}
+
+float* RowPlan::NewPlane() { return planes.emplace_back().values; }
+
+float* RowPlan::ConstantPlane(float value) {
+  float* plane = NewPlane();
+  Fill(plane, value, kChunk);
+  return plane;
+}
+
+void RowPlan::BuildMask(int maskIndex) {
+  const CompiledMask& compiled = data.masks[static_cast<std::size_t>(maskIndex)];
+  MaskPlan& plan = masks[static_cast<std::size_t>(maskIndex)];
+  plan.mask = &compiled;
+  plan.group = compiled.group;
+  plan.value = NewPlane();
+  if (compiled.kind == SoftMask::Kind::Luminosity) {
+    for (float tint : compiled.backdrop) plan.backdrop.push_back(ConstantPlane(tint));
+  }
+  BuildGroup(compiled.group);
+}
+
+void RowPlan::BuildGroup(int groupIndex) {
+  const CompiledGroup& compiled = data.groups[static_cast<std::size_t>(groupIndex)];
+  GroupPlan plan;
+  plan.group = &compiled;
+  plan.channels =
+      compiled.alphaOnly
+          ? 0
+          : static_cast<int>(data.spaces[static_cast<std::size_t>(compiled.space)].Size());
+  plan.effectivelyIsolated = compiled.isolated || compiled.backdropEmpty || !compiled.readsBackdrop;
+  for (int c = 0; c < plan.channels; ++c) plan.colour.push_back(NewPlane());
+  plan.colourView.assign(plan.colour.begin(), plan.colour.end());
+  plan.backdrop.assign(static_cast<std::size_t>(plan.channels), zero);
+  plan.alpha = NewPlane();
+  plan.groupAlpha = plan.effectivelyIsolated ? plan.alpha : NewPlane();
+  if (compiled.shapeNeeded) plan.shape = NewPlane();
+  for (std::size_t i = 0; i < compiled.sources.size(); ++i) {
+    plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0));
+  }
+  groups[static_cast<std::size_t>(groupIndex)] = std::move(plan);
+}
+
+SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first) {
+  SourcePlan plan;
+  plan.source = &source;
+  plan.direct = first && parent.effectivelyIsolated;
+  const bool shapeRead = parent.group->knockout || parent.group->shapeNeeded;
+  float maskFactor = 1;
+  if (source.mask != kNone) {
+    const CompiledMask& mask = data.masks[static_cast<std::size_t>(source.mask)];
+    if (mask.varying) {
+      plan.mask = source.mask;
+    } else {
+      maskFactor = static_cast<float>(mask.constantValue);
+    }
+  }
+  const float k = source.constantAlpha * maskFactor;
+  const float ownShape = source.isGroup ? 1.0f : source.shape;
+  const float ownAlpha = source.isGroup ? 1.0f : source.shape * source.opacity;
+  plan.alphaFactor = ownAlpha * k;
+  plan.shapeFactor = source.alphaIsShape ? ownShape * k : ownShape;
+  if (source.isGroup) {
+    plan.group = source.group;
+    BuildGroup(source.group);
+    const GroupPlan& child = groups[static_cast<std::size_t>(source.group)];
+    plan.form = SourceForm::Premultiplied;
+    plan.colourIn = child.colourView;
+    const bool unscaled = plan.mask == kNone && plan.alphaFactor == 1 && plan.shapeFactor == 1;
+    plan.alpha = unscaled ? child.groupAlpha : NewPlane();
+    if (shapeRead) plan.shape = unscaled ? child.shape : NewPlane();
+  } else if (source.input == kNone && plan.mask == kNone) {
+    for (float tint : source.tints) plan.colourIn.push_back(ConstantPlane(plan.alphaFactor * tint));
+    plan.form = SourceForm::Premultiplied;
+    plan.alphaConstant = true;
+    plan.alpha = ConstantPlane(plan.alphaFactor);
+    if (shapeRead) plan.shape = ConstantPlane(plan.shapeFactor);
+  } else {
+    if (source.input == kNone) {
+      for (float tint : source.tints) plan.colourIn.push_back(ConstantPlane(tint));
+      plan.form = SourceForm::Tints;
+    } else {
+      plan.colourIn.assign(static_cast<std::size_t>(parent.channels), nullptr);
+    }
+    plan.alpha = NewPlane();
+    if (shapeRead) plan.shape = NewPlane();
+  }
+  plan.colourIn.resize(static_cast<std::size_t>(parent.channels));
+  ChooseKernels(plan, parent);
+  return plan;
+}
+
+void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
+  const CompiledSource& source = *plan.source;
+  const SeparationSpace& space = data.spaces[static_cast<std::size_t>(parent.group->space)];
+  const ProcessInks& ink = space.GetProcessInks();
+  const bool separable = IsSeparable(source.mode);
+  const bool spotsBlend = IsWhitePreserving(source.mode);
+  const bool knockout = parent.group->knockout;
+  plan.kernels.assign(static_cast<std::size_t>(parent.channels), nullptr);
+  for (int c = 0; c < parent.channels; ++c) {
+    const bool spot = space.IsSpot(static_cast<std::size_t>(c));
+    ChannelOp op = ChannelOp::Separable;
+    BlendMode mode = source.mode;
+    if (spot && !spotsBlend) {
+      mode = BlendMode::Normal;
+    } else if (!separable) {
+      if (c != ink.black) continue;  // C, M, Y go to the triple kernel
+      // K is not blended: the backdrop's under Hue, Saturation, Color; the source's under
+      // Luminosity (ISO 32000-1 §11.3.5).
+      if (source.mode == BlendMode::Luminosity) {
+        mode = BlendMode::Normal;
+      } else {
+        op = ChannelOp::KeepBackdrop;
+      }
+    }
+    plan.kernels[static_cast<std::size_t>(c)] = SelectChannelKernel(op, mode, plan.form, knockout);
+  }
+  const bool anyRole = ink.cyan >= 0 || ink.magenta >= 0 || ink.yellow >= 0;
+  if (!separable && parent.channels > 0 && anyRole) {
+    plan.triple = SelectTripleKernel(source.mode, plan.form, knockout);
+    plan.tripleChannels = {ink.cyan, ink.magenta, ink.yellow};
+  }
+}
+
+}  // namespace Composite::Detail

@@ -1,0 +1,131 @@
+#include <sampling/FillProgram.h>
+
+#include <stdexcept>
+
+
+namespace Sampling {
+
+namespace {
+
+using Tessel::TFill;
+
+const DocumentGraph::ElementAttribute& ElementOf(const TFill::TElement& element) {
+  return static_cast<const DocumentGraph::ElementAttribute&>(*element.Attribute());
+}
+
+Composite::SeparationSpace MaskSpace(const MavColor::GroupColorSpace& space) {
+  switch (space.index()) {
+    case 1:  // device gray
+    case 4:  // CalGray
+    case 6:  // ICC gray
+      return Composite::SeparationSpace::DeviceGray();
+    case 2:  // device RGB
+    case 5:  // CalRGB
+    case 7:  // ICC RGB
+      return Composite::SeparationSpace::DeviceRgb();
+    default:
+      return Composite::SeparationSpace::DeviceCmyk();
+  }
+}
+
+// A backdrop colour in the mask space's components, as tints (additive spaces complemented).
+std::vector<float> BackdropTints(const std::vector<MavColor::Component>& backdrop,
+                                 const Composite::SeparationSpace& space) {
+  if (backdrop.empty()) return {};
+  if (backdrop.size() != space.Size()) {
+    throw std::invalid_argument("Soft-mask backdrop does not match the mask's colour space");
+  }
+  std::vector<float> tints(backdrop.begin(), backdrop.end());
+  if (!(space == Composite::SeparationSpace::DeviceCmyk())) {
+    for (float& t : tints) t = 1 - t;
+  }
+  return tints;
+}
+
+std::function<double(double)> Transfer(const MavBlend::TransferFunction& transfer) {
+  if (const bool* identity = std::get_if<bool>(&transfer)) {
+    if (*identity) return {};
+    return [](double) { return 0.0; };
+  }
+  const auto function = std::get<1>(transfer);
+  return [function](double v) { return double(function->Evaluate({v}).at(0)); };
+}
+
+}  // namespace
+
+Composite::BlendMode ToComposite(MavBlend::BlendMode mode) {
+  return static_cast<Composite::BlendMode>(static_cast<int>(mode));
+}
+
+FillProgram::FillProgram(const TFill& fill, const Composite::SeparationSpace& space) {
+  const TFill::TGraphicsComponentIterator members(fill.GetTopGroup(),
+                                                  Tessel::Input::TObject::kCovering, false);
+  Composite::Group page;
+  page.isolated = true;
+  page.elements = TranslateMembers(members, space);
+  program_ = std::make_unique<Composite::Program>(space, Composite::Node(std::move(page)));
+}
+
+std::vector<Composite::Node> FillProgram::TranslateMembers(
+    TFill::TGraphicsComponentIterator members, const Composite::SeparationSpace& space) {
+  std::vector<Composite::Node> nodes;
+  while (const TFill::TComponent* component = members.Next()) {
+    nodes.push_back(Translate(*component, space));
+  }
+  return nodes;
+}
+
+Composite::Node FillProgram::Translate(const TFill::TComponent& component,
+                                       const Composite::SeparationSpace& space) {
+  if (const TFill::TElement* element = component.Element()) {
+    const auto& attribute = ElementOf(*element);
+    const auto& transparency = *attribute.Transparency();
+    Composite::Element out;
+    out.constantAlpha = attribute.Alpha();
+    out.alphaIsShape = transparency.IsAlphaIsShape();
+    out.blendMode = ToComposite(transparency.GetBlendMode());
+    out.softMask = TranslateMask(component.SoftMask());
+    if (!attribute.PaintedPicture() && attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
+      const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());
+      out.tints.resize(space.Size());
+      Projector(space).Project(flat.GetConvertedColor(nullptr), out.tints.data());
+    } else {
+      out.input = static_cast<int>(samplers_.size());
+      samplers_.push_back(MakePaintSampler(attribute, space));
+    }
+    return out;
+  }
+  const TFill::TGroup& group = *component.Group();
+  Composite::Group out;
+  if (const auto* attribute = static_cast<const DocumentGraph::GroupAttribute*>(group.GroupAttribute())) {
+    const auto& transparency = *attribute->Transparency();
+    out.isolated = transparency.IsIsolated();
+    out.knockout = transparency.IsKnockout();
+    out.constantAlpha = attribute->Alpha();
+    out.alphaIsShape = transparency.IsAlphaIsShape();
+    out.blendMode = ToComposite(transparency.GetBlendMode());
+  }
+  out.softMask = TranslateMask(component.SoftMask());
+  out.elements = TranslateMembers(
+      TFill::TGraphicsComponentIterator(group, Tessel::Input::TObject::kCovering, false), space);
+  return out;
+}
+
+std::shared_ptr<const Composite::SoftMask> FillProgram::TranslateMask(const TFill::TSoftMask* mask) {
+  if (!mask) return nullptr;
+  const auto& attribute = static_cast<const DocumentGraph::SoftMaskAttribute&>(*mask->SoftMaskAttribute());
+  const MavBlend::SoftMask& defining = *attribute.DefiningSoftMask();
+  auto out = std::make_shared<Composite::SoftMask>();
+  out->kind = defining.IsAlpha() ? Composite::SoftMask::Kind::Alpha
+                                 : Composite::SoftMask::Kind::Luminosity;
+  out->space = defining.IsAlpha() ? Composite::SeparationSpace::DeviceCmyk()
+                                  : MaskSpace(defining.GetColorSpace());
+  out->backdrop = defining.IsAlpha() ? std::vector<float>{}
+                                     : BackdropTints(defining.GetBackdropColor(), out->space);
+  out->transfer = Transfer(defining.GetTransferFunction());
+  out->elements = TranslateMembers(
+      TFill::TGraphicsComponentIterator(*mask, Tessel::Input::TObject::kCovering, false), out->space);
+  return out;
+}
+
+}  // namespace Sampling

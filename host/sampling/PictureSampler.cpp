@@ -1,0 +1,88 @@
+#include <sampling/PaintSampler.h>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace Sampling {
+
+namespace {
+
+// A picture's pixels, nearest pixel, mapped onto the composite's separations.
+class PictureSampler final : public PaintSampler {
+ public:
+  PictureSampler(const DocumentGraph::ElementAttribute& element, const Projector& projector)
+      : PaintSampler(projector.Size()), projector_(projector) {
+    const auto& picture = *element.PaintedPicture();
+    source_ = dynamic_cast<const MavImg::BufferedPictureSource*>(
+        picture.GetPictureData(true)->GetSource().get());
+    if (!source_) throw std::invalid_argument("Picture source is not held in memory");
+    if (source_->GetClip() || source_->GetColorTable()) {
+      throw std::invalid_argument("Pictures with clip outlines or colour tables cannot be rendered yet");
+    }
+    mapping_ = picture.GetConvertedChannelMapping(nullptr);
+    pageToUnit_ = (source_->GetTransformation() * element.ObjectTransformation()).Inverse();
+  }
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    const MavImg::PictureBuffer& buffer = *source_->GetBuffer();
+    const Vexl::Point p0 = pageToUnit_.Apply(start);
+    const Vexl::Point d = pageToUnit_.ApplyLinear(step);
+    MavColor::Color converted = mapping0();
+    std::vector<float> pixel(projector_.Size());
+    for (std::size_t i = 0; i < width; ++i) {
+      const double u = (p0.x + d.x * double(i)) / MavDoc::Image::kUnit;
+      const double v = (p0.y + d.y * double(i)) / MavDoc::Image::kUnit;
+      const bool inside = u >= 0 && u < 1 && v > 0 && v <= 1;
+      shape[i] = inside ? 1.0f : 0.0f;
+      if (!inside) {
+        for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = 0;
+        continue;
+      }
+      const int column = std::min(static_cast<int>(u * buffer.GetColumns()), buffer.GetColumns() - 1);
+      const int row = std::min(static_cast<int>((1 - v) * buffer.GetRows()), buffer.GetRows() - 1);
+      Fill(converted, buffer, column, row);
+      projector_.Project(converted, pixel.data());
+      for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = pixel[c];
+    }
+  }
+
+ private:
+  MavColor::Color mapping0() const {
+    MavColor::Color color;
+    if (std::holds_alternative<MavColor::AllSeparations>(mapping_.GetColorSpace())) {
+      color.SetColorSpace(MavColor::AllSeparations{});
+    }
+    for (const auto& entry : mapping_.GetEntries()) color.Append({entry.name, 0});
+    return color;
+  }
+
+  void Fill(MavColor::Color& converted, const MavImg::PictureBuffer& buffer, int column,
+            int row) const {
+    auto& values = converted.GetEntries();
+    const auto& entries = mapping_.GetEntries();
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      if (!entries[e].IsMapped()) {
+        values[e].value = 0;
+        continue;
+      }
+      const double sample = buffer.GetSample(column, row, static_cast<int>(entries[e].channel));
+      const auto& range = entries[e].range;
+      values[e].value = static_cast<float>(range[0] + sample * (range[1] - range[0]));
+    }
+  }
+
+  Projector projector_;
+  const MavImg::BufferedPictureSource* source_ = nullptr;
+  MavColor::ColorList<MavColor::ChannelMappingPolicy> mapping_;
+  Vexl::Transformation pageToUnit_;
+};
+
+}  // namespace
+
+std::unique_ptr<PaintSampler> MakePictureSampler(const DocumentGraph::ElementAttribute& element,
+                                                 const Projector& projector) {
+  return std::make_unique<PictureSampler>(element, projector);
+}
+
+}  // namespace Sampling

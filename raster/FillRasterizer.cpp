@@ -1,0 +1,198 @@
+#include <raster/FillRasterizer.h>
+
+#include <cmath>
+
+#include <color/SeparationSetup.h>
+#include <color/UsedSeparations.h>
+#include <raster/ImageRegions.h>
+
+namespace Corvel {
+
+namespace {
+
+constexpr std::uint32_t kNewGroupFlags = 511;
+constexpr int kFullTint = 255;
+constexpr int kImageTransformationMode = 7;
+
+// The rendered pixels of one job: W × H × N bytes, pixel-interleaved.
+struct RenderedTile {
+  std::size_t width = 0, height = 0;
+  std::vector<std::string> names;
+  std::vector<std::uint8_t> bytes;
+};
+
+// Ink-type rule per pixel: walking from the last printed channel down, an opaque ink covers
+// what prints before it in proportion to its tint.
+void ApplyInkTypes(std::uint8_t* pixel, const std::vector<bool>& opaque) {
+  double factor = 1.0;
+  for (std::size_t c = opaque.size(); c-- > 0;) {
+    const int v = pixel[c];
+    if (v == 0 || factor == 0) {
+      pixel[c] = 0;
+    } else if (factor != 1.0) {
+      pixel[c] = static_cast<std::uint8_t>(std::lround(v * factor));
+    }
+    if (opaque[c]) factor = v == kFullTint ? 0 : factor * (kFullTint - v) / double(kFullTint);
+  }
+}
+
+RenderedTile Render(const FillRasterizer& rasterizer, const MavSc::Options& options,
+                    const RasterGeometry& geometry, const RasterJob& job, const Tessel::TFill* fill) {
+  RenderedTile tile;
+  tile.names = options.GetBlendingSeparations();
+  const std::size_t n = tile.names.size();
+  tile.width = static_cast<std::size_t>(job.pixelRect.Width());
+  tile.height = static_cast<std::size_t>(job.pixelRect.Height());
+  MavSc::ScanConverter converter(MavSc::CollectTesselFillComponents(
+      geometry.environment, options, *rasterizer.content, job.pixelRect, fill,
+      geometry.transformation.Inverse()));
+  std::vector<bool> opaque(n, false);
+  const auto& info = rasterizer.content->GetDocument()->GetSeparationInfo();
+  for (std::size_t c = 0; c < n; ++c) {
+    const auto it = MavDoc::Separation::Find(info, tile.names[c]);
+    opaque[c] = it != info.end() && it->GetInkType() == MavDoc::Separation::kOpaqueInk;
+  }
+  std::vector<std::uint8_t> line(tile.width * n);
+  tile.bytes.resize(tile.width * tile.height * n);
+  for (std::size_t y = 0; y < tile.height; ++y) {
+    converter.GetLine255PlaneInterleaved(line.data(), tile.width);
+    std::uint8_t* row = tile.bytes.data() + y * tile.width * n;
+    for (std::size_t x = 0; x < tile.width; ++x) {
+      for (std::size_t c = 0; c < n; ++c) row[x * n + c] = line[c * tile.width + x];
+      if (rasterizer.inkTypeStacking) ApplyInkTypes(row + x * n, opaque);
+    }
+  }
+  return tile;
+}
+
+// The constant value of each channel, or -1 where the channel varies.
+std::vector<int> ConstantChannels(const RenderedTile& tile) {
+  const std::size_t n = tile.names.size();
+  std::vector<int> constant(n);
+  for (std::size_t c = 0; c < n; ++c) constant[c] = tile.bytes.empty() ? 0 : tile.bytes[c];
+  for (std::size_t i = 0; i < tile.bytes.size(); ++i) {
+    const std::size_t c = i % n;
+    if (constant[c] >= 0 && tile.bytes[i] != constant[c]) constant[c] = -1;
+  }
+  return constant;
+}
+
+std::unique_ptr<MavDoc::ContentObject> FlatTile(const FillRasterizer& rasterizer, const RasterJob& job,
+                                                const RenderedTile& tile, const std::vector<int>& constant) {
+  MavColor::Color color;
+  for (std::size_t c = 0; c < constant.size(); ++c) {
+    if (constant[c] != 0) color[tile.names[c]].value = float(constant[c]) / kFullTint;
+  }
+  auto path = std::make_unique<MavDoc::Path>(job.clip);
+  path->SetFillPaint(
+      MavPaint::FlatPaint::Factory(std::move(color), rasterizer.content->GetDocument(), nullptr).Get());
+  return path;
+}
+
+std::shared_ptr<const MavImg::PictureBuffer> KeptChannels(const RenderedTile& tile,
+                                                          const std::vector<int>& constant,
+                                                          std::vector<std::string>& names) {
+  const std::size_t n = tile.names.size();
+  std::vector<std::size_t> kept;
+  for (std::size_t c = 0; c < n; ++c) {
+    if (constant[c] != 0) kept.push_back(c);
+  }
+  MavImg::PictureBuffer::Factory factory(static_cast<int>(tile.width), static_cast<int>(tile.height),
+                                         static_cast<int>(kept.size()), 8);
+  for (std::size_t y = 0; y < tile.height; ++y) {
+    std::uint8_t* out = factory.GetRowPtr(static_cast<int>(y));
+    const std::uint8_t* in = tile.bytes.data() + y * tile.width * n;
+    for (std::size_t x = 0; x < tile.width; ++x) {
+      for (std::size_t k = 0; k < kept.size(); ++k) out[x * kept.size() + k] = in[x * n + kept[k]];
+    }
+  }
+  names.clear();
+  for (std::size_t c : kept) names.push_back(tile.names[c]);
+  return factory.GetResult();
+}
+
+std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterizer,
+                                                 const RasterGeometry& geometry, const RasterJob& job,
+                                                 const RenderedTile& tile, const std::vector<int>& constant) {
+  const MavDoc::Document* document = rasterizer.content->GetDocument();
+  std::vector<std::string> names;
+  auto buffer = KeptChannels(tile, constant, names);
+  std::vector<MavImg::ChannelInfo> infos;
+  MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping;
+  const auto& info = document->GetSeparationInfo();
+  for (const auto& name : names) {
+    MavImg::ChannelInfo channel(name, 0, {0.0, 1.0});
+    // An ink the document does not list (a process ink added for blending) has no appearance.
+    if (const auto it = MavDoc::Separation::Find(info, name); it != info.end()) {
+      channel.SetRepresentation(it->GetRepresentation().cmyk);
+    }
+    mapping[name].channel = infos.size();
+    infos.push_back(std::move(channel));
+  }
+  auto source = std::make_shared<const MavImg::BufferedPictureSource>(
+      std::move(buffer), std::move(mapping), std::move(infos), nullptr, std::nullopt, nullptr,
+      Vexl::Transformation::Identity());
+  auto data = MavImg::PictureData::Factory(document, std::move(source)).Get();
+  auto image = std::make_unique<MavDoc::Image>(MavImg::PaintedPicture::Factory(document, data, false).Get());
+  const Vexl::Rectangle world = geometry.environment.TargetToWorld(job.pixelRect);
+  image->SetTransformation(Vexl::Transformation::Scaling(world.width / MavDoc::Image::kUnit,
+                                                         world.height / MavDoc::Image::kUnit) *
+                               Vexl::Transformation::Translation(world.x, world.y) *
+                               geometry.transformation,
+                           kImageTransformationMode);
+  auto clip = std::make_unique<MavDoc::Path>(job.clip);
+  clip->SetClippingObject(true);
+  auto group = std::make_unique<MavDoc::Group>(kNewGroupFlags);
+  group->AddOnTop(std::move(image));
+  group->AddOnTop(std::move(clip));
+  return group;
+}
+
+}  // namespace
+
+FillRasterizer::FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Content* content,
+                               const Vexl::Rectangle& workingRectangle, double resolution,
+                               bool inkTypeStacking, std::optional<std::string> separation)
+    : graph(graph),
+      content(content),
+      workingRectangle(workingRectangle),
+      resolution(resolution),
+      inkTypeStacking(inkTypeStacking),
+      separation(std::move(separation)) {}
+
+std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeFill(
+    const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill) const {
+  UsedSeparationCollector collector(*content, separation);
+  collector.Visit(fill->GetRootComponent());
+  auto used = collector.GetUsed();
+  OrderBySeparationInfo(used.GetEntries(), used.NamedBegin(), content->GetDocument()->GetSeparationInfo());
+  if (used.NamedCount() == 0) return std::nullopt;
+  std::vector<std::string> names;
+  for (std::size_t i = used.NamedBegin(); i < used.Size(); ++i) names.push_back(used.GetEntries()[i].name);
+  const MavSc::Options options(names);
+  const RasterGeometry geometry = ComputeRasterGeometry(*this, *fill);
+  const auto jobs = PlanRasterJobs(*graph, regions, geometry.transformation.Inverse(),
+                                   geometry.environment, names.size());
+  std::unique_ptr<MavDoc::ContentObject> single;
+  std::unique_ptr<MavDoc::Group> group;
+  for (const auto& job : jobs) {
+    if (job.pixelRect.IsEmpty()) continue;
+    const RenderedTile tile = Render(*this, options, geometry, job, fill);
+    const auto constant = ConstantChannels(tile);
+    const bool flat = std::none_of(constant.begin(), constant.end(), [](int v) { return v < 0; });
+    auto object = flat ? FlatTile(*this, job, tile, constant) : ImageTile(*this, geometry, job, tile, constant);
+    if (!single && !group) {
+      single = std::move(object);
+      continue;
+    }
+    if (!group) {
+      group = std::make_unique<MavDoc::Group>(kNewGroupFlags);
+      group->AddOnTop(std::move(single));
+    }
+    group->AddOnTop(std::move(object));
+  }
+  if (group) return std::unique_ptr<MavDoc::ContentObject>(std::move(group));
+  return single;
+}
+
+}  // namespace Corvel

@@ -1,0 +1,58 @@
+#pragma once
+// The raster fallback: fills that are not one flat colour rendered into separation images,
+// clipped to their regions, or flat paths where a rendered tile is constant.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <docgraph/GraphBase.h>
+#include <mavdoc/Objects.h>
+#include <sampling/ScanConverter.h>
+#include <tessel/Graph.h>
+
+namespace Corvel {
+
+// Renders the fills of one run. Immutable during the run.
+class FillRasterizer {
+ public:
+  FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Content* content,
+                 const Vexl::Rectangle& workingRectangle, double resolution, bool inkTypeStacking,
+                 std::optional<std::string> separation);
+
+  // The rendered object of a group's regions: a path or clipped image, or a group of them
+  // (flags 511); a value holding null when no region covers a pixel; no value when the fill
+  // inks no separation.
+  std::optional<std::unique_ptr<MavDoc::ContentObject>> RasterizeFill(
+      const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill) const;
+
+  const DocumentGraph::GraphBase* graph;
+  MavDoc::Content* content;
+  Vexl::Rectangle workingRectangle;
+  double resolution;
+  bool inkTypeStacking;
+  std::optional<std::string> separation;
+};
+
+// Planning records: a tile is a pixel rectangle with the region outlines it holds; a job is
+// one rendering, clipped by the union of its regions.
+struct RasterTile {
+  MavMath::Rectangle<long long> pixelRect;
+  std::vector<std::shared_ptr<const Vexl::Compound>> outlines;
+};
+
+struct RasterJob {
+  std::shared_ptr<const Vexl::Compound> clip;
+  MavMath::Rectangle<long long> pixelRect;
+};
+
+// The jobs for a fill's regions: tiles binned into a 6 × 6 grid, then merged while one image
+// costs less than two (bytes, plus 16384 per image).
+std::vector<RasterJob> PlanRasterJobs(const DocumentGraph::GraphBase& graph,
+                                      const std::vector<const TesselFixed::Region*>& regions,
+                                      const Vexl::Transformation& pageToRaster,
+                                      const MavSc::Environment& environment,
+                                      std::size_t separationCount);
+
+}  // namespace Corvel

@@ -1,0 +1,114 @@
+#include <raster/ImageRegions.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include <flatten/FillProperties.h>
+
+namespace Corvel {
+
+namespace {
+
+constexpr double kPointsPerInch = 72;
+constexpr double kMillipointsPerPoint = 1000;
+
+std::pair<std::uint64_t, std::uint64_t> PictureSize(const DocumentGraph::ElementAttribute& e) {
+  const auto& source = e.PaintedPicture()->GetPictureData(false)->GetSource();
+  return {static_cast<std::uint64_t>(source->GetWidth()), static_cast<std::uint64_t>(source->GetHeight())};
+}
+
+bool IsLarger(const DocumentGraph::ElementAttribute& e) {
+  const auto [w, h] = PictureSize(e);
+  return w > 1 || h > 1;
+}
+
+// First picture wider or higher than a pixel among `elements`; else the first tiny one.
+template <class Next>
+const DocumentGraph::ElementAttribute* FindPicture(Next next,
+                                                   const DocumentGraph::ElementAttribute*& fallback) {
+  while (const Tessel::TFill::TElement* element = next()) {
+    const auto& attribute = AttributeOf(*element);
+    if (!attribute.PaintedPicture()) continue;
+    if (IsLarger(attribute)) return &attribute;
+    if (!fallback) fallback = &attribute;
+  }
+  return nullptr;
+}
+
+std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llround(v)); }
+
+}  // namespace
+
+std::optional<std::pair<double, double>> EffectiveResolution(
+    const FillRasterizer& rasterizer, const DocumentGraph::ElementAttribute& element) {
+  if (element.PaintedPicture()) {
+    const auto& t = element.ObjectTransformation();
+    const auto [w, h] = PictureSize(element);
+    // The unit square is 1000 millipoints wide, so an axis's image length in millipoints over
+    // 1000 is its length in points.
+    const double rx = double(w) * kPointsPerInch / std::hypot(t.a, t.b);
+    const double ry = double(h) * kPointsPerInch / std::hypot(t.c, t.d);
+    if (w <= 1 && h <= 1) return std::nullopt;
+    if (w <= 1) return std::pair{ry, ry};
+    if (h <= 1) return std::pair{rx, rx};
+    return std::pair{std::min(rx, ry), std::max(rx, ry)};
+  }
+  if (element.Paint()->GetType() != MavPaint::Paint::kFlat) {
+    return std::pair{rasterizer.resolution, rasterizer.resolution};
+  }
+  return std::nullopt;
+}
+
+RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
+  RasterImageChoice choice;
+  const DocumentGraph::ElementAttribute* fallback = nullptr;
+  Tessel::TFill::TGraphicsComponentIterator components(
+      fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
+  choice.imageElement = FindPicture(
+      [&]() -> const Tessel::TFill::TElement* {
+        const auto* component = components.Next();
+        return component ? component->Element() : nullptr;
+      },
+      fallback);
+  int index = 0;
+  if (!choice.imageElement) {
+    choice.imageElement = FindPicture(
+        [&]() { return index < fill.NElements() ? &fill.GetElement(index++) : nullptr; }, fallback);
+  }
+  if (!choice.imageElement) choice.imageElement = fallback;
+  for (int i = 0; i < fill.NElements(); ++i) {
+    const auto& attribute = AttributeOf(fill.GetElement(i));
+    if (&attribute == choice.imageElement) continue;
+    if (const auto resolution = EffectiveResolution(rasterizer, attribute)) {
+      choice.otherResolution = std::max(choice.otherResolution.value_or(0.0), resolution->second);
+    }
+  }
+  return choice;
+}
+
+RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
+  const RasterImageChoice choice = ChooseRasterImage(rasterizer, fill);
+  const double r = choice.otherResolution.value_or(rasterizer.resolution);
+  const auto& area = rasterizer.workingRectangle;
+  const auto columns = RoundHalfAway(area.width / kMillipointsPerPoint / kPointsPerInch * r);
+  const auto rows = RoundHalfAway(area.height / kMillipointsPerPoint / kPointsPerInch * r);
+  if (!choice.imageElement) {
+    return {Vexl::Transformation::Identity(), MavSc::Environment(area, std::max<std::int64_t>(columns, 0), std::max<std::int64_t>(rows, 0))};
+  }
+  auto [w, h] = PictureSize(*choice.imageElement);
+  const auto own = EffectiveResolution(rasterizer, *choice.imageElement);
+  if (choice.otherResolution && own) {
+    const double q = *choice.otherResolution / own->first;
+    if (q > 1) {
+      const auto k = static_cast<std::uint64_t>(std::ceil(q));
+      w *= k;
+      h *= k;
+    }
+  }
+  const Vexl::Rectangle unit{0, 0, MavDoc::Image::kUnit, MavDoc::Image::kUnit, false};
+  return {choice.imageElement->ObjectTransformation(),
+          MavSc::Environment(unit, static_cast<std::int64_t>(w), static_cast<std::int64_t>(h))};
+}
+
+}  // namespace Corvel

@@ -1,0 +1,37 @@
+#pragma once
+// The pixel grid a fill is rendered on.
+
+#include <optional>
+#include <utility>
+
+#include <docgraph/Attributes.h>
+#include <raster/FillRasterizer.h>
+
+namespace Corvel {
+
+// The smaller and larger resolution (pixels per inch) an element needs: a picture's own, the
+// run's for a shading, none for a flat paint.
+std::optional<std::pair<double, double>> EffectiveResolution(const FillRasterizer& rasterizer,
+                                                             const DocumentGraph::ElementAttribute& element);
+
+struct RasterImageChoice {
+  // The element whose picture gives the grid, or null.
+  const DocumentGraph::ElementAttribute* imageElement = nullptr;
+  // The highest resolution the fill's other elements need.
+  std::optional<double> otherResolution;
+};
+
+RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tessel::TFill& fill);
+
+struct RasterGeometry {
+  // Raster space to the page: the picture's object transformation, or the identity.
+  Vexl::Transformation transformation;
+  MavSc::Environment environment;
+};
+
+// A picture's own grid (made finer by a whole factor when other artwork needs more), so that
+// its pixels pass through unresampled; otherwise the working rectangle at the needed
+// resolution.
+RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill);
+
+}  // namespace Corvel

@@ -1,0 +1,213 @@
+// Row evaluation: per-pixel inputs at known pixels, input errors, and a seeded differential
+// test of the pixel kernels against point evaluation on random trees.
+
+#include <cstdlib>
+#include <iostream>
+#include <random>
+
+#include "CompositingTestSupport.h"
+
+namespace CompositeTest {
+namespace {
+
+using BM = BlendMode;
+
+Element Varying(int input, BlendMode mode = BM::Normal) {
+  Element element;
+  element.input = input;
+  element.blendMode = mode;
+  return element;
+}
+
+TEST(RowEvaluator, GradientUnderMultiplyWithUnpaintedPixels) {
+  constexpr std::size_t kWidth = 600;
+  const Program program(CmykSpot(), Stack({Backdrop(), Varying(0, BM::Multiply)}));
+  RowInputs inputs(program, kWidth);
+  for (std::size_t x = 0; x < kWidth; ++x) {
+    inputs.Tints(0, 0)[x] = static_cast<float>(x) / (kWidth - 1);
+    inputs.Tints(0, 4)[x] = .5f;
+    inputs.Shape(0)[x] = x % 7 == 0 ? 0.0f : 1.0f;  // a shading's unpainted points
+  }
+  const auto planes = EvaluateRowBytes(program, inputs, kWidth);
+  for (std::size_t x = 0; x < kWidth; ++x) {
+    const double c = static_cast<double>(x) / (kWidth - 1);
+    const bool painted = x % 7 != 0;
+    // Multiply in tints: .4 + c − .4·c; unpainted pixels show BD.
+    EXPECT_TRUE(ByteMatches(planes[0][x], painted ? .4 + .6 * c : .4, 1e-6)) << x;
+    EXPECT_TRUE(ByteMatches(planes[4][x], painted ? .5 : 0, 1e-6)) << x;
+  }
+}
+
+TEST(RowEvaluator, VaryingLuminosityMaskFollowsItsGray) {
+  constexpr std::size_t kWidth = 300;
+  SoftMask mask;
+  mask.space = SeparationSpace::DeviceGray();
+  mask.elements = {Varying(1)};
+  mask.transfer = [](double x) { return x * x; };
+  Element picture = Varying(0);
+  picture.softMask = Mask(mask);
+  const Program program(CmykSpot(), Stack({Backdrop(), picture}));
+  RowInputs inputs(program, kWidth);
+  for (std::size_t x = 0; x < kWidth; ++x) {
+    inputs.Tints(0, 1)[x] = 1;                                         // M full ink
+    inputs.Tints(1, 0)[x] = 1 - static_cast<float>(x) / (kWidth - 1);  // gray x/(w−1)
+  }
+  const auto planes = EvaluateRowBytes(program, inputs, kWidth);
+  for (std::size_t x = 0; x < kWidth; ++x) {
+    const double gray = static_cast<double>(x) / (kWidth - 1);
+    const double m = gray * gray;
+    EXPECT_TRUE(ByteMatches(planes[0][x], .4 * (1 - m), 1e-5)) << x;
+    EXPECT_TRUE(ByteMatches(planes[1][x], m, 1e-5)) << x;
+  }
+}
+
+TEST(RowEvaluator, RejectsMissingOrMalformedInputs) {
+  const Program program(CmykSpot(), Stack({Varying(0)}));
+  RowEvaluator evaluator(program);
+  std::vector<std::uint8_t> line(5 * 10);
+  try {
+    evaluator.EvaluateRow({}, 10, line);
+    FAIL() << "no exception";
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), "Composite: the program reads 1 inputs but 0 rows were given");
+  }
+  std::vector<float> plane(10, .5f);
+  const std::vector<const float*> two = {plane.data(), plane.data()};
+  const InputRow row{two, nullptr};
+  EXPECT_THROW(evaluator.EvaluateRow({&row, 1}, 10, line), std::invalid_argument);
+  const std::vector<const float*> five(5, plane.data());
+  const InputRow good{five, nullptr};
+  EXPECT_THROW(evaluator.EvaluateRow({&good, 1}, 11, line), std::invalid_argument);
+  EXPECT_NO_THROW(evaluator.EvaluateRow({&good, 1}, 10, line));
+  EXPECT_EQ(line[0], 128);  // every plane of the input holds .5
+  EXPECT_EQ(line[49], 128);
+}
+
+// Random trees for the differential test: every feature of the model, small depth.
+class RandomTrees {
+ public:
+  explicit RandomTrees(std::uint32_t seed) : rng_(seed) {}
+
+  Node MakeNode(int depth, const SeparationSpace& space) {
+    if (depth > 0 && Chance(.3)) return MakeGroup(depth - 1, space);
+    Element element;
+    if (Chance(.4)) {
+      element.input = inputs_++;
+      channels_.push_back(space.Size());
+    } else {
+      for (std::size_t c = 0; c < space.Size(); ++c) element.tints.push_back(Tint());
+    }
+    element.shape = Chance(.8) ? 1.0f : Unit();
+    element.opacity = Chance(.8) ? 1.0f : Unit();
+    Decorate(element.constantAlpha, element.alphaIsShape, element.blendMode, element.softMask,
+             depth);
+    return element;
+  }
+
+  std::vector<std::size_t> channels_;  // tints per input
+
+ private:
+  Node MakeGroup(int depth, const SeparationSpace& space) {
+    Group group;
+    group.isolated = Chance(.4);
+    group.knockout = Chance(.3);
+    const int count = static_cast<int>(Pick(4));
+    for (int i = 0; i < count; ++i) group.elements.push_back(MakeNode(depth, space));
+    Decorate(group.constantAlpha, group.alphaIsShape, group.blendMode, group.softMask, depth);
+    return group;
+  }
+
+  void Decorate(float& alpha, bool& alphaIsShape, BlendMode& mode,
+                std::shared_ptr<const SoftMask>& mask, int depth) {
+    alpha = Chance(.6) ? 1.0f : Unit();
+    alphaIsShape = Chance(.3);
+    mode = static_cast<BlendMode>(Pick(kBlendModeCount));
+    if (depth > 0 && Chance(.25)) mask = MakeMask(depth - 1);
+  }
+
+  std::shared_ptr<const SoftMask> MakeMask(int depth) {
+    SoftMask mask;
+    mask.kind = Chance(.5) ? SoftMask::Kind::Alpha : SoftMask::Kind::Luminosity;
+    const int space = static_cast<int>(Pick(3));
+    mask.space = space == 0   ? SeparationSpace::DeviceGray()
+                 : space == 1 ? SeparationSpace::DeviceRgb()
+                              : SeparationSpace::DeviceCmyk();
+    mask.isolated = Chance(.5);
+    mask.knockout = Chance(.2);
+    if (Chance(.5)) {
+      for (std::size_t c = 0; c < mask.space.Size(); ++c) mask.backdrop.push_back(Tint());
+    }
+    if (Chance(.5)) mask.transfer = [](double x) { return x * x * (3 - 2 * x); };
+    const int count = static_cast<int>(Pick(3)) + 1;
+    for (int i = 0; i < count; ++i) mask.elements.push_back(MakeNode(depth, mask.space));
+    return std::make_shared<const SoftMask>(std::move(mask));
+  }
+
+  bool Chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng_) < p; }
+  std::size_t Pick(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
+  }
+  float Unit() { return std::uniform_real_distribution<float>(0, 1)(rng_); }
+  // Tints with the edge values 0 and 1 that the blend edge rules care about.
+  float Tint() { return Chance(.3) ? static_cast<float>(Pick(2)) : Unit(); }
+
+  std::mt19937 rng_;
+  int inputs_ = 0;
+};
+
+std::uint32_t TestSeed() {
+  const char* text = std::getenv("COMPOSITING_TEST_SEED");
+  const std::uint32_t seed =
+      text ? static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10)) : 20261206u;
+  std::cout << "[ seed     ] COMPOSITING_TEST_SEED=" << seed << "\n";
+  return seed;
+}
+
+#ifdef NDEBUG
+constexpr int kRandomTrees = 400;
+#else
+constexpr int kRandomTrees = 60;
+#endif
+
+TEST(RowEvaluator, MatchesPointEvaluationAtEveryPixelOfRandomTrees) {
+  const std::uint32_t seed = TestSeed();
+  std::mt19937 pixels(seed + 1);
+  std::uniform_real_distribution<float> unit(0, 1);
+  constexpr std::size_t kWidth = 270;  // one full chunk and a partial one
+  for (int tree = 0; tree < kRandomTrees; ++tree) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", tree " + std::to_string(tree));
+    RandomTrees random(seed + static_cast<std::uint32_t>(tree) * 7919u);
+    const Program program(CmykSpot(), random.MakeNode(3, CmykSpot()));
+    RowInputs inputs(program, kWidth);
+    for (std::size_t i = 0; i < program.GetInputCount(); ++i) {
+      for (std::size_t x = 0; x < kWidth; ++x) {
+        for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
+          inputs.Tints(i, c)[x] = unit(pixels) < .2f ? std::round(unit(pixels)) : unit(pixels);
+        }
+        inputs.Shape(i)[x] = unit(pixels) < .7f ? 1.0f : std::round(unit(pixels));
+      }
+    }
+    const auto planes = EvaluateRowBytes(program, inputs, kWidth);
+    int mismatches = 0;
+    for (std::size_t x = 0; x < kWidth; x += program.IsFlat() ? kWidth - 1 : 1) {
+      std::vector<PointInput> point(program.GetInputCount());
+      for (std::size_t i = 0; i < point.size(); ++i) {
+        for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
+          point[i].tints.push_back(inputs.Tints(i, c)[x]);
+        }
+        point[i].shape = inputs.Shape(i)[x];
+      }
+      const std::vector<float> expected = program.EvaluatePoint(point);
+      for (std::size_t c = 0; c < expected.size(); ++c) {
+        // Float kernels against the double reference, within 8-bit rounding.
+        if (!ByteMatches(planes[c][x], expected[c], 2e-4) && ++mismatches < 4) {
+          ADD_FAILURE() << "pixel " << x << " separation " << c << ": row " << int(planes[c][x])
+                        << ", point " << 255 * expected[c];
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace CompositeTest
