@@ -13,20 +13,24 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: corvel example    flatten the bundled example document and print it before and after\n"
+               "       corvel example --outline    rebuild it for outline view instead\n"
                "       corvel --version\n";
   return 2;
 }
 
-// The bundled example before and after flattening its page.
-int RunExample() {
+// The bundled example before and after flattening its page (or rebuilding it for outline view).
+int RunExample(bool outline) {
   const auto document = Corvel::Examples::MakeOverlapExample();
   std::cout << "Before:\n";
   MavDoc::Describe(*document, std::cout);
   for (MavDoc::Page* page : document->GetPages()) {
-    const auto inserted = Corvel::FlattenAction(
-        page->GetContent(), [](const auto& layer) { return layer->visible; }, true,
-        [](const MavDoc::ContentObject&) { return true; }, false, 300.0);
-    std::cout << "\nFlattened: " << inserted.size() << " new objects\n";
+    const auto visible = [](const auto& layer) { return layer->visible; };
+    const auto all = [](const MavDoc::ContentObject&) { return true; };
+    const auto inserted =
+        outline ? Corvel::OptimizeForOutlineViewAction(page->GetContent(), visible, true, all)
+                : Corvel::FlattenAction(page->GetContent(), visible, true, all, false, 300.0);
+    std::cout << "\n" << (outline ? "Rebuilt for outline view: " : "Flattened: ")
+              << inserted.size() << " new objects\n";
   }
   std::cout << "\nAfter:\n";
   MavDoc::Describe(*document, std::cout);
@@ -37,7 +41,10 @@ int RunExample() {
 
 int main(int argc, char** argv) {
   try {
-    if (argc == 2 && std::strcmp(argv[1], "example") == 0) return RunExample();
+    if (argc == 2 && std::strcmp(argv[1], "example") == 0) return RunExample(false);
+    if (argc == 3 && std::strcmp(argv[1], "example") == 0 && std::strcmp(argv[2], "--outline") == 0) {
+      return RunExample(true);
+    }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
       std::cout << Corvel::Module::Create()->GetName() << " 0.1\n";
       return 0;
