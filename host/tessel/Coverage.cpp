@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <span>
-#include <unordered_map>
 
 namespace TesselFixed::Internal {
 
@@ -10,23 +9,49 @@ namespace {
 
 using Kind = Tessel::Input::TObject::Kind;
 
-struct ListHash {
-  std::size_t operator()(const std::vector<std::uint32_t>& list) const {
-    std::uint64_t h = 1469598103934665603ull;
-    for (std::uint32_t v : list) h = (h ^ v) * 1099511628211ull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
+// Hash-consing of coverage keys kept in one pool: no allocation per key, O(1) identity later.
+class KeyInterner {
+ public:
+  KeyInterner() : slots_(1024, kNone) {}
+  // The id of the key, new ids counting up from 0.
+  std::uint32_t Intern(std::span<const std::uint32_t> key) {
+    if (2 * (begin_.size() - 1) >= slots_.size()) Grow();
+    const std::uint64_t hash = Hash(key);
+    for (std::size_t slot = hash & (slots_.size() - 1);; slot = (slot + 1) & (slots_.size() - 1)) {
+      const std::uint32_t id = slots_[slot];
+      if (id == kNone) {
+        slots_[slot] = static_cast<std::uint32_t>(begin_.size() - 1);
+        hashes_.push_back(hash);
+        pool_.insert(pool_.end(), key.begin(), key.end());
+        begin_.push_back(static_cast<std::uint32_t>(pool_.size()));
+        return slots_[slot];
+      }
+      if (hashes_[id] == hash && std::equal(key.begin(), key.end(), pool_.begin() + begin_[id], pool_.begin() + begin_[id + 1])) {
+        return id;
+      }
+    }
   }
+
+ private:
+  static std::uint64_t Hash(std::span<const std::uint32_t> key) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::uint32_t v : key) h = (h ^ v) * 1099511628211ull;
+    return h ^ (h >> 29);
+  }
+  void Grow() {
+    std::vector<std::uint32_t> slots(slots_.size() * 2, kNone);
+    for (std::uint32_t id = 0; id + 1 < begin_.size(); ++id) {
+      std::size_t slot = hashes_[id] & (slots.size() - 1);
+      while (slots[slot] != kNone) slot = (slot + 1) & (slots.size() - 1);
+      slots[slot] = id;
+    }
+    slots_ = std::move(slots);
+  }
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::uint64_t> hashes_;
+  std::vector<std::uint32_t> pool_;
+  std::vector<std::uint32_t> begin_{0};
 };
-
-using Interner = std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, ListHash>;
-
-std::uint32_t Intern(Interner& interner, const std::vector<std::uint32_t>& list) {
-  const auto found = interner.find(list);
-  if (found != interner.end()) return found->second;
-  const auto id = static_cast<std::uint32_t>(interner.size());
-  interner.emplace(list, id);
-  return id;
-}
 
 // W(right of h) = W(left of h) − delta(h), merged by shape.
 void CrossEdge(std::span<const ShapeWinding> from, std::span<const ShapeDelta> deltas, std::int32_t sign,
@@ -61,11 +86,12 @@ void ComputeWindings(const HalfEdgeMap& map, Coverage& coverage) {
         const std::uint32_t g = map.Face(HalfEdgeMap::Twin(h));
         if (begin[g] == kNone) {
           const NodedEdge& edge = map.edges[h >> 1];
+          // Reserved first, so that the source range stays valid while the pool grows.
+          const std::size_t need = pool.size() + (end[f] - begin[f]) + (edge.deltaEnd - edge.deltaBegin);
+          if (pool.capacity() < need) pool.reserve(2 * need);
           begin[g] = static_cast<std::uint32_t>(pool.size());
-          // `pool` may grow while read: copy the source range first.
-          const std::vector<ShapeWinding> source(pool.begin() + begin[f], pool.begin() + end[f]);
-          CrossEdge(source, std::span(map.deltas).subspan(edge.deltaBegin, edge.deltaEnd - edge.deltaBegin),
-                    map.Sign(h), pool);
+          CrossEdge(std::span(pool).subspan(begin[f], end[f] - begin[f]),
+                    std::span(map.deltas).subspan(edge.deltaBegin, edge.deltaEnd - edge.deltaBegin), map.Sign(h), pool);
           end[g] = static_cast<std::uint32_t>(pool.size());
           queue.push_back(g);
         }
@@ -143,23 +169,26 @@ Coverage ComputeCoverage(const HalfEdgeMap& map, const FlatInput& flat, const Te
   Coverage coverage;
   ComputeWindings(map, coverage);
   PresenceFinder finder(flat, input);
-  Interner keys, fills;
-  fills.emplace(std::vector<std::uint32_t>{}, 0);
-  coverage.fillElements.emplace_back();
-  std::vector<std::uint32_t> key, elements;
+  KeyInterner keys;
+  std::vector<std::uint32_t> key;
   const std::uint32_t faceCount = map.FaceCount();
   coverage.faceKey.resize(faceCount);
   for (std::uint32_t f = 0; f < faceCount; ++f) {
     const std::span<const ShapeWinding> windings(coverage.windings.data() + coverage.windingBegin[f],
                                                  coverage.windingBegin[f + 1] - coverage.windingBegin[f]);
     finder.Find(windings, key);
-    const std::uint32_t id = Intern(keys, key);
+    const std::uint32_t id = keys.Intern(key);
     coverage.faceKey[f] = id;
     if (id < coverage.keyFill.size()) continue;
-    elements.assign(key.begin() + 1, key.end());
-    const std::uint32_t fill = Intern(fills, elements);
-    if (fill == coverage.fillElements.size()) coverage.fillElements.push_back(elements);
-    coverage.keyFill.push_back(fill);
+    // Keys differ by their element lists, or only by the bounds flag when no element covers:
+    // every key with elements is a fill of its own, and fill 0 is the empty one.
+    if (key.size() == 1) {
+      coverage.keyFill.push_back(0);
+      continue;
+    }
+    coverage.keyFill.push_back(static_cast<std::uint32_t>(coverage.FillCount()));
+    coverage.fillElements.insert(coverage.fillElements.end(), key.begin() + 1, key.end());
+    coverage.fillBegin.push_back(static_cast<std::uint32_t>(coverage.fillElements.size()));
   }
   return coverage;
 }

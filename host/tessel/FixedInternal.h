@@ -39,10 +39,11 @@ inline Vexl::Point ToMillipoints(FixedPoint p) {
   return {p.x / kUnitsPerMillipoint, p.y / kUnitsPerMillipoint};
 }
 
-// Nearest grid point; the caller has checked the range.
+// Nearest grid point, halves rounded up; the caller has checked the range. (floor instead of
+// llround: the latter is an out-of-line library call on the flattening's hot path.)
 inline FixedPoint ToFixed(Vexl::Point p) {
-  return {static_cast<std::int32_t>(std::llround(p.x * kUnitsPerMillipoint)),
-          static_cast<std::int32_t>(std::llround(p.y * kUnitsPerMillipoint))};
+  return {static_cast<std::int32_t>(std::floor(p.x * kUnitsPerMillipoint + 0.5)),
+          static_cast<std::int32_t>(std::floor(p.y * kUnitsPerMillipoint + 0.5))};
 }
 
 inline std::int64_t Cross(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by) {

@@ -53,15 +53,15 @@ bool Flattener::OutsideBounds(const Vexl::Subpath& subpath) const {
   const auto& bounds = input_.GetBounds();
   if (!bounds) return false;
   double minX = subpath.GetStart().x, maxX = minX, minY = subpath.GetStart().y, maxY = minY;
+  const auto extend = [&](Vexl::Point p) {
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+  };
   for (const Vexl::Segment& s : subpath.GetSegments()) {
-    for (Vexl::Point p : {s.control1, s.control2, s.end}) {
-      if (!s.IsCubic() && !(p == s.end)) continue;
-      minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-      minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
-    }
+    if (s.IsCubic()) extend(s.control1), extend(s.control2);
+    extend(s.end);
   }
-  return maxX < bounds->Left() || minX > bounds->Right() || maxY < bounds->Bottom() ||
-         minY > bounds->Top();
+  return maxX < bounds->Left() || minX > bounds->Right() || maxY < bounds->Bottom() || minY > bounds->Top();
 }
 
 std::uint32_t Flattener::AddShape(const Tessel::Outline& outline, const std::string& owner) {

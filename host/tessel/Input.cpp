@@ -1,5 +1,6 @@
 #include <tessel/Input.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Tessel {
@@ -45,10 +46,10 @@ void Input::BeginGroup(const TGroupAttribute* attribute, std::vector<Outline> cl
   node.group = attribute;
   node.clips = std::move(clips);
   node.name = std::move(name);
-  const std::uint32_t index = AddNode(std::move(node));
-  for (const Outline& clip : nodes_[index].clips) {
-    if (!clip.compound) throw std::logic_error("Tessel::Input: " + Describe(index) + " has a null clip");
+  if (!std::all_of(node.clips.begin(), node.clips.end(), [](const Outline& c) { return c.compound != nullptr; })) {
+    throw std::logic_error("Tessel::Input: group " + std::to_string(nodes_.size()) + " has a null clip");
   }
+  const std::uint32_t index = AddNode(std::move(node));
   AttachPendingMask(index);
   open_.push_back(index);
 }
@@ -94,14 +95,12 @@ std::uint32_t Input::AddElement(const TElementAttribute* attribute, Outline shap
   node.isStroke = options.isStroke;
   node.clips = std::move(options.clips);
   node.name = std::move(options.name);
+  const bool clipsValid = std::all_of(node.clips.begin(), node.clips.end(), [](const Outline& c) { return c.compound != nullptr; });
+  if (!attribute || !node.shape.compound || !clipsValid) {
+    const std::string what = "element " + std::to_string(nodes_.size()) + (node.name.empty() ? "" : " '" + node.name + "'");
+    throw std::logic_error("Tessel::Input: " + what + (!attribute ? " has no attribute" : !node.shape.compound ? " has no shape" : " has a null clip"));
+  }
   const std::uint32_t index = AddNode(std::move(node));
-  if (!attribute) throw std::logic_error("Tessel::Input: " + Describe(index) + " has no attribute");
-  if (!nodes_[index].shape.compound) {
-    throw std::logic_error("Tessel::Input: " + Describe(index) + " has no shape");
-  }
-  for (const Outline& clip : nodes_[index].clips) {
-    if (!clip.compound) throw std::logic_error("Tessel::Input: " + Describe(index) + " has a null clip");
-  }
   AttachPendingMask(index);
   return index;
 }

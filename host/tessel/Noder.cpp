@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 
 #include <tessel/GridInternal.h>
 
@@ -77,28 +78,48 @@ void SplitLine(std::span<const OnLine> line, std::span<const Chord> chords, Piec
   }
 }
 
+std::uint64_t LineHash(const OnLine& line) {
+  std::uint64_t h = static_cast<std::uint64_t>(line.ux) * 0x9E3779B97F4A7C15ull;
+  h ^= static_cast<std::uint64_t>(line.uy) + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(line.c) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
+  return h;
+}
+
 Pieces MergeCollinear(std::span<const Chord> chords) {
   std::vector<OnLine> placed;
   placed.reserve(chords.size());
   for (std::uint32_t i = 0; i < chords.size(); ++i) {
     if (!(chords[i].a == chords[i].b)) placed.push_back(PlaceOnLine(chords[i], i));
   }
-  std::sort(placed.begin(), placed.end(), [](const OnLine& x, const OnLine& y) {
-    return std::tie(x.ux, x.uy, x.c, x.lo, x.hi, x.chord) < std::tie(y.ux, y.uy, y.c, y.lo, y.hi, y.chord);
-  });
+  // Most lines hold one chord: sort cheap hashes, and fully order only runs of equal hashes.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(placed.size());
+  for (std::uint32_t i = 0; i < placed.size(); ++i) byHash[i] = {LineHash(placed[i]), i};
+  std::sort(byHash.begin(), byHash.end());
   Pieces out;
   out.pieces.reserve(placed.size());
   out.contributions.reserve(placed.size());
-  for (std::size_t i = 0; i < placed.size();) {
+  std::vector<OnLine> run;
+  for (std::size_t i = 0; i < byHash.size();) {
     std::size_t end = i + 1;
-    while (end < placed.size() && placed[end].SameLine(placed[i])) ++end;
+    while (end < byHash.size() && byHash[end].first == byHash[i].first) ++end;
     if (end == i + 1) {
-      const OnLine& only = placed[i];
+      const OnLine& only = placed[byHash[i].second];
       const auto begin = static_cast<std::uint32_t>(out.contributions.size());
       out.contributions.push_back({chords[only.chord].shape, only.chord, only.sign});
       out.pieces.push_back({only.low, only.high, begin, begin + 1});
-    } else {
-      SplitLine(std::span(placed).subspan(i, end - i), chords, out);
+      i = end;
+      continue;
+    }
+    run.clear();
+    for (std::size_t k = i; k < end; ++k) run.push_back(placed[byHash[k].second]);
+    std::sort(run.begin(), run.end(), [](const OnLine& x, const OnLine& y) {
+      return std::tie(x.ux, x.uy, x.c, x.lo, x.hi, x.chord) < std::tie(y.ux, y.uy, y.c, y.lo, y.hi, y.chord);
+    });
+    for (std::size_t k = 0; k < run.size();) {
+      std::size_t lineEnd = k + 1;
+      while (lineEnd < run.size() && run[lineEnd].SameLine(run[k])) ++lineEnd;
+      SplitLine(std::span(run).subspan(k, lineEnd - k), chords, out);
+      k = lineEnd;
     }
     i = end;
   }
@@ -144,11 +165,19 @@ CellBuckets BucketPieces(const CellGrid& grid, std::span<const Piece> pieces) {
   return CellBuckets(std::size_t{grid.Columns()} * grid.Rows(), std::move(pairs));
 }
 
-std::vector<FixedPoint> FindHotPixels(std::span<const Piece> pieces, const CellGrid& grid,
-                                      const CellBuckets& buckets) {
-  std::vector<FixedPoint> hot;
-  hot.reserve(pieces.size() * 2);
-  for (const Piece& p : pieces) hot.push_back(p.a), hot.push_back(p.b);
+// Hot pixels, sorted and unique, and for every piece the indices of its two ends.
+struct HotPixels {
+  std::vector<FixedPoint> points;
+  std::vector<std::uint32_t> pieceEnds;  // 2 per piece
+};
+
+HotPixels FindHotPixels(std::span<const Piece> pieces, const CellGrid& grid, const CellBuckets& buckets) {
+  std::vector<std::pair<FixedPoint, std::uint32_t>> candidates;  // (point, piece end or kNone)
+  candidates.reserve(pieces.size() * 5 / 2);
+  for (std::uint32_t i = 0; i < pieces.size(); ++i) {
+    candidates.push_back({pieces[i].a, 2 * i});
+    candidates.push_back({pieces[i].b, 2 * i + 1});
+  }
   const std::uint32_t cells = grid.Columns() * grid.Rows();
   for (std::uint32_t cell = 0; cell < cells; ++cell) {
     const auto items = buckets.Items(cell);
@@ -157,12 +186,17 @@ std::vector<FixedPoint> FindHotPixels(std::span<const Piece> pieces, const CellG
         const Piece& p = pieces[items[i]];
         const Piece& q = pieces[items[j]];
         FixedPoint crossing;
-        if (BoxesOverlap(p, q) && ProperCrossing(p, q, crossing)) hot.push_back(crossing);
+        if (BoxesOverlap(p, q) && ProperCrossing(p, q, crossing)) candidates.push_back({crossing, kNone});
       }
     }
   }
-  std::sort(hot.begin(), hot.end());
-  hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
+  std::sort(candidates.begin(), candidates.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+  HotPixels hot;
+  hot.pieceEnds.resize(pieces.size() * 2);
+  for (const auto& [point, end] : candidates) {
+    if (hot.points.empty() || !(hot.points.back() == point)) hot.points.push_back(point);
+    if (end != kNone) hot.pieceEnds[end] = static_cast<std::uint32_t>(hot.points.size() - 1);
+  }
   return hot;
 }
 
@@ -188,10 +222,6 @@ struct Fragment {
   std::int32_t sign;
 };
 
-std::uint32_t HotIndex(std::span<const FixedPoint> hot, FixedPoint p) {
-  return static_cast<std::uint32_t>(std::lower_bound(hot.begin(), hot.end(), p) - hot.begin());
-}
-
 void AddFragment(std::uint32_t from, std::uint32_t to, std::uint32_t piece, std::vector<Fragment>& out) {
   if (from < to) {
     out.push_back({from, to, piece, 1});
@@ -200,8 +230,9 @@ void AddFragment(std::uint32_t from, std::uint32_t to, std::uint32_t piece, std:
   }
 }
 
-std::vector<Fragment> SnapPieces(std::span<const Piece> pieces, std::span<const FixedPoint> hot,
+std::vector<Fragment> SnapPieces(std::span<const Piece> pieces, const HotPixels& hotPixels,
                                  const CellGrid& grid, const CellBuckets& hotBuckets) {
+  const std::vector<FixedPoint>& hot = hotPixels.points;
   std::vector<Fragment> fragments;
   fragments.reserve(pieces.size() + pieces.size() / 2);
   std::vector<std::pair<Int128, std::uint32_t>> along;
@@ -221,12 +252,12 @@ std::vector<Fragment> SnapPieces(std::span<const Piece> pieces, std::span<const 
     });
     std::sort(along.begin(), along.end());
     along.erase(std::unique(along.begin(), along.end()), along.end());
-    std::uint32_t previous = HotIndex(hot, p.a);
+    std::uint32_t previous = hotPixels.pieceEnds[2 * i];
     for (const auto& [position, h] : along) {
       AddFragment(previous, h, i, fragments);
       previous = h;
     }
-    AddFragment(previous, HotIndex(hot, p.b), i, fragments);
+    AddFragment(previous, hotPixels.pieceEnds[2 * i + 1], i, fragments);
   }
   return fragments;
 }
@@ -234,7 +265,8 @@ std::vector<Fragment> SnapPieces(std::span<const Piece> pieces, std::span<const 
 // Merges identical fragments into edges with summed per-shape deltas.
 NodedGraph MergeFragments(std::vector<Fragment> fragments, const Pieces& pieces, std::span<const FixedPoint> hot) {
   std::sort(fragments.begin(), fragments.end(), [](const Fragment& x, const Fragment& y) {
-    return std::tie(x.u, x.v, x.piece) < std::tie(y.u, y.v, y.piece);
+    const std::uint64_t kx = std::uint64_t{x.u} << 32 | x.v, ky = std::uint64_t{y.u} << 32 | y.v;
+    return kx != ky ? kx < ky : x.piece < y.piece;
   });
   NodedGraph out;
   std::vector<ShapeDelta> scratch;
@@ -327,9 +359,9 @@ bool PassesThroughPixel(FixedPoint a, FixedPoint b, FixedPoint h) {
 NodedGraph NodeChords(std::span<const Chord> chords) {
   const Pieces pieces = MergeCollinear(chords);
   const CellGrid grid = MakeGrid(pieces.pieces);
-  const std::vector<FixedPoint> hot = FindHotPixels(pieces.pieces, grid, BucketPieces(grid, pieces.pieces));
-  const CellBuckets hotBuckets = BucketHotPixels(grid, hot);
-  return MergeFragments(SnapPieces(pieces.pieces, hot, grid, hotBuckets), pieces, hot);
+  const HotPixels hot = FindHotPixels(pieces.pieces, grid, BucketPieces(grid, pieces.pieces));
+  const CellBuckets hotBuckets = BucketHotPixels(grid, hot.points);
+  return MergeFragments(SnapPieces(pieces.pieces, hot, grid, hotBuckets), pieces, hot.points);
 }
 
 }  // namespace TesselFixed::Internal
