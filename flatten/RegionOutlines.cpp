@@ -24,22 +24,24 @@ AttributeOrder MakeAttributeOrder(const AttributedGraph& graph) {
 
 // Lexicographic order of fills by their element stacks, compared by drawing position at the
 // first attribute that differs; a stack that runs out first is less.
+// The order is shared: std::map hands out copies of its comparator on every lookup.
 class StackLess {
  public:
-  explicit StackLess(AttributeOrder order) : order_(std::move(order)) {}
+  explicit StackLess(AttributeOrder order)
+      : order_(std::make_shared<const AttributeOrder>(std::move(order))) {}
 
   bool operator()(const Tessel::TFill* a, const Tessel::TFill* b) const {
     const int na = a->NElements(), nb = b->NElements();
     for (int i = 0; i < na && i < nb; ++i) {
       const auto* x = a->GetElement(i).Attribute();
       const auto* y = b->GetElement(i).Attribute();
-      if (x != y) return order_.at(x) < order_.at(y);
+      if (x != y) return order_->at(x) < order_->at(y);
     }
     return na < nb;
   }
 
  private:
-  AttributeOrder order_;
+  std::shared_ptr<const AttributeOrder> order_;
 };
 
 std::shared_ptr<const Vexl::Compound> Outline(const DocumentGraph::GraphBase& graph,
@@ -72,13 +74,10 @@ std::shared_ptr<const Vexl::Compound> MakeCompound(
     const DocumentGraph::GraphBase& graph, const std::vector<const TesselFixed::Region*>& regions) {
   if (regions.size() == 1) return MakeRegionCompound(graph, regions.front());
   return Outline(graph, [&](ADT::TVectorContourEngine& engine) {
-    // Sorted for a logarithmic membership test: the envelope asks once per region of the map.
-    std::vector<const TesselFixed::Region*> members(regions);
-    std::sort(members.begin(), members.end());
+    // The member-list envelope walks only the members' borders, not the whole map: a page has
+    // many small groups.
     const auto envelope = TesselFixed::Envelope::Create(
-        graph.GetTesselGraph(), [&members](const TesselFixed::Region* region) {
-          return std::binary_search(members.begin(), members.end(), region);
-        });
+        graph.GetTesselGraph(), std::span<const TesselFixed::Region* const>(regions));
     TesselFixed::FeedToEngine(envelope, engine, true);
   });
 }

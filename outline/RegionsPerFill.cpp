@@ -112,10 +112,8 @@ class Grouper {
     if (group.size() == 1) {
       TesselFixed::FeedToEngine(*group.front(), curves_, true);
     } else {
-      std::sort(group.begin(), group.end());
       const auto envelope = TesselFixed::Envelope::Create(
-          graph_.GetTesselGraph(),
-          [&group](const Region* r) { return std::binary_search(group.begin(), group.end(), r); });
+          graph_.GetTesselGraph(), std::span<const Region* const>(group));
       TesselFixed::FeedToEngine(envelope, curves_, true);
     }
     return compounds_.GetResult();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 #include <stdexcept>
 
 namespace DocumentEdit {
@@ -91,22 +92,21 @@ void InsertAndDeleteObjects(Content& content, std::vector<ObjectAndPosContainer>
   const auto deleted = CheckDeletes(deletes, Root(content));
   CheckInserts(content, inserts, deleted);
 
-  // Room first, so that no insertion below can fail half way.
-  std::map<Content*, std::size_t> growth;
-  for (const auto& record : inserts) ++growth[&TargetList(content, record)];
-  for (auto& [list, count] : growth) list->Reserve(list->Size() + count);
-
+  // One pass per list, so that an edit of many objects costs time in proportion to the lists.
+  std::map<Content*, std::vector<Content::Insertion>> byList;
   for (auto& record : inserts) {
-    Content& list = TargetList(content, record);
-    std::unique_ptr<ContentObject> object(record.object.release());
-    list.InsertAbove(record.position, std::move(object));
+    byList[&TargetList(content, record)].emplace_back(
+        record.position, std::unique_ptr<ContentObject>(record.object.release()));
   }
-  // Members of a deleted group go with it; removing them first would only waste work.
+  std::map<Content*, std::unordered_set<const ContentObject*>> removals;
   for (const auto& record : deletes) {
     const ContentObject* object = record.object.get();
+    // Members of a deleted group go with it.
     if (IsDeletedOrInside(object->GetParent(), deleted)) continue;
-    object->GetContainer()->Remove(*object);
+    removals[object->GetContainer()].insert(object);
   }
+  for (auto& [list, insertions] : byList) list->InsertBatch(std::move(insertions));
+  for (auto& [list, members] : removals) list->RemoveBatch(members);
 }
 
 }  // namespace DocumentEdit

@@ -86,6 +86,47 @@ std::unique_ptr<ContentObject> Content::Remove(const ContentObject& object) {
   return taken;
 }
 
+void Content::InsertBatch(std::vector<Insertion> insertions) {
+  // Places by the member below, each list top-down: the first record ends highest.
+  std::unordered_map<const ContentObject*, std::vector<std::unique_ptr<ContentObject>*>> above;
+  for (auto it = insertions.rbegin(); it != insertions.rend(); ++it) {
+    if (!it->second) throw std::invalid_argument("Cannot insert a null object");
+    if (it->second->container_) throw std::invalid_argument("Object is already in a content");
+    if (it->first && it->first->container_ != this) {
+      throw std::invalid_argument("Object is not in this content");
+    }
+    above[it->first].push_back(&it->second);
+  }
+  Children merged;
+  merged.reserve(children_.size() + insertions.size());
+  auto place = [&](const ContentObject* below) {
+    if (auto found = above.find(below); found != above.end()) {
+      for (auto* object : found->second) merged.push_back(std::move(*object));
+    }
+  };
+  place(nullptr);
+  for (auto& child : children_) {
+    const ContentObject* member = child.get();
+    merged.push_back(std::move(child));
+    place(member);
+  }
+  children_ = std::move(merged);
+  for (auto& child : children_) child->container_ = this;
+  Relink(0);
+}
+
+void Content::RemoveBatch(const std::unordered_set<const ContentObject*>& members) {
+  Children kept;
+  kept.reserve(children_.size());
+  Children removed;
+  for (auto& child : children_) {
+    (members.count(child.get()) ? removed : kept).push_back(std::move(child));
+  }
+  children_ = std::move(kept);
+  Relink(0);
+  for (auto& object : removed) object->container_ = nullptr;
+}
+
 void Content::AcceptChildren(VisitorBase& visitor) {
   // Index-based: a visitor may only read, but must not see a moved vector mid-walk.
   for (std::size_t i = 0; i < children_.size(); ++i) children_[i]->Accept(visitor);

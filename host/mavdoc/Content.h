@@ -2,6 +2,8 @@
 // Contents (ordered lists of objects, bottom first), pages and the document.
 
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <vector>
 
@@ -60,6 +62,13 @@ class Content : public Visitable {
   ContentObject& InsertAbove(const ContentObject* below, std::unique_ptr<ContentObject> object);
   // Takes `object` out of this content and hands it back.
   std::unique_ptr<ContentObject> Remove(const ContentObject& object);
+  // Many insertions in one pass: each object goes just above its `below` member (null: at the
+  // bottom); objects naming the same place keep their order with the first highest. Every
+  // `below` must be a member; on failure (memory) the content is unchanged.
+  using Insertion = std::pair<const ContentObject*, std::unique_ptr<ContentObject>>;
+  void InsertBatch(std::vector<Insertion> insertions);
+  // Removes and destroys the given members in one pass (others are ignored).
+  void RemoveBatch(const std::unordered_set<const ContentObject*>& members);
 
   void Accept(VisitorBase& visitor) override;
   void AcceptChildren(VisitorBase& visitor);

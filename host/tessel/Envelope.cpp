@@ -6,16 +6,11 @@ namespace TesselFixed {
 
 using Internal::HalfEdgeMap;
 
-Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
-                          const std::function<bool(const Region*)>& predicate) {
+template <class Loops>
+Envelope Envelope::FromLoops(const std::shared_ptr<const Graph>& graph, const Loops& loops) {
   Envelope envelope;
   envelope.graph_ = graph;
   const Internal::GraphData& data = graph->Data();
-  std::vector<bool> member(data.regions.size());
-  for (std::size_t r = 0; r < data.regions.size(); ++r) member[r] = predicate(&data.regions[r]);
-  const Internal::Loops loops = Internal::TraceLoops(data.map, [&](std::uint32_t h) {
-    return member[data.RegionOf(h)] && !member[data.RegionOf(HalfEdgeMap::Twin(h))];
-  });
   for (std::size_t i = 0; i < loops.Count(); ++i) {
     for (std::uint32_t k = loops.begin[i]; k < loops.begin[i + 1]; ++k) {
       envelope.vertices_.push_back(data.map.Origin(loops.halfEdges[k]));
@@ -24,6 +19,35 @@ Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
     envelope.loopArea_.push_back(Internal::AreaInMillipoints(loops.area2[i]));
   }
   return envelope;
+}
+
+Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
+                          const std::function<bool(const Region*)>& predicate) {
+  const Internal::GraphData& data = graph->Data();
+  std::vector<bool> member(data.regions.size());
+  for (std::size_t r = 0; r < data.regions.size(); ++r) member[r] = predicate(&data.regions[r]);
+  return FromLoops(graph, Internal::TraceLoops(data.map, [&](std::uint32_t h) {
+    return member[data.RegionOf(h)] && !member[data.RegionOf(HalfEdgeMap::Twin(h))];
+  }));
+}
+
+Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
+                          std::span<const Region* const> members) {
+  const Internal::GraphData& data = graph->Data();
+  std::unordered_set<std::uint32_t> member;
+  std::vector<std::uint32_t> candidates;
+  for (const Region* region : members) {
+    member.insert(region->GetIndex());
+    for (const Contour& contour : region->GetContours()) {
+      for (const Border& border : contour.GetBorders()) {
+        const auto halfEdges = Internal::RegionAccess::BorderHalfEdges(data, border);
+        candidates.insert(candidates.end(), halfEdges.begin(), halfEdges.end());
+      }
+    }
+  }
+  return FromLoops(graph, Internal::TraceLoopsFrom(data.map, [&](std::uint32_t h) {
+    return member.count(data.RegionOf(h)) && !member.count(data.RegionOf(HalfEdgeMap::Twin(h)));
+  }, candidates));
 }
 
 std::vector<Vexl::Point> Envelope::GetLoop(std::size_t i) const {

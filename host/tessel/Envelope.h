@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include <tessel/Graph.h>
@@ -19,6 +20,10 @@ class Envelope {
   // Calls the predicate once per region, during Create only. An empty result is not an error.
   static Envelope Create(const std::shared_ptr<const Graph>& graph,
                          const std::function<bool(const Region*)>& predicate);
+  // The union of the given regions of `graph`. Costs time in proportion to the members'
+  // borders, not to the whole map: use it for many small unions.
+  static Envelope Create(const std::shared_ptr<const Graph>& graph,
+                         std::span<const Region* const> members);
 
   std::size_t NLoops() const { return loopBegin_.size() - 1; }
   // Points of loop i (no repeated closing point), millipoints.
@@ -30,6 +35,8 @@ class Envelope {
 
  private:
   friend void FeedToEngine(const Envelope&, ADT::TVectorContourEngine&, bool);
+  template <class Loops>
+  static Envelope FromLoops(const std::shared_ptr<const Graph>& graph, const Loops& loops);
   std::shared_ptr<const Graph> graph_;
   std::vector<std::uint32_t> vertices_;  // loop vertices, indices into the graph's grid vertices
   std::vector<std::uint32_t> loopBegin_{0};

@@ -2,6 +2,8 @@
 // The records behind TesselFixed::Graph.
 
 #include <cstdint>
+#include <span>
+#include <unordered_set>
 #include <vector>
 
 #include <tessel/CoverageInternal.h>
@@ -62,6 +64,33 @@ Loops TraceLoops(const HalfEdgeMap& map, IsBoundary&& isBoundary) {
   return loops;
 }
 
+// As TraceLoops, but starting only from `candidates`, which must hold at least one half-edge of
+// every loop: the cost follows the loops' size, not the map's.
+template <class IsBoundary>
+Loops TraceLoopsFrom(const HalfEdgeMap& map, IsBoundary&& isBoundary,
+                     std::span<const std::uint32_t> candidates) {
+  Loops loops;
+  std::unordered_set<std::uint32_t> done;
+  for (const std::uint32_t start : candidates) {
+    if (done.count(start) || !isBoundary(start)) continue;
+    const FixedPoint o = map.vertices[map.Origin(start)];
+    Int128 area2 = 0;
+    std::uint32_t h = start;
+    do {
+      done.insert(h);
+      loops.halfEdges.push_back(h);
+      const FixedPoint a = map.vertices[map.Origin(h)], b = map.vertices[map.Target(h)];
+      area2 += Cross(std::int64_t{a.x} - o.x, std::int64_t{a.y} - o.y, std::int64_t{b.x} - o.x, std::int64_t{b.y} - o.y);
+      std::uint32_t g = map.Clockwise(HalfEdgeMap::Twin(h));
+      while (!isBoundary(g)) g = map.Clockwise(g);
+      h = g;
+    } while (h != start);
+    loops.begin.push_back(static_cast<std::uint32_t>(loops.halfEdges.size()));
+    loops.area2.push_back(area2);
+  }
+  return loops;
+}
+
 inline double AreaInMillipoints(Int128 area2) {
   return static_cast<double>(area2) / (2 * kUnitsPerMillipoint * kUnitsPerMillipoint);
 }
@@ -70,6 +99,10 @@ struct RegionAccess {
   // Regions, contours and borders of the graph from its half-edges, coverage and fills.
   // fillNumber: per coverage fill index, the number of its TFill.
   static void BuildRegions(GraphData& data, const std::vector<std::uint32_t>& fillNumber);
+  // The half-edges of a border, in order.
+  static std::span<const std::uint32_t> BorderHalfEdges(const GraphData& data, const Border& border) {
+    return {data.borderHalfEdges.data() + border.firstHalfEdge_, border.halfEdgeCount_};
+  }
 };
 
 }  // namespace TesselFixed::Internal
