@@ -34,7 +34,8 @@ std::optional<std::shared_ptr<MavDoc::HalftoneSet>> GetFillHalftoneSet(const Tes
 
 bool IsFlatElement(const Tessel::TFill::TElement* element) {
   const auto& attribute = AttributeOf(*element);
-  if (attribute.PaintedPicture()) return false;
+  // Pictures, and stencils whose coverage is their own, vary across a region.
+  if (attribute.PaintedPicture() || attribute.HasUnknownShape()) return false;
   return attribute.Paint()->GetType() == MavPaint::Paint::kFlat;
 }
 

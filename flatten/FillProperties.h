@@ -17,7 +17,8 @@ const MavDoc::Blendable* FindObjectForSelection(const Tessel::TFill::TGroup& gro
 // for a fill without elements.
 std::optional<std::shared_ptr<MavDoc::HalftoneSet>> GetFillHalftoneSet(const Tessel::TFill* fill);
 
-// An element painted with a flat colour (no picture, paint type 1).
+// An element painted with a flat colour over its whole shape (no picture, no coverage of its
+// own, paint type 1).
 bool IsFlatElement(const Tessel::TFill::TElement* element);
 // Every element of the fill is flat (true for a fill without elements).
 bool IsFlatFill(const Tessel::TFill& fill);

@@ -36,7 +36,11 @@ const DocumentGraph::ElementAttribute* GraphAttributeCreator::AddElement(
     std::unique_ptr<DocumentGraph::ElementAttribute> attribute, bool recordPath) {
   if (forceUnknownShape_) attribute->ForceUnknownShape();
   auto& elements = GetContainer().elements;
-  if (!elements.empty() && ElementAttributesEqual(*elements.back(), *attribute) &&
+  // Elements whose coverage is their own (stencils, masked pictures) carry their object's
+  // pixels: sharing would paint one object's coverage with another's.
+  const bool ownCoverage = attribute->HasUnknownShape() ||
+                           (!elements.empty() && elements.back()->HasUnknownShape());
+  if (!elements.empty() && !ownCoverage && ElementAttributesEqual(*elements.back(), *attribute) &&
       groupPath_ == lastElementGroupPath_) {
     return elements.back().get();
   }

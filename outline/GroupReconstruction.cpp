@@ -60,6 +60,21 @@ void RebuildImage(RebuildContext& context, const Tessel::TFill::TComponent& comp
   context.objects.push_back(std::move(image));
 }
 
+// A stencil keeps its own coverage: it is rebuilt as a stencil in its own place, clipped like
+// a picture.
+void RebuildStencil(RebuildContext& context, const Tessel::TFill::TComponent& component,
+                    const DocumentGraph::ElementAttribute& a, const MavDoc::ImageMask& original) {
+  if (!OutlineIsImageFrame(context, a.ObjectTransformation())) context.needsClip = true;
+  auto stencil = std::make_unique<MavDoc::ImageMask>(original.GetStencil(), original.IsInverted());
+  stencil->SetTransformation(a.ObjectTransformation(), kImageTransformationMode);
+  stencil->SetFillPaint(a.Paint());
+  stencil->SetTransparency(MavBlend::Transparency::Factory(a.Transparency())
+                               .SetSoftMask(BuildSoftMask(context, component))
+                               .Get());
+  stencil->SetHalftoneSet(a.HalftoneSet());
+  context.objects.push_back(std::move(stencil));
+}
+
 void RebuildGroup(RebuildContext& context, const Tessel::TFill::TComponent& component,
                   const Tessel::TFill::TGroup& group) {
   const auto* g = static_cast<const DocumentGraph::GroupAttribute*>(group.GroupAttribute());
@@ -99,6 +114,8 @@ void RebuildComponent(RebuildContext& context, const Tessel::TFill::TComponent& 
     const auto& a = static_cast<const DocumentGraph::ElementAttribute&>(*element->Attribute());
     if (a.PaintedPicture()) {
       RebuildImage(context, component, a);
+    } else if (const auto* stencil = dynamic_cast<const MavDoc::ImageMask*>(&a.Object())) {
+      RebuildStencil(context, component, a, *stencil);
     } else {
       RebuildPath(context, component, a);
     }

@@ -141,6 +141,10 @@ class InputBuilder {
                const std::vector<Tessel::Outline>& clips);
   void AddImage(const MavDoc::Image& image, const Transformation& toPage,
                 const std::vector<Tessel::Outline>& clips);
+  void AddImageMask(const MavDoc::ImageMask& stencil, const Transformation& toPage,
+                    const std::vector<Tessel::Outline>& clips);
+  void AddFrame(const Tessel::TElementAttribute* attribute, const Transformation& t,
+                const std::vector<Tessel::Outline>& clips, std::string name);
 
   const GraphBase::Options& options_;
   const GraphBase::ObjectSelection& selection_;
@@ -157,9 +161,8 @@ void InputBuilder::AddDrawn(const ContentObject& object, const Transformation& t
     AddImage(*image, toPage, clips);
   } else if (dynamic_cast<const MavDoc::Text*>(&object)) {
     throw std::invalid_argument("Text cannot be flattened yet: " + Name(object, "text"));
-  } else if (dynamic_cast<const MavDoc::ImageMask*>(&object)) {
-    throw std::invalid_argument("Image masks cannot be flattened yet: " +
-                                Name(object, "image mask"));
+  } else if (const auto* stencil = dynamic_cast<const MavDoc::ImageMask*>(&object)) {
+    AddImageMask(*stencil, toPage, clips);
   }
 }
 
@@ -184,23 +187,48 @@ void InputBuilder::AddPath(const MavDoc::Path& path, const Transformation& toPag
                     std::move(options));
 }
 
-void InputBuilder::AddImage(const MavDoc::Image& image, const Transformation& toPage,
-                            const std::vector<Tessel::Outline>& clips) {
-  const std::string name = Name(image, "image");
-  const Transformation t = image.GetTransformation() * toPage;
-  const auto& transparency = image.GetTransparency();
-  AddSoftMask(transparency, toPage);
-  const ElementAttribute* attribute = creator_.CreateElementAttribute(
-      image, transparency, false, image.GetPaintedPicture(), t, image.GetHalftoneSet(), toPage,
-      &image);
+// Pictures and stencils cover the unit square of their own space.
+void InputBuilder::AddFrame(const Tessel::TElementAttribute* attribute, const Transformation& t,
+                            const std::vector<Tessel::Outline>& clips, std::string name) {
   const Vexl::Rectangle unit{0, 0, MavDoc::Image::kUnit, MavDoc::Image::kUnit, false};
   Tessel::ElementOptions options;
   options.clips = clips;
-  options.name = name;
+  options.name = std::move(name);
   input_.AddElement(attribute,
                     {std::make_shared<const Vexl::Compound>(*Vexl::MakeRectangle(unit) * t),
                      Vexl::FillRule::NonZero},
                     std::move(options));
+}
+
+void InputBuilder::AddImage(const MavDoc::Image& image, const Transformation& toPage,
+                            const std::vector<Tessel::Outline>& clips) {
+  std::string name = Name(image, "image");
+  const Transformation t = image.GetTransformation() * toPage;
+  const auto& transparency = image.GetTransparency();
+  AddSoftMask(transparency, toPage);
+  // A picture with a coverage channel does not cover its whole frame.
+  const bool partial = image.GetPaintedPicture()->HasAlpha();
+  if (partial) creator_.SetForceUnknownShape(true);
+  const ElementAttribute* attribute = creator_.CreateElementAttribute(
+      image, transparency, false, image.GetPaintedPicture(), t, image.GetHalftoneSet(), toPage,
+      &image);
+  if (partial) creator_.SetForceUnknownShape(false);
+  AddFrame(attribute, t, clips, std::move(name));
+}
+
+void InputBuilder::AddImageMask(const MavDoc::ImageMask& stencil, const Transformation& toPage,
+                                const std::vector<Tessel::Outline>& clips) {
+  std::string name = Name(stencil, "image mask");
+  if (!stencil.GetFillPaint()) return;
+  const Transformation t = stencil.GetTransformation() * toPage;
+  const auto& transparency = stencil.GetTransparency();
+  AddSoftMask(transparency, toPage);
+  // The paint shows only where the stencil is set: the element's coverage is its own.
+  creator_.SetForceUnknownShape(true);
+  const ElementAttribute* attribute = creator_.CreateElementAttribute(
+      stencil, transparency, false, stencil.GetFillPaint(), stencil.GetHalftoneSet(), t, &stencil);
+  creator_.SetForceUnknownShape(false);
+  AddFrame(attribute, t, clips, std::move(name));
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
     out.alphaIsShape = transparency.IsAlphaIsShape();
     out.blendMode = ToComposite(transparency.GetBlendMode());
     out.softMask = TranslateMask(component.SoftMask());
-    if (!attribute.PaintedPicture() && attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
+    if (!attribute.PaintedPicture() && !attribute.HasUnknownShape() &&
+        attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
       const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());
       out.tints.resize(space.Size());
       Projector(space).Project(flat.GetConvertedColor(nullptr), out.tints.data());

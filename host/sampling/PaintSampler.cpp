@@ -166,6 +166,45 @@ Vexl::Transformation PageToShading(const MavPaint::ShadingPaint& shading,
 
 std::unique_ptr<PaintSampler> MakePictureSampler(const DocumentGraph::ElementAttribute& element,
                                                  const Projector& projector);
+std::unique_ptr<PaintSampler> MakeStencilSampler(const DocumentGraph::ElementAttribute& element,
+                                                 std::unique_ptr<PaintSampler> paint);
+
+namespace {
+
+// A flat colour everywhere: the paint of a stencil.
+class FlatSampler final : public PaintSampler {
+ public:
+  FlatSampler(const MavPaint::FlatPaint& paint, const Projector& projector)
+      : PaintSampler(projector.Size()), tints_(projector.Size()) {
+    projector.Project(paint.GetConvertedColor(nullptr), tints_.data());
+  }
+  void SampleRow(Vexl::Point, Vexl::Point, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    for (std::size_t c = 0; c < tints_.size(); ++c) std::fill(tints[c], tints[c] + width, tints_[c]);
+    std::fill(shape, shape + width, 1.0f);
+  }
+
+ private:
+  std::vector<float> tints_;
+};
+
+std::unique_ptr<PaintSampler> MakePaintOnly(const DocumentGraph::ElementAttribute& element,
+                                            const Projector& projector) {
+  const auto& paint = *element.Paint();
+  if (const auto* flat = dynamic_cast<const MavPaint::FlatPaint*>(&paint)) {
+    return std::make_unique<FlatSampler>(*flat, projector);
+  }
+  if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&paint)) {
+    return std::make_unique<AxialSampler>(*axial, projector, PageToShading(*axial, element));
+  }
+  if (const auto* radial = dynamic_cast<const MavPaint::RadialShadingPaint*>(&paint)) {
+    return std::make_unique<RadialSampler>(*radial, projector, PageToShading(*radial, element));
+  }
+  throw std::invalid_argument("Shadings of type " + std::to_string(paint.GetType()) +
+                              " cannot be rendered yet");
+}
+
+}  // namespace
 
 Projector::Projector(const Composite::SeparationSpace& space) : names_(space.GetNames()) {
   if (names_ == Composite::SeparationSpace::DeviceGray().GetNames()) {
@@ -209,15 +248,11 @@ std::unique_ptr<PaintSampler> MakePaintSampler(const DocumentGraph::ElementAttri
                                                const Composite::SeparationSpace& space) {
   const Projector projector(space);
   if (element.PaintedPicture()) return MakePictureSampler(element, projector);
-  const auto& paint = *element.Paint();
-  if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&paint)) {
-    return std::make_unique<AxialSampler>(*axial, projector, PageToShading(*axial, element));
+  auto paint = MakePaintOnly(element, projector);
+  if (dynamic_cast<const MavDoc::ImageMask*>(&element.Object())) {
+    return MakeStencilSampler(element, std::move(paint));
   }
-  if (const auto* radial = dynamic_cast<const MavPaint::RadialShadingPaint*>(&paint)) {
-    return std::make_unique<RadialSampler>(*radial, projector, PageToShading(*radial, element));
-  }
-  throw std::invalid_argument("Shadings of type " + std::to_string(paint.GetType()) +
-                              " cannot be rendered yet");
+  return paint;
 }
 
 }  // namespace Sampling

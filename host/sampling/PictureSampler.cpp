@@ -20,6 +20,7 @@ class PictureSampler final : public PaintSampler {
       throw std::invalid_argument("Pictures with clip outlines or colour tables cannot be rendered yet");
     }
     mapping_ = picture.GetConvertedChannelMapping(nullptr);
+    alphaChannel_ = source_->GetAlphaChannel();
     pageToUnit_ = (source_->GetTransformation() * element.ObjectTransformation()).Inverse();
   }
 
@@ -42,6 +43,7 @@ class PictureSampler final : public PaintSampler {
       const int column = std::min(static_cast<int>(u * buffer.GetColumns()), buffer.GetColumns() - 1);
       const int row = std::min(static_cast<int>((1 - v) * buffer.GetRows()), buffer.GetRows() - 1);
       Fill(converted, buffer, column, row);
+      if (alphaChannel_ >= 0) shape[i] = static_cast<float>(buffer.GetSample(column, row, alphaChannel_));
       projector_.Project(converted, pixel.data());
       for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = pixel[c];
     }
@@ -75,6 +77,45 @@ class PictureSampler final : public PaintSampler {
   Projector projector_;
   const MavImg::BufferedPictureSource* source_ = nullptr;
   MavColor::ColorList<MavColor::ChannelMappingPolicy> mapping_;
+  int alphaChannel_ = -1;
+  Vexl::Transformation pageToUnit_;
+};
+
+// A stencil: its paint where the one-channel picture is set (clear, when inverted), nothing
+// elsewhere; nearest pixel, like pictures.
+class StencilSampler final : public PaintSampler {
+ public:
+  StencilSampler(const MavDoc::ImageMask& stencil, const Vexl::Transformation& objectToPage,
+                 std::unique_ptr<PaintSampler> paint)
+      : PaintSampler(paint->Channels()), paint_(std::move(paint)), inverted_(stencil.IsInverted()) {
+    buffer_ = dynamic_cast<const MavImg::BufferedPictureSource&>(
+                  *stencil.GetStencil()->GetPictureData(true)->GetSource())
+                  .GetBuffer();
+    pageToUnit_ = objectToPage.Inverse();
+  }
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    paint_->SampleRow(start, step, width, tints, shape);
+    const Vexl::Point p0 = pageToUnit_.Apply(start);
+    const Vexl::Point d = pageToUnit_.ApplyLinear(step);
+    for (std::size_t i = 0; i < width; ++i) {
+      const double u = (p0.x + d.x * double(i)) / MavDoc::Image::kUnit;
+      const double v = (p0.y + d.y * double(i)) / MavDoc::Image::kUnit;
+      bool set = false;
+      if (u >= 0 && u < 1 && v > 0 && v <= 1) {
+        const int column = std::min(static_cast<int>(u * buffer_->GetColumns()), buffer_->GetColumns() - 1);
+        const int row = std::min(static_cast<int>((1 - v) * buffer_->GetRows()), buffer_->GetRows() - 1);
+        set = (buffer_->GetSample(column, row, 0) >= 0.5) != inverted_;
+      }
+      if (!set) shape[i] = 0;
+    }
+  }
+
+ private:
+  std::unique_ptr<PaintSampler> paint_;
+  std::shared_ptr<const MavImg::PictureBuffer> buffer_;
+  bool inverted_;
   Vexl::Transformation pageToUnit_;
 };
 
@@ -83,6 +124,12 @@ class PictureSampler final : public PaintSampler {
 std::unique_ptr<PaintSampler> MakePictureSampler(const DocumentGraph::ElementAttribute& element,
                                                  const Projector& projector) {
   return std::make_unique<PictureSampler>(element, projector);
+}
+
+std::unique_ptr<PaintSampler> MakeStencilSampler(const DocumentGraph::ElementAttribute& element,
+                                                 std::unique_ptr<PaintSampler> paint) {
+  return std::make_unique<StencilSampler>(dynamic_cast<const MavDoc::ImageMask&>(element.Object()),
+                                          element.ContentTransformation(), std::move(paint));
 }
 
 }  // namespace Sampling

@@ -86,6 +86,18 @@ BufferedPictureSource::BufferedPictureSource(
   }
 }
 
+int BufferedPictureSource::GetAlphaChannel() const {
+  for (std::size_t c = 0; c < channelInfos_.size(); ++c) {
+    if (channelInfos_[c].GetType() == ChannelInfo::kAlphaChannel) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+bool PaintedPicture::HasAlpha() const {
+  const auto* source = dynamic_cast<const BufferedPictureSource*>(GetPictureData(true)->GetSource().get());
+  return source && source->GetAlphaChannel() >= 0;
+}
+
 PictureData::Factory::Factory(const MavDoc::Document*, std::shared_ptr<const PictureSource> src) {
   if (!src) throw std::invalid_argument("Picture data needs a source");
   auto data = std::shared_ptr<PictureData>(new PictureData());
@@ -103,16 +115,10 @@ MavColor::ColorList<MavColor::ChannelMappingPolicy> PaintedPicture::GetConverted
   const auto* source = dynamic_cast<const BufferedPictureSource*>(
       GetPictureData(true)->GetSource().get());
   if (!source) throw std::logic_error("Picture source is not held in memory");
+  const auto& infos = source->GetChannelInfos();
   std::vector<std::array<double, 2>> ranges(static_cast<std::size_t>(source->GetBuffer()->GetChannels()),
                                             std::array<double, 2>{0, 1});
-  // Channel infos describe the mapped channels in mapping order.
-  std::size_t info = 0;
-  for (const auto& entry : source->GetMapping().GetEntries()) {
-    if (info < source->GetChannelInfos().size() && entry.IsMapped() && entry.channel < ranges.size()) {
-      ranges[entry.channel] = source->GetChannelInfos()[info].GetRange();
-    }
-    ++info;
-  }
+  for (std::size_t c = 0; c < ranges.size() && c < infos.size(); ++c) ranges[c] = infos[c].GetRange();
   return MavColor::ToSeparations(source->GetMapping(), ranges);
 }
 

@@ -52,11 +52,15 @@ class PictureBuffer::Factory {
   std::unique_ptr<PictureBuffer> buffer_;
 };
 
-// How a channel is read. `type` 0 is a separation (tint, 0 no ink .. 1 full ink over `range`);
-// other types are reserved for alpha-like channels. `representation` is the separation's
+// How a channel is read. Type kSeparationChannel (0) is a separation (tint, 0 no ink .. 1 full
+// ink over `range`); type kAlphaChannel (1) is the picture's own coverage (0 transparent .. 1
+// opaque), as a soft mask or colour-key mask gives it. `representation` is the separation's
 // appearance (see MavDoc::Separation::Representation), set when known.
 class ChannelInfo {
  public:
+  static constexpr int kSeparationChannel = 0;
+  static constexpr int kAlphaChannel = 1;
+
   ChannelInfo(std::string name, int type, std::array<double, 2> range)
       : name_(std::move(name)), type_(type), range_(range) {}
   const std::string& GetName() const { return name_; }
@@ -82,7 +86,7 @@ class PictureSource {
 };
 
 // An in-memory picture: a buffer, the mapping of separations onto its channels, per-channel
-// infos, an optional colour table (palette of `channels` values per index, for indexed
+// infos (info i describes channel i when there is one info per channel), an optional colour table (palette of `channels` values per index, for indexed
 // pictures), an optional resolution, an optional clip outline and a transformation from the
 // picture's unit square to its frame.
 class BufferedPictureSource final : public PictureSource {
@@ -105,6 +109,8 @@ class BufferedPictureSource final : public PictureSource {
   const std::optional<std::array<double, 2>>& GetResolution() const { return resolution_; }
   const std::shared_ptr<const Vexl::Compound>& GetClip() const { return clip_; }
   const Vexl::Transformation& GetTransformation() const { return transformation_; }
+  // The channel holding the picture's coverage, or -1 when it covers its whole frame.
+  int GetAlphaChannel() const;
 
  private:
   std::shared_ptr<const PictureBuffer> buffer_;
@@ -142,6 +148,8 @@ class PaintedPicture {
   // The picture data; with `required` true, throws std::logic_error when there is none.
   const std::shared_ptr<const PictureData>& GetPictureData(bool required) const;
   bool GetInterpolate() const { return interpolate_; }
+  // Whether the picture covers less than its frame (it has a coverage channel).
+  bool HasAlpha() const;
   // The picture's channels as linear maps onto named separations for output through `target`
   // (see MavColor::ToSeparations). Throws std::logic_error for a source that is not held in
   // memory.
