@@ -59,11 +59,18 @@ class InputBuilder {
     for (const ContentObject& member : content.GetChildren()) {
       if (!member.IsClippingObject()) continue;
       creator_.CreateClipAttribute(member);
-      const auto* path = dynamic_cast<const MavDoc::Path*>(&member);
-      if (!path) throw std::invalid_argument("Only paths can clip yet: " + Name(member, "clip"));
-      const Transformation t = path->GetTransformation() * toPage;
-      clips.push_back({std::make_shared<const Vexl::Compound>(*path->GetOutline() * t),
-                       path->GetFillRule()});
+      if (const auto* path = dynamic_cast<const MavDoc::Path*>(&member)) {
+        const Transformation t = path->GetTransformation() * toPage;
+        clips.push_back({std::make_shared<const Vexl::Compound>(*path->GetOutline() * t),
+                         path->GetFillRule()});
+      } else if (const auto* text = dynamic_cast<const MavDoc::Text*>(&member)) {
+        // Clipping text clips by its glyph outlines.
+        const Transformation t = text->GetTransformation() * toPage;
+        clips.push_back({std::make_shared<const Vexl::Compound>(*text->GetGlyphs() * t),
+                         Vexl::FillRule::NonZero});
+      } else {
+        throw std::invalid_argument("Only paths and text can clip yet: " + Name(member, "clip"));
+      }
     }
     return clips;
   }
@@ -143,6 +150,8 @@ class InputBuilder {
                 const std::vector<Tessel::Outline>& clips);
   void AddImageMask(const MavDoc::ImageMask& stencil, const Transformation& toPage,
                     const std::vector<Tessel::Outline>& clips);
+  void AddText(const MavDoc::Text& text, const Transformation& toPage,
+               const std::vector<Tessel::Outline>& clips);
   void AddFrame(const Tessel::TElementAttribute* attribute, const Transformation& t,
                 const std::vector<Tessel::Outline>& clips, std::string name);
 
@@ -159,8 +168,8 @@ void InputBuilder::AddDrawn(const ContentObject& object, const Transformation& t
     AddPath(*path, toPage, clips);
   } else if (const auto* image = dynamic_cast<const MavDoc::Image*>(&object)) {
     AddImage(*image, toPage, clips);
-  } else if (dynamic_cast<const MavDoc::Text*>(&object)) {
-    throw std::invalid_argument("Text cannot be flattened yet: " + Name(object, "text"));
+  } else if (const auto* text = dynamic_cast<const MavDoc::Text*>(&object)) {
+    AddText(*text, toPage, clips);
   } else if (const auto* stencil = dynamic_cast<const MavDoc::ImageMask*>(&object)) {
     AddImageMask(*stencil, toPage, clips);
   }
@@ -184,6 +193,29 @@ void InputBuilder::AddPath(const MavDoc::Path& path, const Transformation& toPag
   input_.AddElement(attribute,
                     {std::make_shared<const Vexl::Compound>(*path.GetOutline() * t),
                      path.GetFillRule()},
+                    std::move(options));
+}
+
+// Text paints its glyph outlines: filled in rendering modes 0, 2, 4 and 6, stroked in 1, 2, 5
+// and 6, nothing in 3 and 7.
+void InputBuilder::AddText(const MavDoc::Text& text, const Transformation& toPage,
+                           const std::vector<Tessel::Outline>& clips) {
+  const std::string name = Name(text, "text");
+  const int mode = text.GetRenderingMode() % 4;
+  if ((mode == 1 || mode == 2) && text.GetStrokePaint()) {
+    throw std::invalid_argument("Stroked text cannot be flattened yet: " + name);
+  }
+  if (mode == 3 || mode == 1 || !text.GetFillPaint() || text.GetGlyphs()->IsEmpty()) return;
+  const Transformation t = text.GetTransformation() * toPage;
+  const auto& transparency = text.GetTransparency();
+  AddSoftMask(transparency, toPage);
+  const ElementAttribute* attribute = creator_.CreateElementAttribute(
+      text, transparency, false, text.GetFillPaint(), text.GetHalftoneSet(), t, &text);
+  Tessel::ElementOptions options;
+  options.clips = clips;
+  options.name = name;
+  input_.AddElement(attribute,
+                    {std::make_shared<const Vexl::Compound>(*text.GetGlyphs() * t), Vexl::FillRule::NonZero},
                     std::move(options));
 }
 
