@@ -37,7 +37,8 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
   std::vector<MavDoc::ContentObject*> result;
   result.reserve(inserts.size());
   for (const auto& record : inserts) result.push_back(record.object.get());
-  DocumentEdit::InsertAndDeleteObjects(content, std::move(inserts), std::move(deletes));
+  DocumentEdit::InsertAndDeleteObjects(OutermostContent(content), std::move(inserts),
+                                       std::move(deletes));
   return result;
 }
 

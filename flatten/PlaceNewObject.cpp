@@ -7,6 +7,14 @@
 
 namespace Corvel {
 
+MavDoc::Content& OutermostContent(MavDoc::Content& content) {
+  MavDoc::Content* outer = &content;
+  while (outer->GetOwner() && outer->GetOwner()->GetContainer()) {
+    outer = outer->GetOwner()->GetContainer();
+  }
+  return *outer;
+}
+
 bool IsSelected(const MavDoc::ContentObject& object, const MavDoc::LayerPredicate& layerPredicate,
                 bool selectionFlag,
                 const std::function<bool(const MavDoc::ContentObject&)>& objectPredicate) {

@@ -29,4 +29,9 @@ DocumentEdit::ObjectAndPosContainer PlaceNewObject(
     const MavDoc::LayerPredicate& layerPredicate, bool selectionFlag,
     const std::function<bool(const MavDoc::ContentObject&)>& objectPredicate);
 
+// The outermost content of the tree `content` belongs to: where an insert record without a
+// container places its object. The climb may leave a flattened group content, and an anchor
+// without a parent group sits at the top of that tree, so the edit is made on this content.
+MavDoc::Content& OutermostContent(MavDoc::Content& content);
+
 }  // namespace Corvel
