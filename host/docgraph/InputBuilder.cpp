@@ -4,6 +4,7 @@
 #include <string>
 
 #include <mavdoc/Placement.h>
+#include <vexl/Stroke.h>
 
 namespace DocumentGraph::Detail {
 
@@ -13,6 +14,8 @@ using MavDoc::Blendable;
 using MavDoc::Content;
 using MavDoc::ContentObject;
 using Vexl::Transformation;
+
+constexpr double kMillipointsPerPoint = 1000;
 
 // What the walk knows about the objects at one level.
 struct Scope {
@@ -152,6 +155,11 @@ class InputBuilder {
                     const std::vector<Tessel::Outline>& clips);
   void AddText(const MavDoc::Text& text, const Transformation& toPage,
                const std::vector<Tessel::Outline>& clips);
+  void AddStroke(const MavDoc::Strokable& object, const Vexl::Compound& outline,
+                 const Transformation& t, const Transformation& toPage,
+                 const std::vector<Tessel::Outline>& clips, const std::string& name);
+  void AddShape(const Tessel::TElementAttribute* attribute, Tessel::Outline shape, bool isStroke,
+                const std::vector<Tessel::Outline>& clips, std::string name);
   void AddFrame(const Tessel::TElementAttribute* attribute, const Transformation& t,
                 const std::vector<Tessel::Outline>& clips, std::string name);
 
@@ -178,22 +186,50 @@ void InputBuilder::AddDrawn(const ContentObject& object, const Transformation& t
 void InputBuilder::AddPath(const MavDoc::Path& path, const Transformation& toPage,
                            const std::vector<Tessel::Outline>& clips) {
   const std::string name = Name(path, "path");
-  if (path.GetStrokePaint()) {
-    throw std::invalid_argument("Stroked paths cannot be flattened yet: " + name);
-  }
-  if (!path.GetFillPaint()) return;
   const Transformation t = path.GetTransformation() * toPage;
   const auto& transparency = path.GetTransparency();
+  // The fill is painted first, the stroke over it: two elements.
+  if (path.GetFillPaint()) {
+    AddSoftMask(transparency, toPage);
+    const ElementAttribute* attribute = creator_.CreateElementAttribute(
+        path, transparency, false, path.GetFillPaint(), path.GetHalftoneSet(), t, &path);
+    AddShape(attribute, {std::make_shared<const Vexl::Compound>(*path.GetOutline() * t), path.GetFillRule()},
+             false, clips, name);
+  }
+  if (path.GetStrokePaint()) AddStroke(path, *path.GetOutline(), t, toPage, clips, name + " stroke");
+}
+
+void InputBuilder::AddStroke(const MavDoc::Strokable& object, const Vexl::Compound& outline,
+                             const Transformation& t, const Transformation& toPage,
+                             const std::vector<Tessel::Outline>& clips, const std::string& name) {
+  const MavDoc::StrokeStyle& style = object.GetStrokeStyle();
+  Vexl::StrokeParameters pen;
+  pen.width = style.width;
+  pen.cap = static_cast<Vexl::CapStyle>(style.cap);
+  pen.join = static_cast<Vexl::JoinStyle>(style.join);
+  pen.miterLimit = style.miterLimit;
+  pen.dashes = style.dashes;
+  pen.dashPhase = style.dashPhase;
+  auto shape = std::make_shared<const Vexl::Compound>(
+      Vexl::OutlineStroke(outline, pen, t, options_.flatteningTolerance * kMillipointsPerPoint));
+  const auto* blendable = dynamic_cast<const MavDoc::Blendable*>(&object);
+  const auto& transparency = blendable->GetTransparency();
   AddSoftMask(transparency, toPage);
+  const auto* fillable = dynamic_cast<const MavDoc::Fillable*>(&object);
   const ElementAttribute* attribute = creator_.CreateElementAttribute(
-      path, transparency, false, path.GetFillPaint(), path.GetHalftoneSet(), t, &path);
+      object, transparency, true, object.GetStrokePaint(),
+      fillable ? fillable->GetHalftoneSet() : nullptr, t, blendable);
+  AddShape(attribute, {std::move(shape), Vexl::FillRule::NonZero}, true, clips, name);
+}
+
+void InputBuilder::AddShape(const Tessel::TElementAttribute* attribute, Tessel::Outline shape,
+                            bool isStroke, const std::vector<Tessel::Outline>& clips,
+                            std::string name) {
   Tessel::ElementOptions options;
+  options.isStroke = isStroke;
   options.clips = clips;
-  options.name = name;
-  input_.AddElement(attribute,
-                    {std::make_shared<const Vexl::Compound>(*path.GetOutline() * t),
-                     path.GetFillRule()},
-                    std::move(options));
+  options.name = std::move(name);
+  input_.AddElement(attribute, std::move(shape), std::move(options));
 }
 
 // Text paints its glyph outlines: filled in rendering modes 0, 2, 4 and 6, stroked in 1, 2, 5
@@ -202,21 +238,19 @@ void InputBuilder::AddText(const MavDoc::Text& text, const Transformation& toPag
                            const std::vector<Tessel::Outline>& clips) {
   const std::string name = Name(text, "text");
   const int mode = text.GetRenderingMode() % 4;
-  if ((mode == 1 || mode == 2) && text.GetStrokePaint()) {
-    throw std::invalid_argument("Stroked text cannot be flattened yet: " + name);
-  }
-  if (mode == 3 || mode == 1 || !text.GetFillPaint() || text.GetGlyphs()->IsEmpty()) return;
+  if (mode == 3 || text.GetGlyphs()->IsEmpty()) return;
   const Transformation t = text.GetTransformation() * toPage;
-  const auto& transparency = text.GetTransparency();
-  AddSoftMask(transparency, toPage);
-  const ElementAttribute* attribute = creator_.CreateElementAttribute(
-      text, transparency, false, text.GetFillPaint(), text.GetHalftoneSet(), t, &text);
-  Tessel::ElementOptions options;
-  options.clips = clips;
-  options.name = name;
-  input_.AddElement(attribute,
-                    {std::make_shared<const Vexl::Compound>(*text.GetGlyphs() * t), Vexl::FillRule::NonZero},
-                    std::move(options));
+  if (mode != 1 && text.GetFillPaint()) {
+    const auto& transparency = text.GetTransparency();
+    AddSoftMask(transparency, toPage);
+    const ElementAttribute* attribute = creator_.CreateElementAttribute(
+        text, transparency, false, text.GetFillPaint(), text.GetHalftoneSet(), t, &text);
+    AddShape(attribute, {std::make_shared<const Vexl::Compound>(*text.GetGlyphs() * t), Vexl::FillRule::NonZero},
+             false, clips, name);
+  }
+  if ((mode == 1 || mode == 2) && text.GetStrokePaint()) {
+    AddStroke(text, *text.GetGlyphs(), t, toPage, clips, name + " stroke");
+  }
 }
 
 // Pictures and stencils cover the unit square of their own space.
