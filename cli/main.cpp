@@ -1,9 +1,13 @@
 // corvel: the command-line front of the flattener.
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 #include <exception>
 #include <iostream>
 
+#include <cli/Commands.h>
 #include <examples/ExampleDocuments.h>
 #include <mavdoc/Describe.h>
 #include <module/Exports.h>
@@ -12,8 +16,12 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: corvel example    flatten the bundled example document and print it before and after\n"
-               "       corvel example --outline    rebuild it for outline view instead\n"
+  std::cerr << "usage: corvel flatten in.pdf -o out.pdf [--pages A-B] [--resolution PPI]\n"
+               "                      [--ink-type-stacking] [--report report.json]\n"
+               "       corvel outline in.pdf -o out.pdf [same options]\n"
+               "       corvel info in.pdf\n"
+               "       corvel example [--outline]   flatten (or rebuild for outline view) the bundled\n"
+               "                                    example document and print it before and after\n"
                "       corvel --version\n";
   return 2;
 }
@@ -41,6 +49,11 @@ int RunExample(bool outline) {
 
 int main(int argc, char** argv) {
   try {
+    const std::vector<std::string> rest(argv + std::min(argc, 2), argv + argc);
+    if (argc >= 2 && (std::strcmp(argv[1], "flatten") == 0 || std::strcmp(argv[1], "outline") == 0)) {
+      return CorvelCli::RunPageAction(argv[1], rest);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return CorvelCli::RunInfo(rest);
     if (argc == 2 && std::strcmp(argv[1], "example") == 0) return RunExample(false);
     if (argc == 3 && std::strcmp(argv[1], "example") == 0 && std::strcmp(argv[2], "--outline") == 0) {
       return RunExample(true);

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev)
+          libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev libfreetype-dev fonts-urw-base35
+          pkg-config)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

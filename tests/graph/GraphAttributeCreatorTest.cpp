@@ -91,20 +91,24 @@ TEST_F(CreatorTest, PicturesShareAgainstThePathOfTheLastPaintedElement) {
   EXPECT_EQ(outside, sameGroup);  // now the paths match, though the first lay in a group
 }
 
-TEST_F(CreatorTest, ForcedUnknownShapeMarksOnlyNewAttributes) {
+TEST_F(CreatorTest, ElementsWithTheirOwnCoverageAreMarkedAndNeverShared) {
   GraphAttributeCreator creator(container, true);
   MavDoc::Path path(Vexl::MakeRectangle(Box(0, 0, 1, 1)));
   auto paint = Flat({{"Black", 1.0f}});
   const auto* first = creator.CreateElementAttribute(path, nullptr, false, paint, nullptr, {}, &path);
   creator.SetForceUnknownShape(true);
-  const auto* shared = creator.CreateElementAttribute(path, nullptr, false, paint, nullptr, {}, &path);
-  const auto* fresh = creator.CreateElementAttribute(path, nullptr, false, Flat({{"Cyan", 1.0f}}),
-                                                     nullptr, {}, &path);
-  EXPECT_EQ(shared, first);
-  EXPECT_FALSE(shared->HasUnknownShape());
-  EXPECT_TRUE(fresh->HasUnknownShape());
-  EXPECT_FALSE(fresh->IsOpaque());
+  const auto* stencil = creator.CreateElementAttribute(path, nullptr, false, paint, nullptr, {}, &path);
+  const auto* again = creator.CreateElementAttribute(path, nullptr, false, paint, nullptr, {}, &path);
+  creator.SetForceUnknownShape(false);
+  const auto* after = creator.CreateElementAttribute(path, nullptr, false, paint, nullptr, {}, &path);
+  // A stencil's coverage is its own: sharing would paint one object with another's pixels.
+  EXPECT_NE(stencil, first);
+  EXPECT_NE(again, stencil);
+  EXPECT_NE(after, again);
+  EXPECT_TRUE(stencil->HasUnknownShape());
+  EXPECT_FALSE(stencil->IsOpaque());
   EXPECT_TRUE(first->IsOpaque());
+  EXPECT_FALSE(after->HasUnknownShape());
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#pragma once
+// The command-line actions. Each returns the process exit code: 0 done, 1 bad input, 2 usage.
+
+#include <string>
+#include <vector>
+
+namespace CorvelCli {
+
+// flatten | outline in.pdf -o out.pdf [--pages A-B] [--resolution R] [--ink-type-stacking]
+//                                     [--report report.json]
+int RunPageAction(const std::string& action, const std::vector<std::string>& arguments);
+// info in.pdf: pages, inks, the object tree with transparency marked, and reading warnings.
+int RunInfo(const std::vector<std::string>& arguments);
+
+}  // namespace CorvelCli

@@ -1,0 +1,95 @@
+#include <io/pdf/ColorSpacesInternal.h>
+#include <io/pdf/FunctionsInternal.h>
+#include <io/pdf/PdfSyntaxInternal.h>
+#include <io/pdf/ShadingsInternal.h>
+
+#include <stdexcept>
+
+namespace CorvelPdf::Detail {
+
+namespace {
+
+constexpr double kPoint = kMilliPointsPerPoint;
+
+// The separation names of the function's outputs, by output index.
+std::vector<std::string> OutputInks(const MavPaint::ShadingPaint& shading, int outputs,
+                                    const std::string& where) {
+  std::vector<std::string> names(static_cast<std::size_t>(outputs));
+  for (const auto& entry : shading.GetSeparationMapping().GetEntries()) {
+    if (entry.IsMapped() && entry.channel < names.size()) names[entry.channel] = entry.name;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i].empty()) {
+      throw std::invalid_argument(where + ": output " + std::to_string(i) +
+                                  " of the shading function is mapped to no separation");
+    }
+  }
+  return names;
+}
+
+QPDFObjectHandle Extend(std::array<bool, 2> extend) {
+  return QPDFObjectHandle::newArray(
+      {QPDFObjectHandle::newBool(extend[0]), QPDFObjectHandle::newBool(extend[1])});
+}
+
+void AddGeometry(QPDFObjectHandle& dictionary, const MavPaint::ShadingPaint& shading) {
+  if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&shading)) {
+    const auto start = axial->GetStart(), end = axial->GetEnd();
+    dictionary.replaceKey("/ShadingType", QPDFObjectHandle::newInteger(2));
+    dictionary.replaceKey("/Coords", NumberArray({start.x / kPoint, start.y / kPoint,
+                                                  end.x / kPoint, end.y / kPoint}));
+    dictionary.replaceKey("/Domain", NumberArray({axial->GetDomain()[0], axial->GetDomain()[1]}));
+    dictionary.replaceKey("/Extend", Extend(axial->GetExtend()));
+    return;
+  }
+  const auto& radial = dynamic_cast<const MavPaint::RadialShadingPaint&>(shading);
+  const auto c0 = radial.GetCentre0(), c1 = radial.GetCentre1();
+  dictionary.replaceKey("/ShadingType", QPDFObjectHandle::newInteger(3));
+  dictionary.replaceKey("/Coords",
+                        NumberArray({c0.x / kPoint, c0.y / kPoint, radial.GetRadius0() / kPoint,
+                                     c1.x / kPoint, c1.y / kPoint, radial.GetRadius1() / kPoint}));
+  dictionary.replaceKey("/Domain", NumberArray({radial.GetDomain()[0], radial.GetDomain()[1]}));
+  dictionary.replaceKey("/Extend", Extend(radial.GetExtend()));
+}
+
+}  // namespace
+
+QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& shading,
+                              const std::string& where) {
+  const int type = shading.GetType();
+  if (type != MavPaint::Paint::kAxial && type != MavPaint::Paint::kRadial) {
+    throw std::invalid_argument(where + ": shading type " + std::to_string(type) +
+                                " is not supported by the PDF writer (axial and radial only)");
+  }
+  const std::string key = AddressKey("shading", &shading);
+  if (auto found = state.Find(key); found.isInitialized()) return found;
+  if (!shading.GetFunction()) throw std::invalid_argument(where + ": shading without a function");
+  const auto& function = *shading.GetFunction();
+  const PdfColorSpace space =
+      InkColorSpace(state, OutputInks(shading, function.OutputCount(), where));
+  auto dictionary = QPDFObjectHandle::newDictionary();
+  dictionary.replaceKey("/ColorSpace", space.space);
+  AddGeometry(dictionary, shading);
+  dictionary.replaceKey("/Function", WriteFunction(state, function));
+  if (const auto& background = shading.GetBackground()) {
+    if (background->size() != static_cast<std::size_t>(space.components)) {
+      throw std::invalid_argument(where + ": shading background has the wrong number of values");
+    }
+    dictionary.replaceKey("/Background",
+                          NumberArray(std::vector<double>(background->begin(), background->end())));
+  }
+  return state.Remember(key, state.MakeIndirect(dictionary));
+}
+
+QPDFObjectHandle WriteShadingPattern(WriterState& state, const MavPaint::ShadingPaint& shading,
+                                     const Vexl::Transformation& objectToStream,
+                                     const std::string& where) {
+  auto pattern = QPDFObjectHandle::newDictionary();
+  pattern.replaceKey("/Type", QPDFObjectHandle::newName("/Pattern"));
+  pattern.replaceKey("/PatternType", QPDFObjectHandle::newInteger(2));
+  pattern.replaceKey("/Shading", WriteShading(state, shading, where));
+  pattern.replaceKey("/Matrix", MatrixObject(shading.GetTransformation() * objectToStream));
+  return state.MakeIndirect(pattern);
+}
+
+}  // namespace CorvelPdf::Detail

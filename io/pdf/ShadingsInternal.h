@@ -1,0 +1,26 @@
+#pragma once
+// Axial and radial shadings (ISO 32000-1 §8.7.4.5.3–4) and the shading patterns that paint
+// them through a fill or stroke colour.
+
+#include <io/pdf/WriterStateInternal.h>
+#include <values/Paint.h>
+
+#include <qpdf/QPDFObjectHandle.hh>
+#include <string>
+
+namespace CorvelPdf::Detail {
+
+// The shading dictionary in the shading's own space (points), written once per paint. Its
+// colour space holds the separations its function's outputs are mapped to, in output order.
+// Throws std::invalid_argument naming `where` for mesh and function-based shadings, a missing
+// function or an output that no separation is mapped to.
+QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& shading,
+                              const std::string& where);
+
+// A shading pattern painting `shading` for an object whose space maps to the stream's base
+// space by `objectToStream` (millipoints). Carries the shading's background.
+QPDFObjectHandle WriteShadingPattern(WriterState& state, const MavPaint::ShadingPaint& shading,
+                                     const Vexl::Transformation& objectToStream,
+                                     const std::string& where);
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,73 @@
+#include <io/pdf/reader/PdfReader.h>
+#include <io/pdf/reader/ReaderContextInternal.h>
+#include <io/pdf/reader/ReaderPageInternal.h>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+namespace CorvelPdf {
+
+namespace {
+
+// qpdf starts its messages with the file's name; the error names it once.
+ReadError OpenError(const std::string& description, const std::exception& e) {
+  std::string why = e.what();
+  if (why.rfind(description + ": ", 0) == 0) why.erase(0, description.size() + 2);
+  return ReadError(description, why);
+}
+
+ReadResult ReadPages(QPDF& pdf, const ReadLimits& limits) {
+  ReadResult result;
+  result.document = std::make_unique<MavDoc::Document>();
+  Detail::ReaderContext context(pdf, *result.document, limits);
+  context.CollectPdfWarnings();
+  std::vector<QPDFPageObjectHelper> pages;
+  try {
+    pages = QPDFPageDocumentHelper(pdf).getAllPages();
+  } catch (const std::exception& e) {
+    throw ReadError("page tree", e.what());
+  }
+  int number = 0;
+  for (auto& page : pages) {
+    const std::string where = "page " + std::to_string(++number);
+    context.StartPage(number);
+    try {
+      Detail::ReadPage(context, page.getObjectHandle());
+    } catch (const ReadError& e) {
+      throw e.Within(where);
+    } catch (const std::exception& e) {
+      throw ReadError(where, e.what());
+    }
+  }
+  context.CollectPdfWarnings();
+  result.warnings = context.TakeWarnings();
+  return result;
+}
+
+}  // namespace
+
+ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
+  QPDF pdf;
+  pdf.setSuppressWarnings(true);
+  try {
+    pdf.processFile(path.c_str());
+  } catch (const std::exception& e) {
+    throw OpenError(path, e);
+  }
+  return ReadPages(pdf, limits);
+}
+
+ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
+                                  const std::string& description, const ReadLimits& limits) {
+  QPDF pdf;
+  pdf.setSuppressWarnings(true);
+  try {
+    pdf.processMemoryFile(description.c_str(), reinterpret_cast<const char*>(bytes.data()),
+                          bytes.size());
+  } catch (const std::exception& e) {
+    throw OpenError(description, e);
+  }
+  return ReadPages(pdf, limits);
+}
+
+}  // namespace CorvelPdf

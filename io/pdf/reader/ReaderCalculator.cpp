@@ -1,0 +1,423 @@
+#include <io/pdf/reader/ReaderFunctionsInternal.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <unordered_map>
+
+namespace CorvelPdf::Detail {
+
+namespace {
+
+// Deeper nesting than any real program has; keeps a hostile one off the C++ stack.
+constexpr int kMaxProgramNesting = 100;
+// ISO 32000-1 §7.10.5: implementations need at least 100 stack entries.
+constexpr std::size_t kMaxStack = 100;
+
+enum class Op {
+  Abs,
+  Add,
+  Atan,
+  Ceiling,
+  Cos,
+  Cvi,
+  Cvr,
+  Div,
+  Exp,
+  Floor,
+  Idiv,
+  Ln,
+  Log,
+  Mod,
+  Mul,
+  Neg,
+  Round,
+  Sin,
+  Sqrt,
+  Sub,
+  Truncate,
+  And,
+  Or,
+  Xor,
+  Not,
+  Bitshift,
+  Eq,
+  Ne,
+  Ge,
+  Gt,
+  Le,
+  Lt,
+  True,
+  False,
+  Copy,
+  Dup,
+  Exch,
+  Index,
+  Pop,
+  Roll
+};
+
+const std::unordered_map<std::string, Op>& Operators() {
+  static const std::unordered_map<std::string, Op> table{{"abs", Op::Abs},
+                                                         {"add", Op::Add},
+                                                         {"atan", Op::Atan},
+                                                         {"ceiling", Op::Ceiling},
+                                                         {"cos", Op::Cos},
+                                                         {"cvi", Op::Cvi},
+                                                         {"cvr", Op::Cvr},
+                                                         {"div", Op::Div},
+                                                         {"exp", Op::Exp},
+                                                         {"floor", Op::Floor},
+                                                         {"idiv", Op::Idiv},
+                                                         {"ln", Op::Ln},
+                                                         {"log", Op::Log},
+                                                         {"mod", Op::Mod},
+                                                         {"mul", Op::Mul},
+                                                         {"neg", Op::Neg},
+                                                         {"round", Op::Round},
+                                                         {"sin", Op::Sin},
+                                                         {"sqrt", Op::Sqrt},
+                                                         {"sub", Op::Sub},
+                                                         {"truncate", Op::Truncate},
+                                                         {"and", Op::And},
+                                                         {"or", Op::Or},
+                                                         {"xor", Op::Xor},
+                                                         {"not", Op::Not},
+                                                         {"bitshift", Op::Bitshift},
+                                                         {"eq", Op::Eq},
+                                                         {"ne", Op::Ne},
+                                                         {"ge", Op::Ge},
+                                                         {"gt", Op::Gt},
+                                                         {"le", Op::Le},
+                                                         {"lt", Op::Lt},
+                                                         {"true", Op::True},
+                                                         {"false", Op::False},
+                                                         {"copy", Op::Copy},
+                                                         {"dup", Op::Dup},
+                                                         {"exch", Op::Exch},
+                                                         {"index", Op::Index},
+                                                         {"pop", Op::Pop},
+                                                         {"roll", Op::Roll}};
+  return table;
+}
+
+ReadError ProgramError(const std::string& why) {
+  return ReadError("", "PostScript calculator function: " + why);
+}
+
+// A stack value: booleans are kept apart from numbers for `not`, `and`, `or` and `xor`.
+struct Value {
+  double number = 0;
+  bool boolean = false;
+};
+
+class Tokens {
+ public:
+  explicit Tokens(const std::string& source) : source_(source) {}
+  // The next token: "{", "}", a number or an operator name; empty at the end.
+  std::string Next() {
+    while (pos_ < source_.size() && (std::isspace(Byte()) || source_[pos_] == '%')) {
+      if (source_[pos_] == '%') {
+        while (pos_ < source_.size() && source_[pos_] != '\n' && source_[pos_] != '\r') ++pos_;
+      } else {
+        ++pos_;
+      }
+    }
+    if (pos_ >= source_.size()) return {};
+    if (source_[pos_] == '{' || source_[pos_] == '}') return std::string(1, source_[pos_++]);
+    const std::size_t start = pos_;
+    while (pos_ < source_.size() && !std::isspace(Byte()) && source_[pos_] != '{' &&
+           source_[pos_] != '}') {
+      ++pos_;
+    }
+    return source_.substr(start, pos_ - start);
+  }
+
+ private:
+  unsigned char Byte() const { return static_cast<unsigned char>(source_[pos_]); }
+  const std::string& source_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+struct CalculatorProgram::Node {
+  enum class Kind { Number, Operator, If, IfElse };
+  Kind kind = Kind::Number;
+  double number = 0;
+  Op op = Op::Add;
+  std::vector<Node> then;
+  std::vector<Node> otherwise;
+};
+
+namespace {
+
+bool ParseNumber(const std::string& token, double& value) {
+  char* end = nullptr;
+  value = std::strtod(token.c_str(), &end);
+  return end && *end == '\0' && !token.empty();
+}
+
+// Parses until the "}" that closes the current procedure.
+void ParseProcedure(Tokens& tokens, std::vector<CalculatorProgram::Node>& out, int depth) {
+  if (depth > kMaxProgramNesting) throw ProgramError("procedures nested too deeply");
+  std::vector<std::vector<CalculatorProgram::Node>> pending;  // procedures awaiting if/ifelse
+  for (std::string token = tokens.Next();; token = tokens.Next()) {
+    if (token.empty()) throw ProgramError("missing }");
+    if (token == "}") break;
+    CalculatorProgram::Node node;
+    if (token == "{") {
+      pending.emplace_back();
+      ParseProcedure(tokens, pending.back(), depth + 1);
+      continue;
+    }
+    if (token == "if" || token == "ifelse") {
+      const std::size_t needed = token == "if" ? 1 : 2;
+      if (pending.size() != needed) throw ProgramError(token + " without its procedures");
+      node.kind =
+          token == "if" ? CalculatorProgram::Node::Kind::If : CalculatorProgram::Node::Kind::IfElse;
+      node.then = std::move(pending[0]);
+      if (needed == 2) node.otherwise = std::move(pending[1]);
+      pending.clear();
+    } else if (!pending.empty()) {
+      throw ProgramError("procedure not followed by if or ifelse");
+    } else if (ParseNumber(token, node.number)) {
+      node.kind = CalculatorProgram::Node::Kind::Number;
+    } else {
+      const auto found = Operators().find(token);
+      if (found == Operators().end()) throw ProgramError("unknown operator " + token);
+      node.kind = CalculatorProgram::Node::Kind::Operator;
+      node.op = found->second;
+    }
+    out.push_back(std::move(node));
+  }
+  if (!pending.empty()) throw ProgramError("procedure not followed by if or ifelse");
+}
+
+class Machine {
+ public:
+  void Push(Value v) {
+    if (stack_.size() >= kMaxStack) throw ProgramError("stack overflow");
+    stack_.push_back(v);
+  }
+  Value Pop() {
+    if (stack_.empty()) throw ProgramError("stack underflow");
+    const Value v = stack_.back();
+    stack_.pop_back();
+    return v;
+  }
+  double PopNumber() { return Pop().number; }
+  long long PopInteger() { return static_cast<long long>(std::trunc(PopNumber())); }
+  std::vector<Value>& Stack() { return stack_; }
+
+  void Run(const std::vector<CalculatorProgram::Node>& nodes) {
+    for (const auto& node : nodes) {
+      switch (node.kind) {
+        case CalculatorProgram::Node::Kind::Number:
+          Push({node.number, false});
+          break;
+        case CalculatorProgram::Node::Kind::Operator:
+          Apply(node.op);
+          break;
+        case CalculatorProgram::Node::Kind::If:
+          if (Pop().number != 0) Run(node.then);
+          break;
+        case CalculatorProgram::Node::Kind::IfElse:
+          Run(Pop().number != 0 ? node.then : node.otherwise);
+          break;
+      }
+    }
+  }
+
+ private:
+  void Apply(Op op) {
+    if (ApplyArithmetic(op) || ApplyLogic(op)) return;
+    ApplyStack(op);
+  }
+  bool ApplyArithmetic(Op op);
+  bool ApplyLogic(Op op);
+  void ApplyStack(Op op);
+  void Number(double v) { Push({std::isfinite(v) ? v : 0, false}); }
+  void Boolean(bool v) { Push({v ? 1.0 : 0.0, true}); }
+
+  std::vector<Value> stack_;
+};
+
+using Unary = double (*)(double);
+using Binary = double (*)(double, double);
+constexpr double kDegreesPerRadian = 180 / std::numbers::pi;
+
+const std::unordered_map<Op, Unary>& UnaryOperators() {
+  static const std::unordered_map<Op, Unary> table{
+      {Op::Abs, [](double x) { return std::fabs(x); }},
+      {Op::Neg, [](double x) { return -x; }},
+      {Op::Ceiling, [](double x) { return std::ceil(x); }},
+      {Op::Floor, [](double x) { return std::floor(x); }},
+      {Op::Round, [](double x) { return std::floor(x + 0.5); }},
+      {Op::Truncate, [](double x) { return std::trunc(x); }},
+      {Op::Cvi, [](double x) { return std::trunc(x); }},
+      {Op::Cvr, [](double x) { return x; }},
+      {Op::Sqrt, [](double x) { return std::sqrt(std::max(0.0, x)); }},
+      {Op::Sin, [](double x) { return std::sin(x / kDegreesPerRadian); }},
+      {Op::Cos, [](double x) { return std::cos(x / kDegreesPerRadian); }},
+      {Op::Ln, [](double x) { return std::log(x); }},
+      {Op::Log, [](double x) { return std::log10(x); }}};
+  return table;
+}
+
+// Division by zero gives 0 rather than an error: a colour function must always answer.
+const std::unordered_map<Op, Binary>& BinaryOperators() {
+  static const std::unordered_map<Op, Binary> table{
+      {Op::Add, [](double a, double b) { return a + b; }},
+      {Op::Sub, [](double a, double b) { return a - b; }},
+      {Op::Mul, [](double a, double b) { return a * b; }},
+      {Op::Div, [](double a, double b) { return b == 0 ? 0 : a / b; }},
+      {Op::Idiv,
+       [](double a, double b) {
+         return std::trunc(b) == 0 ? 0 : std::trunc(std::trunc(a) / std::trunc(b));
+       }},
+      {Op::Mod,
+       [](double a, double b) {
+         return std::trunc(b) == 0 ? 0 : std::fmod(std::trunc(a), std::trunc(b));
+       }},
+      {Op::Exp, [](double a, double b) { return std::pow(a, b); }},
+      {Op::Atan, [](double a, double b) {  // the angle of (b, a) in degrees, 0 to 360
+         const double angle = std::atan2(a, b) * kDegreesPerRadian;
+         return angle < 0 ? angle + 360 : angle;
+       }}};
+  return table;
+}
+
+bool Machine::ApplyArithmetic(Op op) {
+  if (const auto unary = UnaryOperators().find(op); unary != UnaryOperators().end()) {
+    Number(unary->second(PopNumber()));
+    return true;
+  }
+  const auto binary = BinaryOperators().find(op);
+  if (binary == BinaryOperators().end()) return false;
+  const double b = PopNumber(), a = PopNumber();
+  Number(binary->second(a, b));
+  return true;
+}
+
+bool Machine::ApplyLogic(Op op) {
+  switch (op) {
+    case Op::True:
+      Boolean(true);
+      return true;
+    case Op::False:
+      Boolean(false);
+      return true;
+    case Op::Not: {
+      const Value v = Pop();
+      v.boolean ? Boolean(v.number == 0)
+                : Number(static_cast<double>(~static_cast<long long>(v.number)));
+      return true;
+    }
+    case Op::And:
+    case Op::Or:
+    case Op::Xor: {
+      const Value b = Pop(), a = Pop();
+      const long long x = static_cast<long long>(a.number), y = static_cast<long long>(b.number);
+      const long long r = op == Op::And ? (x & y) : op == Op::Or ? (x | y) : (x ^ y);
+      a.boolean&& b.boolean ? Boolean(r != 0) : Number(static_cast<double>(r));
+      return true;
+    }
+    case Op::Bitshift: {
+      const long long shift = PopInteger(), value = PopInteger();
+      if (shift <= -63 || shift >= 63) {
+        Number(0);
+      } else {
+        Number(static_cast<double>(shift >= 0 ? value * (1LL << shift) : value >> -shift));
+      }
+      return true;
+    }
+    case Op::Eq:
+    case Op::Ne:
+    case Op::Ge:
+    case Op::Gt:
+    case Op::Le:
+    case Op::Lt: {
+      const double b = PopNumber(), a = PopNumber();
+      Boolean(op == Op::Eq   ? a == b
+              : op == Op::Ne ? a != b
+              : op == Op::Ge ? a >= b
+              : op == Op::Gt ? a > b
+              : op == Op::Le ? a <= b
+                             : a < b);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void Machine::ApplyStack(Op op) {
+  switch (op) {
+    case Op::Pop:
+      Pop();
+      break;
+    case Op::Dup: {
+      const Value v = Pop();
+      Push(v);
+      Push(v);
+      break;
+    }
+    case Op::Exch: {
+      const Value b = Pop(), a = Pop();
+      Push(b);
+      Push(a);
+      break;
+    }
+    case Op::Copy: {
+      const long long n = PopInteger();
+      if (n < 0 || static_cast<std::size_t>(n) > stack_.size()) throw ProgramError("bad copy");
+      const std::size_t from = stack_.size() - static_cast<std::size_t>(n);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) Push(stack_[from + i]);
+      break;
+    }
+    case Op::Index: {
+      const long long n = PopInteger();
+      if (n < 0 || static_cast<std::size_t>(n) >= stack_.size()) throw ProgramError("bad index");
+      Push(stack_[stack_.size() - 1 - static_cast<std::size_t>(n)]);
+      break;
+    }
+    default: {  // roll
+      const long long j = PopInteger(), n = PopInteger();
+      if (n < 0 || static_cast<std::size_t>(n) > stack_.size()) throw ProgramError("bad roll");
+      if (n == 0) break;
+      const long long shift = ((j % n) + n) % n;
+      auto first = stack_.end() - n;
+      std::rotate(first, stack_.end() - shift, stack_.end());
+    }
+  }
+}
+
+}  // namespace
+
+CalculatorProgram::CalculatorProgram(const std::string& source) {
+  Tokens tokens(source);
+  if (tokens.Next() != "{") throw ProgramError("program does not start with {");
+  ParseProcedure(tokens, nodes_, 0);
+}
+
+CalculatorProgram::~CalculatorProgram() = default;
+CalculatorProgram::CalculatorProgram(CalculatorProgram&&) noexcept = default;
+
+std::vector<double> CalculatorProgram::Run(const std::vector<double>& inputs,
+                                           int outputCount) const {
+  Machine machine;
+  for (double input : inputs) machine.Push({input, false});
+  machine.Run(nodes_);
+  auto& stack = machine.Stack();
+  if (stack.size() < static_cast<std::size_t>(outputCount)) {
+    throw ProgramError("fewer results than outputs");
+  }
+  std::vector<double> outputs;
+  for (auto it = stack.end() - outputCount; it != stack.end(); ++it) outputs.push_back(it->number);
+  return outputs;
+}
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,128 @@
+#include <io/pdf/reader/ReaderInterpreterInternal.h>
+#include <io/pdf/reader/ReaderOperandsInternal.h>
+#include <io/pdf/reader/ReaderShadingsInternal.h>
+
+namespace CorvelPdf::Detail {
+
+void Interpreter::SetColor(PaintState& paint, const ColorSpacePtr& space,
+                           std::vector<double> values) {
+  paint.space = space;
+  paint.shading.reset();
+  paint.unsupported.clear();
+  if (space->family == ReaderColorSpace::Family::Pattern) {
+    paint.components.clear();
+    paint.flat.reset();  // the initial pattern paints nothing (ISO 32000-1 §8.6.8)
+    return;
+  }
+  paint.components = std::move(values);
+  paint.flat.reset();
+  if (!space->paintsNothing) {
+    paint.flat = MavPaint::FlatPaint::Factory(MakeColor(*space, paint.components),
+                                              &context_.Document(), nullptr)
+                     .Get();
+  }
+}
+
+void Interpreter::OpSetSpace(const Operation& operation) {
+  auto& paint = operation.op == "CS" ? State().stroke : State().fill;
+  auto name = LastOperand(operation);
+  if (!name.isName()) throw BadOperands{};
+  ColorSpacePtr space;
+  try {
+    space = ReadColorSpace(context_, name, CurrentLevel().resources);
+  } catch (const ReadError& e) {
+    context_.Warn("colour space " + name.getName() + " unreadable (" + e.Why() +
+                  "): objects painted in it dropped");
+    paint = PaintState{};
+    paint.space = DeviceGraySpace();
+    paint.unsupported = "unreadable colour space";
+    return;
+  }
+  SetColor(paint, space, space->initial);
+}
+
+void Interpreter::OpSetColor(const Operation& operation) {
+  auto& paint = operation.op == "SC" || operation.op == "SCN" ? State().stroke : State().fill;
+  if (!paint.space) throw BadOperands{};
+  if (paint.space->family == ReaderColorSpace::Family::Pattern) {
+    SetPattern(paint, NameOperand(operation));
+    return;
+  }
+  if (!paint.unsupported.empty()) return;
+  SetColor(paint, paint.space,
+           NumberOperands(operation, static_cast<std::size_t>(paint.space->ComponentCount())));
+}
+
+void Interpreter::OpSetGray(const Operation& operation) {
+  SetColor(operation.op == "G" ? State().stroke : State().fill, DeviceGraySpace(),
+           NumberOperands(operation, 1));
+}
+
+void Interpreter::OpSetRGB(const Operation& operation) {
+  SetColor(operation.op == "RG" ? State().stroke : State().fill, DeviceRGBSpace(),
+           NumberOperands(operation, 3));
+}
+
+void Interpreter::OpSetCMYK(const Operation& operation) {
+  SetColor(operation.op == "K" ? State().stroke : State().fill, DeviceCMYKSpace(),
+           NumberOperands(operation, 4));
+}
+
+void Interpreter::SetPattern(PaintState& paint, const std::string& name) {
+  paint.flat.reset();
+  paint.shading.reset();
+  paint.unsupported.clear();
+  auto pattern = Resource("/Pattern", name);
+  auto dict = pattern.isStream() ? pattern.getDict() : pattern;
+  if (!dict.isDictionary()) {
+    paint.unsupported = "pattern /" + name + " missing from the resources";
+    return;
+  }
+  if (NumberOr(dict.getKey("/PatternType"), 0) != 2) {
+    paint.unsupported = "tiling patterns not supported yet";
+    return;
+  }
+  if (dict.hasKey("/ExtGState"))
+    context_.Warn("graphics state of shading patterns not supported yet (ignored)");
+  try {
+    auto shading =
+        ReadShadingPaint(context_, dict.getKey("/Shading"), CurrentLevel().resources, true);
+    if (shading.paint) paint.shading = shading.paint->Transformed(MatrixOf(dict.getKey("/Matrix")));
+  } catch (const std::exception& e) {
+    paint.unsupported = "shading pattern /" + name + " unreadable (" + e.what() + ")";
+  }
+}
+
+void Interpreter::OpShade(const Operation& operation) {
+  const std::string name = NameOperand(operation);
+  auto shading = Resource("/Shading", name);
+  if (shading.isNull()) {
+    context_.Warn("shading missing from the resources: sh ignored");
+    return;
+  }
+  ShadingRead read;
+  try {
+    read = ReadShadingPaint(context_, shading, CurrentLevel().resources, false);
+  } catch (const std::exception& e) {
+    context_.Warn("shading /" + name + " unreadable (" + e.what() + "): dropped");
+    return;
+  }
+  if (!read.paint) return;
+  Vexl::Rectangle box = read.box;
+  if (box.IsNull()) {
+    // Without /BBox, sh paints the whole clip: the page area, seen from user space.
+    try {
+      const auto toUser = (State().ctm * CurrentLevel().absolute).Inverse();
+      box = Vexl::TransformBox(area_, toUser);
+    } catch (const std::invalid_argument&) {
+      return;  // a singular CTM paints nothing
+    }
+  }
+  auto path = std::make_unique<MavDoc::Path>(Vexl::MakeRectangle(box));
+  path->SetTransformation(State().ctm, 0);
+  path->SetFillPaint(read.paint);
+  path->SetTransparency(CurrentTransparency());
+  Emit(std::move(path));
+}
+
+}  // namespace CorvelPdf::Detail

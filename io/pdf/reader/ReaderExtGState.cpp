@@ -1,0 +1,138 @@
+#include <io/pdf/reader/ReaderFunctionsInternal.h>
+#include <io/pdf/reader/ReaderInterpreterInternal.h>
+#include <io/pdf/reader/ReaderOperandsInternal.h>
+
+#include <algorithm>
+
+namespace CorvelPdf::Detail {
+
+namespace {
+
+std::optional<MavBlend::BlendMode> BlendModeNamed(const std::string& name) {
+  if (name == "Compatible") return MavBlend::BlendMode::Normal;
+  for (int i = 0; i < MavBlend::kBlendModeCount; ++i) {
+    const auto mode = static_cast<MavBlend::BlendMode>(i);
+    if (name == MavBlend::BlendModeName(mode)) return mode;
+  }
+  return std::nullopt;
+}
+
+// /BM is a name or an array of names of which the first known one counts.
+std::optional<MavBlend::BlendMode> BlendModeOf(QPDFObjectHandle value) {
+  if (value.isName()) return BlendModeNamed(NameOf(value));
+  if (value.isArray()) {
+    for (auto& item : value.aitems()) {
+      if (auto mode = BlendModeNamed(NameOf(item))) return mode;
+    }
+  }
+  return std::nullopt;
+}
+
+bool IsIdentityOrDefault(QPDFObjectHandle value) {
+  return value.isNameAndEquals("/Identity") || value.isNameAndEquals("/Default");
+}
+
+float AlphaOf(QPDFObjectHandle value) {
+  return static_cast<float>(std::clamp(NumberOr(value, 1), 0.0, 1.0));
+}
+
+}  // namespace
+
+void Interpreter::OpExtGState(const Operation& operation) {
+  const std::string name = NameOperand(operation);
+  auto dict = Resource("/ExtGState", name);
+  if (!dict.isDictionary()) {
+    context_.Warn("graphics state missing from the resources: gs ignored");
+    return;
+  }
+  WithinObject("graphics state /" + name, QPDFObjectHandle::newNull(), [&] {
+    for (auto [key, value] : dict.ditems()) ApplyExtGStateKey(key, value);
+  });
+}
+
+void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle value) {
+  auto& s = State();
+  if (key == "/CA")
+    s.strokeAlpha = AlphaOf(value);
+  else if (key == "/ca")
+    s.fillAlpha = AlphaOf(value);
+  else if (key == "/AIS")
+    s.alphaIsShape = value.isBool() && value.getBoolValue();
+  else if (key == "/SMask")
+    SetSoftMask(value);
+  else if (key == "/BM") {
+    if (auto mode = BlendModeOf(value))
+      s.blendMode = *mode;
+    else
+      context_.Warn("unknown blend mode read as Normal");
+  } else if (key == "/LW")
+    s.strokeStyle.width = std::fabs(NumberOr(value, 1)) * 1000;
+  else if (key == "/LC")
+    Apply({"J", {value}});
+  else if (key == "/LJ")
+    Apply({"j", {value}});
+  else if (key == "/ML")
+    Apply({"M", {value}});
+  else if (key == "/D" && value.isArray() && value.getArrayNItems() == 2) {
+    Apply({"d", {value.getArrayItem(0), value.getArrayItem(1)}});
+  } else if (key == "/Font" && value.isArray() && value.getArrayNItems() == 2) {
+    s.text.font = context_.Fonts().Get(context_, value.getArrayItem(0));
+    s.text.size = NumberOr(value.getArrayItem(1), 0);
+  } else if ((key == "/OP" || key == "/op") && value.isBool() && value.getBoolValue()) {
+    context_.Warn("overprint not supported yet (OP, op, OPM ignored)");
+  } else if (key == "/TK" && value.isBool() && !value.getBoolValue()) {
+    context_.Warn("text knockout off (TK false) not supported yet");
+  } else if (key == "/HT" && !value.isNameAndEquals("/Default")) {
+    context_.Warn("halftones not supported yet (HT ignored)");
+  } else if ((key == "/TR" || key == "/TR2") && !IsIdentityOrDefault(value)) {
+    context_.Warn("transfer functions not supported yet (TR, TR2 ignored)");
+  } else if (key == "/BG" || key == "/BG2" || key == "/UCR" || key == "/UCR2") {
+    context_.Warn("black generation and undercolour removal not supported yet (ignored)");
+  }
+  // SA, SM, FL, RI and UseBlackPtComp only tune rendering; Type names the dictionary.
+}
+
+void Interpreter::SetSoftMask(QPDFObjectHandle mask) {
+  if (mask.isNameAndEquals("/None")) {
+    State().softMask.reset();
+    return;
+  }
+  if (!mask.isDictionary()) throw ReadError("", "soft mask is neither /None nor a dictionary");
+  auto group = mask.getKey("/G");
+  if (!group.isStream()) throw ReadError("", "soft mask without its group /G");
+  auto state = std::make_shared<SoftMaskState>();
+  state->alpha = mask.getKey("/S").isNameAndEquals("/Alpha");
+  if (mask.hasKey("/BC")) {
+    for (double v : NumbersOf(mask.getKey("/BC"), "/BC"))
+      state->backdrop.push_back(static_cast<float>(v));
+  }
+  auto transfer = mask.getKey("/TR");
+  if (transfer.isDictionary() || transfer.isStream())
+    state->transfer = ReadFunction(context_, transfer, 1);
+  state->absolute = State().ctm * CurrentLevel().absolute;
+  auto attributes = group.getDict().getKey("/Group");
+  if (attributes.isDictionary() && attributes.hasKey("/CS")) {
+    state->space = GroupSpaceOf(
+        context_, *ReadColorSpace(context_, attributes.getKey("/CS"), CurrentLevel().resources));
+  }
+  state->content = SoftMaskContent(group);  // runs the mask's content: states_ may move
+  State().softMask = std::move(state);
+}
+
+std::shared_ptr<MavDoc::Content> Interpreter::SoftMaskContent(QPDFObjectHandle form) {
+  auto& cache = context_.SoftMaskContents();
+  if (auto found = cache.find(form.getObjGen()); found != cache.end()) return found->second;
+  auto content = MavDoc::Content::MakeSoftMaskContent(&context_.Document());
+  // The mask's artwork lives in mask space: user space when the mask was set.
+  PushLevel(*content, State().ctm * CurrentLevel().absolute, CurrentLevel().resources);
+  State().blendMode = MavBlend::BlendMode::Normal;
+  State().fillAlpha = State().strokeAlpha = 1;
+  State().alphaIsShape = false;
+  State().softMask.reset();
+  WithinObject("soft mask group", QPDFObjectHandle::newNull(), [&] { RunForm(form, "G"); });
+  PopLevel();
+  cache[form.getObjGen()] = content;
+  return content;
+}
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,250 @@
+#pragma once
+// The content-stream interpreter: runs the operators of a page, form or soft mask and builds
+// the objects of the document model.
+//
+// Coordinates: every content level (the page, a form group, a soft mask) has its own space
+// in millipoints; the current transformation matrix (CTM) maps user space (millipoints) into
+// the current level's space, so e and f of PDF's cm are scaled by 1000. Clips and layers
+// become groups of identity transformation, created lazily when an object is emitted, so
+// that a group encloses exactly the objects its clip or layer governs.
+
+#include <io/pdf/reader/ReaderColorSpacesInternal.h>
+#include <io/pdf/reader/ReaderContextInternal.h>
+#include <io/pdf/reader/ReaderFontsInternal.h>
+#include <io/pdf/reader/ReaderOptionalContentInternal.h>
+#include <mavdoc/Objects.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace CorvelPdf::Detail {
+
+// One operator with its operands. An inline image is one "BI" operation whose operands are
+// its dictionary and its raw data (a string).
+struct Operation {
+  std::string op;
+  mutable std::vector<QPDFObjectHandle> operands;  // mutable: qpdf's accessors are not const
+};
+
+// Parses a content stream (or an array of them) into operations. Syntax errors are repaired
+// as qpdf does and reported as warnings.
+std::vector<Operation> ParseContent(ReaderContext& context, QPDFObjectHandle content);
+
+// A clip in force: a clipping path (or clipping text) in the space of the level it was set in.
+struct ClipEntry {
+  std::uint64_t id = 0;  // order of establishment, shared with marked content
+  std::shared_ptr<const Vexl::Compound> outline;
+  Vexl::Transformation transformation;
+  Vexl::FillRule rule = Vexl::FillRule::NonZero;
+  bool text = false;
+};
+
+// The current fill or stroke colour.
+struct PaintState {
+  ColorSpacePtr space;
+  std::vector<double> components;
+  std::shared_ptr<const MavPaint::Paint> flat;
+  // A shading pattern: its transformation maps shading space into the level's space.
+  std::shared_ptr<const MavPaint::ShadingPaint> shading;
+  std::string unsupported;  // why the colour cannot be represented (objects are then dropped)
+};
+
+// A soft mask set by an ExtGState: its artwork and the CTM (level space → page) at that time.
+struct SoftMaskState {
+  std::shared_ptr<MavDoc::Content> content;
+  bool alpha = false;
+  std::vector<MavColor::Component> backdrop;
+  MavColor::GroupColorSpace space;
+  MavBlend::TransferFunction transfer = true;
+  Vexl::Transformation absolute;
+};
+
+struct TextState {
+  std::shared_ptr<const ReaderFont> font;
+  double size = 0;
+  double charSpacing = 0;
+  double wordSpacing = 0;
+  double horizontalScaling = 1;
+  double leading = 0;
+  double rise = 0;
+  int renderingMode = 0;
+};
+
+struct GraphicsState {
+  Vexl::Transformation ctm;
+  std::vector<ClipEntry> clips;
+  PaintState fill;
+  PaintState stroke;
+  MavDoc::StrokeStyle strokeStyle;
+  MavBlend::BlendMode blendMode = MavBlend::BlendMode::Normal;
+  float fillAlpha = 1;
+  float strokeAlpha = 1;
+  bool alphaIsShape = false;
+  std::shared_ptr<const SoftMaskState> softMask;
+  TextState text;
+};
+
+class Interpreter {
+ public:
+  // Objects go into `root`, whose space is the page's (`absolute` maps it onto the page);
+  // `area` (in root space) is what a shading painted with `sh` fills when nothing clips it.
+  Interpreter(ReaderContext& context, MavDoc::Content& root, QPDFObjectHandle resources,
+              const Vexl::Transformation& initialCtm, const Vexl::Rectangle& area);
+  ~Interpreter();
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  void Run(QPDFObjectHandle content);
+  // Draws an annotation's appearance form, `placement` (millipoints) mapping the form's
+  // space onto the page (ISO 32000-1 §12.5.5).
+  void RunAppearance(QPDFObjectHandle form, const Vexl::Transformation& placement);
+
+ private:
+  struct OpenGroup {
+    std::uint64_t id;
+    MavDoc::Group* group;
+  };
+  struct MarkedContent {
+    std::uint64_t id;
+    std::optional<LayerDefinition> layer;
+  };
+  struct Level {
+    MavDoc::Content* root;
+    Vexl::Transformation absolute;
+    QPDFObjectHandle resources;
+    std::size_t stateBase;
+    std::vector<OpenGroup> open;
+    std::vector<MarkedContent> marked;
+  };
+  using Handler = void (Interpreter::*)(const Operation&);
+
+  static const std::unordered_map<std::string, Handler>& Handlers();
+  void Execute(const std::vector<Operation>& operations);
+  void Apply(const Operation& operation);
+  GraphicsState& State() { return states_.back(); }
+  Level& CurrentLevel() { return levels_.back(); }
+  QPDFObjectHandle Resource(const char* category, const std::string& name);
+
+  // Structure (ReaderStructure.cpp).
+  void PushLevel(MavDoc::Content& root, const Vexl::Transformation& absolute,
+                 QPDFObjectHandle resources);
+  void PopLevel();
+  MavDoc::Content& Target();
+  MavDoc::ContentObject& Emit(std::unique_ptr<MavDoc::ContentObject> object);
+  std::uint64_t NextId() { return ++lastId_; }
+  void AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule, bool text);
+  std::shared_ptr<const MavBlend::Transparency> CurrentTransparency();
+  std::shared_ptr<const MavBlend::SoftMask> SoftMaskForLevel(const SoftMaskState& mask);
+  std::shared_ptr<const MavPaint::Paint> PaintFor(const PaintState& paint, bool stroke);
+  void OpBeginMarked(const Operation& op);
+  void OpBeginMarkedProperties(const Operation& op);
+  void OpEndMarked(const Operation& op);
+
+  // Graphics state (ReaderInterpreter.cpp, ReaderExtGState.cpp).
+  void OpSave(const Operation& op);
+  void OpRestore(const Operation& op);
+  void OpConcat(const Operation& op);
+  void OpLineWidth(const Operation& op);
+  void OpLineCap(const Operation& op);
+  void OpLineJoin(const Operation& op);
+  void OpMiterLimit(const Operation& op);
+  void OpDash(const Operation& op);
+  void OpIgnore(const Operation& op);
+  void OpUnsupported(const Operation& op);
+  void OpExtGState(const Operation& op);
+  void ApplyExtGStateKey(const std::string& key, QPDFObjectHandle value);
+  void SetSoftMask(QPDFObjectHandle mask);
+  std::shared_ptr<MavDoc::Content> SoftMaskContent(QPDFObjectHandle form);
+
+  // Paths (ReaderPathOps.cpp).
+  void OpMoveTo(const Operation& op);
+  void OpLineTo(const Operation& op);
+  void OpCurveTo(const Operation& op);
+  void OpCurveToV(const Operation& op);
+  void OpCurveToY(const Operation& op);
+  void OpClosePath(const Operation& op);
+  void OpRectangle(const Operation& op);
+  void OpPaint(const Operation& op);
+  void OpClip(const Operation& op);
+  Vexl::Point CurrentPoint() const;
+  void PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool close);
+  Vexl::Subpath& OpenSubpath();
+
+  // Colour (ReaderColorOps.cpp, ReaderShadings.cpp).
+  void OpSetSpace(const Operation& op);
+  void OpSetColor(const Operation& op);
+  void OpSetGray(const Operation& op);
+  void OpSetRGB(const Operation& op);
+  void OpSetCMYK(const Operation& op);
+  void SetColor(PaintState& paint, const ColorSpacePtr& space, std::vector<double> values);
+  void SetPattern(PaintState& paint, const std::string& name);
+  void OpShade(const Operation& op);
+
+  // XObjects (ReaderXObjects.cpp, ReaderImageOps.cpp).
+  void OpDo(const Operation& op);
+  void RunForm(QPDFObjectHandle form, const std::string& name);
+  void RunFormContent(QPDFObjectHandle form, MavDoc::Group& group, bool transparencyGroup);
+  void DrawImage(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data);
+  void OpInlineImage(const Operation& op);
+  template <class F>
+  void WithinObject(const std::string& where, QPDFObjectHandle optionalContent, F&& body);
+
+  // Text (ReaderTextOps.cpp).
+  void OpBeginText(const Operation& op);
+  void OpEndText(const Operation& op);
+  void OpTextState(const Operation& op);
+  void OpFont(const Operation& op);
+  void OpTextMove(const Operation& op);
+  void OpTextMatrix(const Operation& op);
+  void OpNextLine(const Operation& op);
+  void OpShowText(const Operation& op);
+  void OpShowSpaced(const Operation& op);
+  void OpShowNextLine(const Operation& op);
+  void ShowString(const std::string& bytes, Vexl::CompoundFactory& glyphs, std::string& characters);
+  void EmitText(Vexl::CompoundFactory& glyphs, std::string characters);
+
+  ReaderContext& context_;
+  Vexl::Rectangle area_;
+  std::vector<GraphicsState> states_;
+  std::vector<Level> levels_;
+  std::vector<QPDFObjGen> formStack_;
+  std::uint64_t lastId_ = 0;
+
+  std::vector<Vexl::Subpath> path_;
+  std::optional<Vexl::FillRule> pendingClip_;
+
+  bool inText_ = false;
+  Vexl::Transformation textMatrix_;
+  Vexl::Transformation lineMatrix_;
+  std::shared_ptr<Vexl::CompoundFactory> textClip_;
+};
+
+}  // namespace CorvelPdf::Detail
+
+namespace CorvelPdf::Detail {
+
+// Runs `body` for one object of the content: errors get the object's name ("form /Fm1"), and
+// an /OC entry puts what the object paints into its layer.
+template <class F>
+void Interpreter::WithinObject(const std::string& where, QPDFObjectHandle optionalContent,
+                               F&& body) {
+  std::optional<LayerDefinition> layer;
+  if (!optionalContent.isNull()) layer = context_.Layers().LayerOf(optionalContent);
+  const std::size_t levelCount = levels_.size();
+  if (layer) CurrentLevel().marked.push_back({NextId(), std::move(layer)});
+  try {
+    body();
+  } catch (const ReadError& e) {
+    throw e.Within(where);
+  } catch (const std::exception& e) {
+    throw ReadError(where, e.what());
+  }
+  if (layer && levels_.size() == levelCount) CurrentLevel().marked.pop_back();
+}
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,153 @@
+#include <io/pdf/reader/ReaderInterpreterInternal.h>
+#include <io/pdf/reader/ReaderOperandsInternal.h>
+
+namespace CorvelPdf::Detail {
+
+namespace {
+
+std::unique_ptr<MavDoc::ContentObject> MakeClipObject(const ClipEntry& clip) {
+  if (clip.text) {
+    auto text = std::make_unique<MavDoc::Text>("", clip.outline, 7);
+    text->SetClippingObject(true);
+    text->SetTransformation(clip.transformation, 0);
+    return text;
+  }
+  auto path = std::make_unique<MavDoc::Path>(clip.outline);
+  path->SetClippingObject(true);
+  path->SetFillRule(clip.rule);
+  path->SetTransformation(clip.transformation, 0);
+  return path;
+}
+
+// A clip or a layer that should enclose the next object, in order of establishment.
+struct Enclosure {
+  std::uint64_t id;
+  const ClipEntry* clip;
+  const LayerDefinition* layer;
+};
+
+}  // namespace
+
+void Interpreter::PushLevel(MavDoc::Content& root, const Vexl::Transformation& absolute,
+                            QPDFObjectHandle resources) {
+  GraphicsState state = State();
+  state.ctm = {};
+  state.clips.clear();
+  states_.push_back(std::move(state));
+  levels_.push_back({&root, absolute, resources, states_.size(), {}, {}});
+}
+
+void Interpreter::PopLevel() {
+  states_.resize(levels_.back().stateBase - 1);
+  levels_.pop_back();
+}
+
+MavDoc::Content& Interpreter::Target() {
+  Level& level = CurrentLevel();
+  std::vector<Enclosure> wanted;
+  auto clip = State().clips.begin();
+  for (const auto& marked : level.marked) {
+    for (; clip != State().clips.end() && clip->id < marked.id; ++clip)
+      wanted.push_back({clip->id, &*clip, nullptr});
+    if (marked.layer) wanted.push_back({marked.id, nullptr, &*marked.layer});
+  }
+  for (; clip != State().clips.end(); ++clip) wanted.push_back({clip->id, &*clip, nullptr});
+
+  std::size_t keep = 0;
+  while (keep < level.open.size() && keep < wanted.size() && level.open[keep].id == wanted[keep].id)
+    ++keep;
+  level.open.resize(keep);
+  MavDoc::Content* content = keep == 0 ? level.root : &level.open.back().group->GetContent();
+  for (std::size_t i = keep; i < wanted.size(); ++i) {
+    std::unique_ptr<MavDoc::Group> group;
+    if (wanted[i].layer) {
+      group =
+          std::make_unique<MavDoc::Layer>(wanted[i].layer->properties, wanted[i].layer->expression);
+    } else {
+      group = std::make_unique<MavDoc::Group>();
+      group->AddOnTop(MakeClipObject(*wanted[i].clip));
+    }
+    MavDoc::Group* added = group.get();
+    content->AddOnTop(std::move(group));
+    level.open.push_back({wanted[i].id, added});
+    content = &added->GetContent();
+  }
+  return *content;
+}
+
+MavDoc::ContentObject& Interpreter::Emit(std::unique_ptr<MavDoc::ContentObject> object) {
+  return Target().AddOnTop(std::move(object));
+}
+
+void Interpreter::AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule,
+                          bool text) {
+  State().clips.push_back({NextId(), std::move(outline), State().ctm, rule, text});
+}
+
+std::shared_ptr<const MavBlend::SoftMask> Interpreter::SoftMaskForLevel(const SoftMaskState& mask) {
+  Vexl::Transformation toLevel;
+  try {
+    toLevel = mask.absolute * CurrentLevel().absolute.Inverse();
+  } catch (const std::invalid_argument&) {
+    return nullptr;  // a level of no area paints nothing anyway
+  }
+  return MavBlend::SoftMask::Factory(mask.content)
+      .SetAlpha(mask.alpha)
+      .SetBackdropColor(mask.backdrop)
+      .SetColorSpace(mask.space)
+      .SetTransferFunction(mask.transfer)
+      .SetTransformation(toLevel)
+      .Get();
+}
+
+std::shared_ptr<const MavBlend::Transparency> Interpreter::CurrentTransparency() {
+  const auto& s = State();
+  if (s.blendMode == MavBlend::BlendMode::Normal && s.fillAlpha == 1 && s.strokeAlpha == 1 &&
+      !s.alphaIsShape && !s.softMask) {
+    return nullptr;
+  }
+  MavBlend::Transparency::Factory factory;
+  factory.SetBlendMode(s.blendMode).SetFillAlpha(s.fillAlpha).SetStrokeAlpha(s.strokeAlpha);
+  factory.SetAlphaIsShape(s.alphaIsShape);
+  if (s.softMask) factory.SetSoftMask(SoftMaskForLevel(*s.softMask));
+  return factory.Get();
+}
+
+std::shared_ptr<const MavPaint::Paint> Interpreter::PaintFor(const PaintState& paint, bool stroke) {
+  if (!paint.unsupported.empty()) {
+    context_.Warn(paint.unsupported + ": objects painted with it dropped");
+    return nullptr;
+  }
+  if (!paint.shading) return paint.flat;
+  try {
+    return paint.shading->Transformed(State().ctm.Inverse());
+  } catch (const std::invalid_argument&) {
+    context_.Warn(std::string(stroke ? "stroke" : "fill") +
+                  " with a shading under a singular matrix dropped");
+    return nullptr;
+  }
+}
+
+void Interpreter::OpBeginMarked(const Operation&) {
+  CurrentLevel().marked.push_back({NextId(), std::nullopt});
+}
+
+void Interpreter::OpBeginMarkedProperties(const Operation& operation) {
+  std::optional<LayerDefinition> layer;
+  if (operation.operands.size() >= 2 && operation.operands[0].isNameAndEquals("/OC")) {
+    auto properties = operation.operands[1];
+    if (properties.isName()) properties = Resource("/Properties", NameOf(properties));
+    layer = context_.Layers().LayerOf(properties);
+  }
+  CurrentLevel().marked.push_back({NextId(), std::move(layer)});
+}
+
+void Interpreter::OpEndMarked(const Operation&) {
+  if (CurrentLevel().marked.empty()) {
+    context_.Warn("EMC without its BMC or BDC ignored");
+    return;
+  }
+  CurrentLevel().marked.pop_back();
+}
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,147 @@
+#include <io/pdf/reader/ReaderImagesInternal.h>
+#include <io/pdf/reader/ReaderInterpreterInternal.h>
+#include <io/pdf/reader/ReaderOperandsInternal.h>
+#include <mavdoc/Builder.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace CorvelPdf::Detail {
+
+namespace {
+
+bool FlagOf(QPDFObjectHandle dict, const char* key) {
+  auto value = dict.getKey(key);
+  return value.isBool() && value.getBoolValue();
+}
+
+}  // namespace
+
+void Interpreter::OpDo(const Operation& operation) {
+  const std::string name = NameOperand(operation);
+  auto xobject = Resource("/XObject", name);
+  if (!xobject.isStream()) {
+    context_.Warn("XObject missing from the resources: Do ignored");
+    return;
+  }
+  auto dict = xobject.getDict();
+  auto subtype = dict.getKey("/Subtype");
+  if (subtype.isNameAndEquals("/Form")) {
+    WithinObject("form /" + name, dict.getKey("/OC"), [&] { RunForm(xobject, name); });
+  } else if (subtype.isNameAndEquals("/Image")) {
+    WithinObject("image /" + name, dict.getKey("/OC"),
+                 [&] { DrawImage(dict, [&] { return ImageStreamData(context_, xobject); }); });
+  } else {
+    context_.Warn("XObject of subtype " + subtype.unparse() + " ignored");
+  }
+}
+
+void Interpreter::OpInlineImage(const Operation& operation) {
+  if (operation.operands.size() != 2) throw BadOperands{};
+  auto dict = ExpandInlineImageDict(operation.operands[0]);
+  const std::string raw = operation.operands[1].getStringValue();
+  WithinObject("inline image", QPDFObjectHandle::newNull(),
+               [&] { DrawImage(dict, [&] { return InlineImageData(context_, dict, raw); }); });
+}
+
+void Interpreter::DrawImage(QPDFObjectHandle dict,
+                            const std::function<std::optional<std::string>()>& data) {
+  const auto image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+  if (!image.picture) return;
+  std::unique_ptr<MavDoc::ContentObject> object;
+  auto transparency = CurrentTransparency();
+  if (image.stencil) {
+    auto paint = PaintFor(State().fill, false);
+    if (!paint) return;
+    auto mask = std::make_unique<MavDoc::ImageMask>(image.picture, image.inverted);
+    mask->SetTransformation(State().ctm, 0);
+    mask->SetFillPaint(std::move(paint));
+    mask->SetTransparency(std::move(transparency));
+    object = std::move(mask);
+  } else {
+    auto picture = std::make_unique<MavDoc::Image>(image.picture);
+    picture->SetTransformation(State().ctm, 0);
+    if (image.opacity) {
+      // The image's own mask replaces the graphics state's (ISO 32000-1 §11.6.5.3): a
+      // luminosity mask of its gray opacity image on the same place, black elsewhere.
+      auto content = MavDoc::Content::MakeSoftMaskContent(&context_.Document());
+      auto opacity = std::make_unique<MavDoc::Image>(image.opacity);
+      opacity->SetTransformation(State().ctm, 0);
+      content->AddOnTop(std::move(opacity));
+      auto mask = MavBlend::SoftMask::Factory(content).SetColorSpace(MavColor::DeviceGray{}).Get();
+      transparency =
+          MavBlend::Transparency::Factory(transparency).SetSoftMask(std::move(mask)).Get();
+    }
+    picture->SetTransparency(std::move(transparency));
+    object = std::move(picture);
+  }
+  Emit(std::move(object));
+}
+
+void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name) {
+  const QPDFObjGen id = form.getObjGen();
+  if (std::find(formStack_.begin(), formStack_.end(), id) != formStack_.end()) {
+    throw ReadError("", "form /" + name + " contains itself");
+  }
+  if (static_cast<int>(formStack_.size()) >= context_.Limits().maxFormDepth) {
+    throw ReadError("",
+                    "forms nested deeper than " + std::to_string(context_.Limits().maxFormDepth));
+  }
+  auto dict = form.getDict();
+  const auto toLevel = MatrixOf(dict.getKey("/Matrix")) * State().ctm;
+  if (!(std::isfinite(toLevel.Determinant()) && toLevel.Determinant() != 0))
+    return;  // paints nothing
+  auto attributes = dict.getKey("/Group");
+  const bool transparencyGroup =
+      attributes.isDictionary() && attributes.getKey("/S").isNameAndEquals("/Transparency");
+  auto group = std::make_unique<MavDoc::Group>();
+  group->SetTransformation(toLevel, 0);
+  if (transparencyGroup) {
+    group->SetTransparency(MavBlend::Transparency::Factory(CurrentTransparency())
+                               .SetIsolated(FlagOf(attributes, "/I"))
+                               .SetKnockout(FlagOf(attributes, "/K"))
+                               .Get());
+    if (attributes.hasKey("/CS")) {
+      group->SetGroupColorSpace(GroupSpaceOf(
+          context_, *ReadColorSpace(context_, attributes.getKey("/CS"), CurrentLevel().resources)));
+    }
+  }
+  const auto box = RectangleOf(dict.getKey("/BBox"));
+  if (box.IsNull())
+    context_.Warn("form without /BBox: not clipped");
+  else
+    group->AddOnTop(MavDoc::Build::ClipRectangle(box));
+  MavDoc::Group& added = *group;
+  Emit(std::move(group));
+  RunFormContent(form, added, transparencyGroup);
+  if (added.GetContent().Size() == (box.IsNull() ? 0u : 1u)) added.GetContainer()->Remove(added);
+}
+
+void Interpreter::RunAppearance(QPDFObjectHandle form, const Vexl::Transformation& placement) {
+  states_.push_back(states_.front());
+  State().ctm = placement;
+  WithinObject("annotation appearance", form.getDict().getKey("/OC"), [&] { RunForm(form, "AP"); });
+  states_.pop_back();
+}
+
+void Interpreter::RunFormContent(QPDFObjectHandle form, MavDoc::Group& group,
+                                 bool transparencyGroup) {
+  auto dict = form.getDict();
+  auto resources = dict.getKey("/Resources");
+  formStack_.push_back(form.getObjGen());
+  PushLevel(group.GetContent(), group.GetTransformation() * CurrentLevel().absolute,
+            resources.isDictionary() ? resources : CurrentLevel().resources);
+  if (transparencyGroup) {
+    // A transparency group's own objects start from Normal, alpha 1 and no soft mask
+    // (ISO 32000-1 §11.6.6); the group object carries those of the graphics state.
+    State().blendMode = MavBlend::BlendMode::Normal;
+    State().fillAlpha = State().strokeAlpha = 1;
+    State().softMask.reset();
+    State().alphaIsShape = false;
+  }
+  Run(form);
+  PopLevel();
+  formStack_.pop_back();
+}
+
+}  // namespace CorvelPdf::Detail

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "PdfTestFiles.h"
+
+namespace {
+
+using namespace CorvelPdfTest;
+
+const MavBlend::Transparency& TransparencyOfOnly(const CorvelPdf::ReadResult& result) {
+  const auto children = Children(FirstPage(result));
+  if (children.size() != 1) throw std::logic_error("expected one object");
+  return *As<MavDoc::Path>(children[0]).GetTransparency();
+}
+
+TEST(PdfReaderExtGState, AlphaBlendModeAndAlphaIsShape) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "/G gs 0 0 1 1 re f",
+      "<< /ExtGState << /G << /ca 0.5 /CA 0.25 /BM [/Bogus /Multiply /Screen] /AIS true >> >> >>"));
+  const auto& t = TransparencyOfOnly(result);
+  EXPECT_EQ(t.GetFillAlpha(), 0.5f);
+  EXPECT_EQ(t.GetStrokeAlpha(), 0.25f);
+  EXPECT_EQ(t.GetBlendMode(), MavBlend::BlendMode::Multiply);
+  EXPECT_TRUE(t.IsAlphaIsShape());
+}
+
+TEST(PdfReaderExtGState, RestoreEndsTheTransparency) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage("q /G gs Q 0 0 1 1 re f",
+                                       "<< /ExtGState << /G << /ca 0.5 /BM /Difference >> >> >>"));
+  const auto& t = TransparencyOfOnly(result);
+  EXPECT_EQ(t.GetFillAlpha(), 1);
+  EXPECT_EQ(t.GetBlendMode(), MavBlend::BlendMode::Normal);
+}
+
+TEST(PdfReaderExtGState, LineStyleAndFontKeysApply) {
+  PdfBuilder pdf;
+  const auto result = Read(
+      pdf.OnePage("/G gs 0 0 m 1 1 l S", "<< /ExtGState << /G << /LW 3 /LC 2 /D [[2] 1] >> >> >>"));
+  const auto& style = As<MavDoc::Path>(Children(FirstPage(result))[0]).GetStrokeStyle();
+  EXPECT_EQ(style.width, 3000);
+  EXPECT_EQ(style.cap, MavDoc::LineCap::Square);
+  EXPECT_EQ(style.dashes, std::vector<double>{2000});
+}
+
+TEST(PdfReaderExtGState, PrintingKeysNotSupportedAreReportedOncePerFile) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "/A gs /B gs 0 0 1 1 re f",
+      "<< /ExtGState << /A << /OP true /op true /OPM 1 /TK false /HT /Custom /TR /Fancy >> "
+      "/B << /OP true /BG /Fn >> >> >>"));
+  int overprint = 0;
+  for (const auto& w : result.warnings)
+    overprint += w.find("overprint not supported yet") != std::string::npos;
+  EXPECT_EQ(overprint, 1);
+  EXPECT_TRUE(HasWarning(result, "text knockout"));
+  EXPECT_TRUE(HasWarning(result, "halftones not supported yet"));
+  EXPECT_TRUE(HasWarning(result, "transfer functions not supported yet"));
+  EXPECT_TRUE(HasWarning(result, "black generation"));
+}
+
+std::vector<std::uint8_t> SoftMaskFile(const std::string& maskEntries) {
+  PdfBuilder pdf;
+  const int group = pdf.AddStream(
+      "/Type /XObject /Subtype /Form /BBox [0 0 50 50] /Group << /S /Transparency /CS /DeviceGray "
+      ">>",
+      "0.5 g 0 0 50 50 re f");
+  return pdf.OnePage("2 0 0 2 10 10 cm /M gs 1 0 0 rg 0 0 20 20 re f",
+                     "<< /ExtGState << /M << /SMask << /G " + PdfBuilder::Ref(group) + " " +
+                         maskEntries + " >> >> >> >>");
+}
+
+TEST(PdfReaderSoftMasks, LuminosityMaskKeepsGroupBackdropTransferAndPlace) {
+  const auto result = Read(SoftMaskFile(
+      "/S /Luminosity /BC [0.2] /TR << /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >>"));
+  const auto& mask = TransparencyOfOnly(result).GetSoftMask();
+  ASSERT_TRUE(mask);
+  EXPECT_FALSE(mask->IsAlpha());
+  EXPECT_EQ(mask->GetBackdropColor(), std::vector<float>{0.2f});
+  EXPECT_TRUE(std::holds_alternative<MavColor::DeviceGray>(mask->GetColorSpace()));
+  const auto* transfer =
+      std::get_if<std::shared_ptr<const MavPaint::Function>>(&mask->GetTransferFunction());
+  ASSERT_TRUE(transfer && *transfer);
+  EXPECT_FLOAT_EQ((*transfer)->EvaluateOne(0.25, 0), 0.75f);
+  // Mask space is user space when the mask was set; the masked path sits in the same space.
+  EXPECT_EQ(mask->GetTransformation(), (Vexl::Transformation{2, 0, 0, 2, 10000, 10000}));
+  ASSERT_EQ(mask->GetContent()->GetType(), MavDoc::Content::kSoftMaskContent);
+  const auto maskObjects = Children(*mask->GetContent());
+  ASSERT_EQ(maskObjects.size(), 1u);
+  const auto& maskGroup = As<MavDoc::Group>(maskObjects[0]);
+  EXPECT_TRUE(std::holds_alternative<MavColor::DeviceGray>(maskGroup.GetGroupColorSpace()));
+  const auto groupObjects = Children(maskGroup.GetContent());
+  ASSERT_EQ(groupObjects.size(), 2u);  // the BBox clip and the gray fill
+  EXPECT_FLOAT_EQ(Tint(As<MavDoc::Path>(groupObjects[1]).GetFillPaint(), "Gray"), 0.5f);
+}
+
+TEST(PdfReaderSoftMasks, AlphaMaskAndNoneResets) {
+  const auto alpha = Read(SoftMaskFile("/S /Alpha"));
+  ASSERT_TRUE(TransparencyOfOnly(alpha).GetSoftMask());
+  EXPECT_TRUE(TransparencyOfOnly(alpha).GetSoftMask()->IsAlpha());
+
+  PdfBuilder pdf;
+  const int group = pdf.AddStream("/Subtype /Form /BBox [0 0 1 1]", "0 0 1 1 re f");
+  const auto reset =
+      Read(pdf.OnePage("/M gs /N gs 0 0 1 1 re f",
+                       "<< /ExtGState << /M << /SMask << /S /Alpha /G " + PdfBuilder::Ref(group) +
+                           " >> >> /N << /SMask /None >> >> >>"));
+  EXPECT_FALSE(TransparencyOfOnly(reset).GetSoftMask());
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// The separation oracle: a PDF page rendered by Ghostscript's tiffsep device into one 8-bit
+// plane per separation, the judge of "prints the same" that none of our code draws.
+//
+// Planes store ink: 0 no ink, 255 full ink (the inverse of tiffsep's files). Rows run top to
+// bottom; pixel (column, row) covers [column, column + 1) × [row, row + 1) pixels from the top
+// left corner of the rendered box (the media box).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace CorvelOracle {
+
+// One separation's plane.
+struct Plane {
+  std::string name;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> ink;  // width × height, row by row
+
+  std::uint8_t At(int column, int row) const {
+    return ink[static_cast<std::size_t>(row) * width + column];
+  }
+};
+
+// The planes of one rendered page: process planes first (Cyan, Magenta, Yellow, Black), then
+// spots by name. A separation without a plane carries no ink anywhere.
+class SeparationRender {
+ public:
+  SeparationRender(int width, int height, double resolution, std::vector<Plane> planes,
+                   std::string messages = {});
+
+  int GetWidth() const { return width_; }
+  int GetHeight() const { return height_; }
+  double GetResolution() const { return resolution_; }
+  const std::vector<Plane>& GetPlanes() const { return planes_; }
+  // What Ghostscript reported while rendering (complaints about the file); empty when quiet.
+  const std::string& GetMessages() const { return messages_; }
+  // The plane of that separation, or null when the page puts none of it down.
+  const Plane* Find(const std::string& name) const;
+
+  // Ink of a separation (0..255) at a pixel; 0 for a separation without a plane. Throws
+  // std::out_of_range for a pixel outside the render.
+  int InkAt(const std::string& name, int column, int row) const;
+  // Tint (0..1) at a point given in points from the lower-left corner of the rendered box,
+  // y up as on the PDF page: the pixel that holds the point.
+  double TintAt(const std::string& name, double xInPoints, double yInPoints) const;
+
+ private:
+  int width_;
+  int height_;
+  double resolution_;
+  std::vector<Plane> planes_;
+  std::string messages_;
+};
+
+// Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
+// qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.
+// Throws std::runtime_error with the tool's message when either fails or is not installed.
+SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72);
+// The same for a PDF held in memory.
+SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72);
+
+}  // namespace CorvelOracle
