@@ -9,6 +9,7 @@
 
 #include <cli/Commands.h>
 #include <examples/ExampleDocuments.h>
+#include <io/pdf/PdfWriter.h>
 #include <mavdoc/Describe.h>
 #include <module/Exports.h>
 #include <module/Module.h>
@@ -20,17 +21,19 @@ int Usage() {
                "                      [--ink-type-stacking] [--report report.json]\n"
                "       corvel outline in.pdf -o out.pdf [same options]\n"
                "       corvel info in.pdf\n"
-               "       corvel example [--outline]   flatten (or rebuild for outline view) the bundled\n"
-               "                                    example document and print it before and after\n"
+               "       corvel example [--outline] [--out DIR]   flatten (or rebuild for outline view)\n"
+               "                the bundled example, print it before and after, and write both as PDF\n"
                "       corvel --version\n";
   return 2;
 }
 
-// The bundled example before and after flattening its page (or rebuilding it for outline view).
-int RunExample(bool outline) {
+// The bundled example before and after flattening its page (or rebuilding it for outline view);
+// with an output folder, both as PDF files.
+int RunExample(bool outline, const std::string& folder) {
   const auto document = Corvel::Examples::MakeOverlapExample();
   std::cout << "Before:\n";
   MavDoc::Describe(*document, std::cout);
+  if (!folder.empty()) CorvelPdf::WriteDocument(*document, folder + "/example-original.pdf");
   for (MavDoc::Page* page : document->GetPages()) {
     const auto visible = [](const auto& layer) { return layer->visible; };
     const auto all = [](const MavDoc::ContentObject&) { return true; };
@@ -42,6 +45,11 @@ int RunExample(bool outline) {
   }
   std::cout << "\nAfter:\n";
   MavDoc::Describe(*document, std::cout);
+  if (!folder.empty()) {
+    const std::string name = folder + (outline ? "/example-outline.pdf" : "/example-flattened.pdf");
+    CorvelPdf::WriteDocument(*document, name);
+    std::cout << "\nWrote " << folder << "/example-original.pdf and " << name << "\n";
+  }
   return 0;
 }
 
@@ -54,9 +62,19 @@ int main(int argc, char** argv) {
       return CorvelCli::RunPageAction(argv[1], rest);
     }
     if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return CorvelCli::RunInfo(rest);
-    if (argc == 2 && std::strcmp(argv[1], "example") == 0) return RunExample(false);
-    if (argc == 3 && std::strcmp(argv[1], "example") == 0 && std::strcmp(argv[2], "--outline") == 0) {
-      return RunExample(true);
+    if (argc >= 2 && std::strcmp(argv[1], "example") == 0) {
+      bool outline = false;
+      std::string folder;
+      for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == "--outline") {
+          outline = true;
+        } else if (rest[i] == "--out" && i + 1 < rest.size()) {
+          folder = rest[++i];
+        } else {
+          return Usage();
+        }
+      }
+      return RunExample(outline, folder);
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
       std::cout << Corvel::Module::Create()->GetName() << " 0.1\n";
