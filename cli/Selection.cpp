@@ -10,7 +10,12 @@ bool IsRepresentable(const MavDoc::ContentObject& object) {
     }
     return true;
   }
-  // Paths (filled and stroked), text, pictures and stencils all enter the planar map.
+  // Text whose glyphs could not be read (fonts not supported yet) would be deleted without a
+  // replacement: it stays in place.
+  if (const auto* text = dynamic_cast<const MavDoc::Text*>(&object)) {
+    return text->GetRenderingMode() % 4 == 3 || !text->GetGlyphs()->IsEmpty();
+  }
+  // Paths (filled and stroked), pictures and stencils all enter the planar map.
   return true;
 }
 
