@@ -3,7 +3,6 @@
 #include <docedit/DocumentEdit.h>
 #include <flatten/PlaceNewObject.h>
 #include <graph/GraphAttributeCreator.h>
-#include <graph/RemovableCollector.h>
 #include <module/Exports.h>
 
 namespace Corvel {
@@ -30,16 +29,8 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
     inserts.push_back(PlaceNewObject(std::move(object), group.fill, layerPredicate, selectionFlag,
                                      objectPredicate));
   }
-  std::vector<DocumentEdit::ObjectAndPosContainer> deletes;
-  RemovableCollector collector(deletes, inserts, layerPredicate, selectionFlag, objectPredicate,
-                               false);
-  content.Accept(collector);
-  std::vector<MavDoc::ContentObject*> result;
-  result.reserve(inserts.size());
-  for (const auto& record : inserts) result.push_back(record.object.get());
-  DocumentEdit::InsertAndDeleteObjects(OutermostContent(content), std::move(inserts),
-                                       std::move(deletes));
-  return result;
+  return ReplaceSelected(content, std::move(inserts), layerPredicate, selectionFlag, objectPredicate,
+                         false);
 }
 
 }  // namespace Corvel

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include <flatten/FillProperties.h>
+#include <graph/RemovableCollector.h>
 #include <mavdoc/Placement.h>
 
 namespace Corvel {
@@ -13,6 +14,22 @@ MavDoc::Content& OutermostContent(MavDoc::Content& content) {
     outer = outer->GetOwner()->GetContainer();
   }
   return *outer;
+}
+
+std::vector<MavDoc::ContentObject*> ReplaceSelected(
+    MavDoc::Content& content, std::vector<DocumentEdit::ObjectAndPosContainer> inserts,
+    const MavDoc::LayerPredicate& layerPredicate, bool selectionFlag,
+    const std::function<bool(const MavDoc::ContentObject&)>& objectPredicate, bool strictSelection) {
+  std::vector<DocumentEdit::ObjectAndPosContainer> deletes;
+  RemovableCollector collector(deletes, inserts, layerPredicate, selectionFlag, objectPredicate,
+                               strictSelection);
+  content.Accept(collector);
+  std::vector<MavDoc::ContentObject*> result;
+  result.reserve(inserts.size());
+  for (const auto& record : inserts) result.push_back(record.object.get());
+  DocumentEdit::InsertAndDeleteObjects(OutermostContent(content), std::move(inserts),
+                                       std::move(deletes));
+  return result;
 }
 
 bool IsSelected(const MavDoc::ContentObject& object, const MavDoc::LayerPredicate& layerPredicate,

@@ -34,4 +34,12 @@ DocumentEdit::ObjectAndPosContainer PlaceNewObject(
 // without a parent group sits at the top of that tree, so the edit is made on this content.
 MavDoc::Content& OutermostContent(MavDoc::Content& content);
 
+// The last steps of an in-place action: the removable collector (with `strictSelection`) lists
+// what the new objects replace, and one document edit inserts `inserts` and deletes those.
+// Returns the inserted objects in record order.
+std::vector<MavDoc::ContentObject*> ReplaceSelected(
+    MavDoc::Content& content, std::vector<DocumentEdit::ObjectAndPosContainer> inserts,
+    const MavDoc::LayerPredicate& layerPredicate, bool selectionFlag,
+    const std::function<bool(const MavDoc::ContentObject&)>& objectPredicate, bool strictSelection);
+
 }  // namespace Corvel

@@ -2,7 +2,6 @@
 #include <flatten/FillProperties.h>
 #include <flatten/PlaceNewObject.h>
 #include <graph/AttributedGraph.h>
-#include <graph/RemovableCollector.h>
 #include <module/Exports.h>
 #include <outline/GroupReconstruction.h>
 #include <outline/RegionsPerFill.h>
@@ -66,15 +65,8 @@ std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(
     inserts.push_back(PlaceNewObject(MakeObject(result, content), result.fill, layerPredicate,
                                      selectionFlag, objectPredicate));
   }
-  std::vector<DocumentEdit::ObjectAndPosContainer> deletes;
-  RemovableCollector collector(deletes, inserts, layerPredicate, selectionFlag, objectPredicate, true);
-  content.Accept(collector);
-  std::vector<MavDoc::ContentObject*> result;
-  result.reserve(inserts.size());
-  for (const auto& record : inserts) result.push_back(record.object.get());
-  DocumentEdit::InsertAndDeleteObjects(OutermostContent(content), std::move(inserts),
-                                       std::move(deletes));
-  return result;
+  return ReplaceSelected(content, std::move(inserts), layerPredicate, selectionFlag, objectPredicate,
+                         true);
 }
 
 }  // namespace Corvel

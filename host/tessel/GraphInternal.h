@@ -36,6 +36,26 @@ struct Loops {
   std::size_t Count() const { return begin.size() - 1; }
 };
 
+// Traces the one loop through `start`, marking its half-edges with `markDone`.
+template <class IsBoundary, class MarkDone>
+void TraceLoop(const HalfEdgeMap& map, IsBoundary& isBoundary, std::uint32_t start, Loops& loops,
+               MarkDone&& markDone) {
+  const FixedPoint o = map.vertices[map.Origin(start)];
+  Int128 area2 = 0;
+  std::uint32_t h = start;
+  do {
+    markDone(h);
+    loops.halfEdges.push_back(h);
+    const FixedPoint a = map.vertices[map.Origin(h)], b = map.vertices[map.Target(h)];
+    area2 += Cross(std::int64_t{a.x} - o.x, std::int64_t{a.y} - o.y, std::int64_t{b.x} - o.x, std::int64_t{b.y} - o.y);
+    std::uint32_t g = map.Clockwise(HalfEdgeMap::Twin(h));
+    while (!isBoundary(g)) g = map.Clockwise(g);
+    h = g;
+  } while (h != start);
+  loops.begin.push_back(static_cast<std::uint32_t>(loops.halfEdges.size()));
+  loops.area2.push_back(area2);
+}
+
 // Traces the loops formed by the half-edges for which isBoundary(h) holds, each with the inside
 // on its left: after h comes the first boundary half-edge clockwise from h's twin at h's target.
 // isBoundary must select, for a set S of faces, exactly the half-edges with a face of S on the
@@ -46,20 +66,7 @@ Loops TraceLoops(const HalfEdgeMap& map, IsBoundary&& isBoundary) {
   std::vector<bool> done(map.next.size(), false);
   for (std::uint32_t start = 0; start < map.next.size(); ++start) {
     if (done[start] || !isBoundary(start)) continue;
-    const FixedPoint o = map.vertices[map.Origin(start)];
-    Int128 area2 = 0;
-    std::uint32_t h = start;
-    do {
-      done[h] = true;
-      loops.halfEdges.push_back(h);
-      const FixedPoint a = map.vertices[map.Origin(h)], b = map.vertices[map.Target(h)];
-      area2 += Cross(std::int64_t{a.x} - o.x, std::int64_t{a.y} - o.y, std::int64_t{b.x} - o.x, std::int64_t{b.y} - o.y);
-      std::uint32_t g = map.Clockwise(HalfEdgeMap::Twin(h));
-      while (!isBoundary(g)) g = map.Clockwise(g);
-      h = g;
-    } while (h != start);
-    loops.begin.push_back(static_cast<std::uint32_t>(loops.halfEdges.size()));
-    loops.area2.push_back(area2);
+    TraceLoop(map, isBoundary, start, loops, [&done](std::uint32_t h) { done[h] = true; });
   }
   return loops;
 }
@@ -73,20 +80,7 @@ Loops TraceLoopsFrom(const HalfEdgeMap& map, IsBoundary&& isBoundary,
   std::unordered_set<std::uint32_t> done;
   for (const std::uint32_t start : candidates) {
     if (done.count(start) || !isBoundary(start)) continue;
-    const FixedPoint o = map.vertices[map.Origin(start)];
-    Int128 area2 = 0;
-    std::uint32_t h = start;
-    do {
-      done.insert(h);
-      loops.halfEdges.push_back(h);
-      const FixedPoint a = map.vertices[map.Origin(h)], b = map.vertices[map.Target(h)];
-      area2 += Cross(std::int64_t{a.x} - o.x, std::int64_t{a.y} - o.y, std::int64_t{b.x} - o.x, std::int64_t{b.y} - o.y);
-      std::uint32_t g = map.Clockwise(HalfEdgeMap::Twin(h));
-      while (!isBoundary(g)) g = map.Clockwise(g);
-      h = g;
-    } while (h != start);
-    loops.begin.push_back(static_cast<std::uint32_t>(loops.halfEdges.size()));
-    loops.area2.push_back(area2);
+    TraceLoop(map, isBoundary, start, loops, [&done](std::uint32_t h) { done.insert(h); });
   }
   return loops;
 }
