@@ -141,6 +141,7 @@ std::shared_ptr<const MavBlend::SoftMask> BuildSoftMask(RebuildContext& context,
       .SetBackdropColor(m.GetBackdropColor())
       .SetAlpha(m.IsAlpha())
       .SetTransferFunction(m.GetTransferFunction())
+      .SetDefinesShape(m.DefinesShape())
       .Get();
 }
 
