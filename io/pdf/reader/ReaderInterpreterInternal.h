@@ -139,7 +139,7 @@ class Interpreter {
   std::uint64_t NextId() { return ++lastId_; }
   void AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule, bool text);
   std::shared_ptr<const MavBlend::Transparency> CurrentTransparency();
-  std::shared_ptr<const MavBlend::SoftMask> SoftMaskForLevel(const SoftMaskState& mask);
+  std::shared_ptr<const MavBlend::SoftMask> SoftMaskForLevel(const SoftMaskState& mask, bool alphaIsShape);
   std::shared_ptr<const MavPaint::Paint> PaintFor(const PaintState& paint, bool stroke);
   void OpBeginMarked(const Operation& op);
   void OpBeginMarkedProperties(const Operation& op);

@@ -84,7 +84,8 @@ void Interpreter::AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::F
   State().clips.push_back({NextId(), std::move(outline), State().ctm, rule, text});
 }
 
-std::shared_ptr<const MavBlend::SoftMask> Interpreter::SoftMaskForLevel(const SoftMaskState& mask) {
+std::shared_ptr<const MavBlend::SoftMask> Interpreter::SoftMaskForLevel(const SoftMaskState& mask,
+                                                                      bool alphaIsShape) {
   Vexl::Transformation toLevel;
   try {
     toLevel = mask.absolute * CurrentLevel().absolute.Inverse();
@@ -97,6 +98,8 @@ std::shared_ptr<const MavBlend::SoftMask> Interpreter::SoftMaskForLevel(const So
       .SetColorSpace(mask.space)
       .SetTransferFunction(mask.transfer)
       .SetTransformation(toLevel)
+      // PDF's one /AIS flag governs the mask as it governs the constant alpha.
+      .SetDefinesShape(alphaIsShape)
       .Get();
 }
 
@@ -109,7 +112,7 @@ std::shared_ptr<const MavBlend::Transparency> Interpreter::CurrentTransparency()
   MavBlend::Transparency::Factory factory;
   factory.SetBlendMode(s.blendMode).SetFillAlpha(s.fillAlpha).SetStrokeAlpha(s.strokeAlpha);
   factory.SetAlphaIsShape(s.alphaIsShape);
-  if (s.softMask) factory.SetSoftMask(SoftMaskForLevel(*s.softMask));
+  if (s.softMask) factory.SetSoftMask(SoftMaskForLevel(*s.softMask, s.alphaIsShape));
   return factory.Get();
 }
 
