@@ -32,9 +32,8 @@ GraphAttributeCreator::GraphAttributeCreator(AttributeContainer& container, bool
 
 GraphAttributeCreator::~GraphAttributeCreator() = default;
 
-const DocumentGraph::ElementAttribute* GraphAttributeCreator::AddElement(
-    std::unique_ptr<DocumentGraph::ElementAttribute> attribute, bool recordPath) {
-  if (forceUnknownShape_) attribute->ForceUnknownShape();
+const DocumentGraph::ElementAttribute* GraphAttributeCreator::KeepElement(
+    std::unique_ptr<DocumentGraph::ElementAttribute> attribute, bool paintForm) {
   auto& elements = GetContainer().elements;
   // Elements whose coverage is their own (stencils, masked pictures) carry their object's
   // pixels: sharing would paint one object's coverage with another's.
@@ -45,51 +44,14 @@ const DocumentGraph::ElementAttribute* GraphAttributeCreator::AddElement(
     return elements.back().get();
   }
   elements.push_back(std::move(attribute));
-  // Only the paint form records where it added: pictures keep the older path (see header).
-  if (recordPath) lastElementGroupPath_ = groupPath_;
+  // Only the paint form records where it added: pictures keep the older path.
+  if (paintForm) lastElementGroupPath_ = groupPath_;
   return elements.back().get();
 }
 
-const DocumentGraph::ElementAttribute* GraphAttributeCreator::CreateElementAttribute(
-    const MavDoc::ContentObject& object,
-    const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-    const std::shared_ptr<const MavImg::PaintedPicture>& picture,
-    const Vexl::Transformation& objectTransformation,
-    const std::shared_ptr<MavDoc::HalftoneSet>& halftone,
-    const Vexl::Transformation& contentTransformation,
-    const MavDoc::Blendable* objectForSelection) {
-  return AddElement(std::make_unique<DocumentGraph::ElementAttribute>(
-                        object, transparency, selectStroke, picture, objectTransformation,
-                        halftone, contentTransformation, objectForSelection, GetCreatorFlag()),
-                    false);
-}
-
-const DocumentGraph::ElementAttribute* GraphAttributeCreator::CreateElementAttribute(
-    const MavDoc::ContentObject& object,
-    const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-    const std::shared_ptr<const MavPaint::Paint>& paint,
-    const std::shared_ptr<MavDoc::HalftoneSet>& halftone,
-    const Vexl::Transformation& contentTransformation,
-    const MavDoc::Blendable* objectForSelection) {
-  return AddElement(std::make_unique<DocumentGraph::ElementAttribute>(
-                        object, transparency, selectStroke, paint, halftone,
-                        contentTransformation, objectForSelection, GetCreatorFlag()),
-                    true);
-}
-
-const Tessel::TElementAttribute* GraphAttributeCreator::CreateClipAttribute(
-    const MavDoc::ContentObject&) {
-  return nullptr;
-}
-
-const DocumentGraph::GroupAttribute* GraphAttributeCreator::CreateGroupAttribute(
-    const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-    const Vexl::Transformation& transformation, const MavColor::GroupColorSpace& colorSpace) {
-  const auto* used = Share(GetContainer().groups,
-                           std::make_unique<DocumentGraph::GroupAttribute>(
-                               transparency, selectStroke, transformation, colorSpace,
-                               GetCreatorFlag()),
-                           GroupAttributesEqual);
+const DocumentGraph::GroupAttribute* GraphAttributeCreator::KeepGroup(
+    std::unique_ptr<DocumentGraph::GroupAttribute> attribute) {
+  const auto* used = Share(GetContainer().groups, std::move(attribute), GroupAttributesEqual);
   groupPath_.push_back(used);
   return used;
 }
@@ -98,21 +60,9 @@ void GraphAttributeCreator::EndGroup() {
   if (!groupPath_.empty()) groupPath_.pop_back();
 }
 
-const DocumentGraph::SoftMaskAttribute* GraphAttributeCreator::CreateSoftMaskAttribute(
-    const std::shared_ptr<const MavBlend::Transparency>& transparency,
-    const Vexl::Transformation& transformation, const MavColor::GroupColorSpace& colorSpace) {
-  return Share(GetContainer().softMasks,
-               std::make_unique<DocumentGraph::SoftMaskAttribute>(transparency, transformation,
-                                                                  colorSpace),
-               SoftMaskAttributesEqual);
+const DocumentGraph::SoftMaskAttribute* GraphAttributeCreator::KeepSoftMask(
+    std::unique_ptr<DocumentGraph::SoftMaskAttribute> attribute) {
+  return Share(GetContainer().softMasks, std::move(attribute), SoftMaskAttributesEqual);
 }
-
-void GraphAttributeCreator::EndSoftMask() {}
-
-void GraphAttributeCreator::BeginLayer(const MavDoc::Layer&) {}
-
-void GraphAttributeCreator::EndLayer(const MavDoc::Layer&) {}
-
-void GraphAttributeCreator::SetForceUnknownShape(bool force) { forceUnknownShape_ = force; }
 
 }  // namespace Corvel

@@ -17,44 +17,21 @@ class GraphAttributeCreator : public DocumentGraph::TransparentAttributeCreator 
   GraphAttributeCreator(AttributeContainer& container, bool creatorFlag);
   ~GraphAttributeCreator() override;
 
-  const DocumentGraph::ElementAttribute* CreateElementAttribute(
-      const MavDoc::ContentObject& object,
-      const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-      const std::shared_ptr<const MavImg::PaintedPicture>& picture,
-      const Vexl::Transformation& objectTransformation,
-      const std::shared_ptr<MavDoc::HalftoneSet>& halftone,
-      const Vexl::Transformation& contentTransformation,
-      const MavDoc::Blendable* objectForSelection) override;
-  const DocumentGraph::ElementAttribute* CreateElementAttribute(
-      const MavDoc::ContentObject& object,
-      const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-      const std::shared_ptr<const MavPaint::Paint>& paint,
-      const std::shared_ptr<MavDoc::HalftoneSet>& halftone,
-      const Vexl::Transformation& contentTransformation,
-      const MavDoc::Blendable* objectForSelection) override;
-  const Tessel::TElementAttribute* CreateClipAttribute(const MavDoc::ContentObject& clip) override;
-  const DocumentGraph::GroupAttribute* CreateGroupAttribute(
-      const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
-      const Vexl::Transformation& transformation,
-      const MavColor::GroupColorSpace& colorSpace) override;
   void EndGroup() override;
-  const DocumentGraph::SoftMaskAttribute* CreateSoftMaskAttribute(
-      const std::shared_ptr<const MavBlend::Transparency>& transparency,
-      const Vexl::Transformation& transformation,
-      const MavColor::GroupColorSpace& colorSpace) override;
-  void EndSoftMask() override;
-  void BeginLayer(const MavDoc::Layer& layer) override;
-  void EndLayer(const MavDoc::Layer& layer) override;
-  void SetForceUnknownShape(bool force) override;
+
+ protected:
+  const DocumentGraph::ElementAttribute* KeepElement(
+      std::unique_ptr<DocumentGraph::ElementAttribute> attribute, bool paintForm) override;
+  const DocumentGraph::GroupAttribute* KeepGroup(
+      std::unique_ptr<DocumentGraph::GroupAttribute> attribute) override;
+  const DocumentGraph::SoftMaskAttribute* KeepSoftMask(
+      std::unique_ptr<DocumentGraph::SoftMaskAttribute> attribute) override;
 
  private:
   using GroupPath = std::deque<const DocumentGraph::GroupAttribute*>;
-  const DocumentGraph::ElementAttribute* AddElement(
-      std::unique_ptr<DocumentGraph::ElementAttribute> attribute, bool recordPath);
 
   GroupPath groupPath_;
   GroupPath lastElementGroupPath_;
-  bool forceUnknownShape_ = false;
 };
 
 }  // namespace Corvel

@@ -22,8 +22,7 @@ const ElementAttribute* TransparentAttributeCreator::CreateElementAttribute(
       object, transparency, selectStroke, picture, objectTransformation, halftone,
       contentTransformation, objectForSelection, transparencyAware_);
   if (forceUnknownShape_) attribute->ForceUnknownShape();
-  container_.elements.push_back(std::move(attribute));
-  return container_.elements.back().get();
+  return KeepElement(std::move(attribute), false);
 }
 
 const ElementAttribute* TransparentAttributeCreator::CreateElementAttribute(
@@ -37,8 +36,25 @@ const ElementAttribute* TransparentAttributeCreator::CreateElementAttribute(
                                                       halftone, contentTransformation,
                                                       objectForSelection, transparencyAware_);
   if (forceUnknownShape_) attribute->ForceUnknownShape();
+  return KeepElement(std::move(attribute), true);
+}
+
+const ElementAttribute* TransparentAttributeCreator::KeepElement(
+    std::unique_ptr<ElementAttribute> attribute, bool) {
   container_.elements.push_back(std::move(attribute));
   return container_.elements.back().get();
+}
+
+const GroupAttribute* TransparentAttributeCreator::KeepGroup(
+    std::unique_ptr<GroupAttribute> attribute) {
+  container_.groups.push_back(std::move(attribute));
+  return container_.groups.back().get();
+}
+
+const SoftMaskAttribute* TransparentAttributeCreator::KeepSoftMask(
+    std::unique_ptr<SoftMaskAttribute> attribute) {
+  container_.softMasks.push_back(std::move(attribute));
+  return container_.softMasks.back().get();
 }
 
 const Tessel::TElementAttribute* TransparentAttributeCreator::CreateClipAttribute(
@@ -49,9 +65,8 @@ const Tessel::TElementAttribute* TransparentAttributeCreator::CreateClipAttribut
 const GroupAttribute* TransparentAttributeCreator::CreateGroupAttribute(
     const std::shared_ptr<const MavBlend::Transparency>& transparency, bool selectStroke,
     const Vexl::Transformation& transformation, const MavColor::GroupColorSpace& colorSpace) {
-  container_.groups.push_back(std::make_unique<GroupAttribute>(
-      transparency, selectStroke, transformation, colorSpace, transparencyAware_));
-  return container_.groups.back().get();
+  return KeepGroup(std::make_unique<GroupAttribute>(transparency, selectStroke, transformation,
+                                                    colorSpace, transparencyAware_));
 }
 
 void TransparentAttributeCreator::EndGroup() {}
@@ -59,9 +74,7 @@ void TransparentAttributeCreator::EndGroup() {}
 const SoftMaskAttribute* TransparentAttributeCreator::CreateSoftMaskAttribute(
     const std::shared_ptr<const MavBlend::Transparency>& transparency,
     const Vexl::Transformation& transformation, const MavColor::GroupColorSpace& colorSpace) {
-  container_.softMasks.push_back(
-      std::make_unique<SoftMaskAttribute>(transparency, transformation, colorSpace));
-  return container_.softMasks.back().get();
+  return KeepSoftMask(std::make_unique<SoftMaskAttribute>(transparency, transformation, colorSpace));
 }
 
 void TransparentAttributeCreator::EndSoftMask() {}

@@ -102,6 +102,14 @@ class TransparentAttributeCreator : public AttributeCreator {
   AttributeContainer& GetContainer() const { return container_; }
   bool GetCreatorFlag() const { return transparencyAware_; }
 
+  // Where a newly made attribute goes: this creator appends it to the container; creators that
+  // share equal attributes override these and return the attribute to attach. `paintForm`
+  // tells which form of CreateElementAttribute made the element.
+  virtual const ElementAttribute* KeepElement(std::unique_ptr<ElementAttribute> attribute,
+                                              bool paintForm);
+  virtual const GroupAttribute* KeepGroup(std::unique_ptr<GroupAttribute> attribute);
+  virtual const SoftMaskAttribute* KeepSoftMask(std::unique_ptr<SoftMaskAttribute> attribute);
+
  private:
   AttributeContainer& container_;
   bool transparencyAware_;
