@@ -18,12 +18,29 @@ ContentObject::~ContentObject() = default;
 
 Group* ContentObject::GetParent() const { return container_ ? container_->GetOwner() : nullptr; }
 
+namespace {
+
+// The mask with its transformation followed by `t`.
+std::shared_ptr<const MavBlend::SoftMask> MovedMask(const MavBlend::SoftMask& mask, const Vexl::Transformation& t) {
+  return MavBlend::SoftMask::Factory(mask.GetContent())
+      .SetBackdropColor(mask.GetBackdropColor())
+      .SetColorSpace(mask.GetColorSpace())
+      .SetAlpha(mask.IsAlpha())
+      .SetTransferFunction(mask.GetTransferFunction())
+      .SetTransformation(mask.GetTransformation() * t)
+      .SetDefinesShape(mask.DefinesShape())
+      .Get();
+}
+
+}  // namespace
+
 void Transformable::SetTransformation(const Vexl::Transformation& t, int mode) {
   if (mode < 0 || mode > (kKeepFillPaint | kKeepStrokePaint | kKeepSoftMask)) {
     throw std::invalid_argument("Unknown transformation mode " + std::to_string(mode));
   }
-  if (mode != 0) {
-    // What stays in place is re-expressed by old · new⁻¹, so old space maps to the same page.
+  // Paints lie in the object's own space: they move with it unless kept, when they are
+  // re-expressed by old · new⁻¹ so that old space maps to the same page.
+  if (mode & (kKeepFillPaint | kKeepStrokePaint)) {
     const Vexl::Transformation keep = transformation_ * t.Inverse();
     auto* fillable = dynamic_cast<Fillable*>(this);
     if ((mode & kKeepFillPaint) && fillable && fillable->GetFillPaint()) {
@@ -33,21 +50,16 @@ void Transformable::SetTransformation(const Vexl::Transformation& t, int mode) {
     if ((mode & kKeepStrokePaint) && strokable && strokable->GetStrokePaint()) {
       strokable->SetStrokePaint(MavPaint::Transform(strokable->GetStrokePaint(), keep));
     }
-    auto* blendable = dynamic_cast<Blendable*>(this);
-    if ((mode & kKeepSoftMask) && blendable && blendable->GetTransparency()->GetSoftMask()) {
-      const auto& mask = blendable->GetTransparency()->GetSoftMask();
-      auto moved = MavBlend::SoftMask::Factory(mask->GetContent())
-                       .SetBackdropColor(mask->GetBackdropColor())
-                       .SetColorSpace(mask->GetColorSpace())
-                       .SetAlpha(mask->IsAlpha())
-                       .SetTransferFunction(mask->GetTransferFunction())
-                       .SetTransformation(mask->GetTransformation() * keep)
-                       .SetDefinesShape(mask->DefinesShape())
-                       .Get();
-      blendable->SetTransparency(MavBlend::Transparency::Factory(blendable->GetTransparency())
-                                     .SetSoftMask(std::move(moved))
-                                     .Get());
-    }
+  }
+  // A soft mask lies in the space the object sits in (as PDF places it where its graphics state
+  // is set): it stays in place when kept, and follows the object's move, old⁻¹ · new, otherwise.
+  auto* blendable = dynamic_cast<Blendable*>(this);
+  if (!(mode & kKeepSoftMask) && blendable && blendable->GetTransparency()->GetSoftMask() &&
+      !(transformation_ == t)) {
+    const Vexl::Transformation move = transformation_.Inverse() * t;
+    blendable->SetTransparency(MavBlend::Transparency::Factory(blendable->GetTransparency())
+                                   .SetSoftMask(MovedMask(*blendable->GetTransparency()->GetSoftMask(), move))
+                                   .Get());
   }
   transformation_ = t;
 }

@@ -57,7 +57,8 @@ class ContentObject : public Visitable, public Detail::ListItem<ContentObject> {
 };
 
 // Modes of Transformable::SetTransformation: which attached geometry stays where it is on the
-// page instead of moving with the object. 0 moves everything along.
+// page instead of moving with the object. 0 moves everything along. Paints lie in the object's
+// own space; a soft mask lies in the space of the content holding the object.
 inline constexpr int kKeepFillPaint = 1;
 inline constexpr int kKeepStrokePaint = 2;
 inline constexpr int kKeepSoftMask = 4;

@@ -159,13 +159,14 @@ void ContentStreamWriter::WriteGroup(const MavDoc::Group& group,
 void ContentStreamWriter::Begin(const MavDoc::Transformable& object,
                                 const MavDoc::Blendable& blendable) {
   out_ += "q\n";
-  if (!object.GetTransformation().IsIdentity()) {
-    out_ += FormatMatrix(object.GetTransformation()) + " cm\n";
-  }
-  // Set after cm: a soft mask is placed in the space current when its ExtGState is set.
+  // Set before cm: a soft mask is placed in the space current when its ExtGState is set, and
+  // it lies in the space the object sits in, not in the object's own.
   if (auto state = WriteExtGState(state_, *blendable.GetTransparency(), Where());
       state.isInitialized()) {
     out_ += "/" + resources_.NameFor("ExtGState", state) + " gs\n";
+  }
+  if (!object.GetTransformation().IsIdentity()) {
+    out_ += FormatMatrix(object.GetTransformation()) + " cm\n";
   }
 }
 

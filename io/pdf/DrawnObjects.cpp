@@ -48,9 +48,11 @@ void ContentStreamWriter::WriteText(const MavDoc::Text& text,
   out_ += "Q\n";
 }
 
-// A flat fill and a stroke go in one operator (B), so that in a knockout group the stroke does
-// not knock out its own fill (ISO 32000-1 §11.7.4.4). A shading fill is painted with sh inside
-// the outline as clip; one with a background needs a pattern, since sh ignores /Background.
+// The fill and the stroke are two elements, the stroke composited over the fill, so they are
+// painted by two operators: a combined B would composite the stroke over the fill's backdrop
+// instead, as if both sat in a knockout group (ISO 32000-1 §11.7.4.4), which changes a
+// transparent stroke. A shading fill is painted with sh inside the outline as clip; one with a
+// background needs a pattern, since sh ignores /Background.
 void ContentStreamWriter::WriteOutline(const Vexl::Compound& outline, bool evenOdd,
                                        const MavDoc::Fillable* fill,
                                        const MavDoc::Strokable* stroke,
@@ -62,21 +64,13 @@ void ContentStreamWriter::WriteOutline(const Vexl::Compound& outline, bool evenO
   const auto* fillShading = AsShading(fillPaint);
   if (fillShading && !fillShading->GetBackground()) {
     FillWithShading(path, evenOdd, *fillShading);
-  } else if (fillShading) {
+  } else if (fillPaint) {
     SetPaint(fillPaint, false, objectToStream);
     out_ += path + "f" + rule + "\n";
   }
-  const bool flatFill = fillPaint && !fillShading;
-  if (flatFill) SetPaint(fillPaint, false, objectToStream);
   if (strokePaint) {
     SetPaint(strokePaint, true, objectToStream);
     SetStrokeStyle(stroke->GetStrokeStyle());
-  }
-  if (flatFill && strokePaint) {
-    out_ += path + "B" + rule + "\n";
-  } else if (flatFill) {
-    out_ += path + "f" + rule + "\n";
-  } else if (strokePaint) {
     out_ += path + "S\n";
   }
 }

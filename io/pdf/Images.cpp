@@ -121,6 +121,24 @@ QPDFObjectHandle ImageDictionary(const MavImg::PictureBuffer& buffer, int bitsPe
   return dictionary;
 }
 
+// The picture's coverage channel as a DeviceGray soft-mask image, or null when it has none.
+QPDFObjectHandle CoverageMask(WriterState& state, const MavImg::BufferedPictureSource& source) {
+  const auto& infos = source.GetChannelInfos();
+  const auto alpha = std::find_if(infos.begin(), infos.end(), [](const MavImg::ChannelInfo& info) {
+    return info.GetType() == MavImg::ChannelInfo::kAlphaChannel;
+  });
+  if (alpha == infos.end()) return {};
+  const auto& buffer = *source.GetBuffer();
+  const int channel = static_cast<int>(alpha - infos.begin());
+  if (channel >= buffer.GetChannels()) return {};
+  auto dictionary = ImageDictionary(buffer, buffer.GetBitsPerChannel());
+  dictionary.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceGray"));
+  if (const auto range = alpha->GetRange(); range[0] != 0 || range[1] != 1) {
+    dictionary.replaceKey("/Decode", NumberArray({range[0], range[1]}));
+  }
+  return state.NewStream(Samples(buffer, {channel}), dictionary);
+}
+
 }  // namespace
 
 const MavImg::BufferedPictureSource& BufferedSource(const MavImg::PaintedPicture& picture,
@@ -149,6 +167,8 @@ QPDFObjectHandle WriteImage(WriterState& state, const MavImg::PaintedPicture& pi
   }
   if (picture.GetInterpolate())
     dictionary.replaceKey("/Interpolate", QPDFObjectHandle::newBool(true));
+  // The picture's own coverage travels as the image's soft mask.
+  if (auto mask = CoverageMask(state, source); mask.isInitialized()) dictionary.replaceKey("/SMask", mask);
   return state.Remember(key, state.NewStream(Samples(buffer, layout.channels), dictionary));
 }
 

@@ -136,6 +136,7 @@ class Interpreter {
   void PopLevel();
   MavDoc::Content& Target();
   MavDoc::ContentObject& Emit(std::unique_ptr<MavDoc::ContentObject> object);
+  void EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object);
   std::uint64_t NextId() { return ++lastId_; }
   void AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule, bool text);
   std::shared_ptr<const MavBlend::Transparency> CurrentTransparency();

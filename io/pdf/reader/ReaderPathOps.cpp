@@ -93,7 +93,12 @@ void Interpreter::PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool cl
       path->SetStrokePaint(std::move(strokePaint));
       if (stroke) path->SetStrokeStyle(State().strokeStyle);
       path->SetTransparency(CurrentTransparency());
-      Emit(std::move(path));
+      const bool both = path->GetFillPaint() && path->GetStrokePaint();
+      if (both) {
+        EmitFilledAndStroked(std::move(path));
+      } else {
+        Emit(std::move(path));
+      }
     }
   }
   if (pendingClip_) {

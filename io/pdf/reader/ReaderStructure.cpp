@@ -79,6 +79,21 @@ MavDoc::ContentObject& Interpreter::Emit(std::unique_ptr<MavDoc::ContentObject> 
   return Target().AddOnTop(std::move(object));
 }
 
+// One operator that fills and strokes paints both as if in a non-isolated knockout group
+// (ISO 32000-1 §11.7.4.4): a stroke that composites shows what lay beneath the fill, not the
+// fill. The document model paints the stroke over the fill, so such an object gets that group.
+void Interpreter::EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object) {
+  const auto& s = State();
+  if (s.strokeAlpha == 1 && s.blendMode == MavBlend::BlendMode::Normal && !s.softMask) {
+    Emit(std::move(object));
+    return;
+  }
+  auto group = std::make_unique<MavDoc::Group>();
+  group->SetTransparency(MavBlend::Transparency::Factory().SetKnockout(true).Get());
+  group->AddOnTop(std::move(object));
+  Emit(std::move(group));
+}
+
 void Interpreter::AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule,
                           bool text) {
   State().clips.push_back({NextId(), std::move(outline), State().ctm, rule, text});

@@ -152,7 +152,11 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   text->SetStrokePaint(std::move(stroke));
   if (paintMode == 1 || paintMode == 2) text->SetStrokeStyle(State().strokeStyle);
   text->SetTransparency(CurrentTransparency());
-  Emit(std::move(text));
+  if (text->GetFillPaint() && text->GetStrokePaint()) {
+    EmitFilledAndStroked(std::move(text));
+  } else {
+    Emit(std::move(text));
+  }
 }
 
 }  // namespace CorvelPdf::Detail

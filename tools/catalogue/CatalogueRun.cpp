@@ -1,0 +1,107 @@
+#include <tools/catalogue/CatalogueRun.h>
+
+#include <tools/catalogue/TransparencyCheck.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include <io/pdf/PdfWriter.h>
+#include <module/Exports.h>
+#include <tools/oracle/SeparationRender.h>
+
+namespace CorvelCatalogue {
+
+namespace {
+
+std::size_t SubpathsOf(const MavDoc::ContentObject& object) {
+  if (const auto* path = dynamic_cast<const MavDoc::Path*>(&object)) return path->GetOutline()->GetSubpaths().size();
+  if (const auto* text = dynamic_cast<const MavDoc::Text*>(&object)) return text->GetGlyphs()->GetSubpaths().size();
+  // Images and stencils show their frame.
+  if (dynamic_cast<const MavDoc::Image*>(&object) || dynamic_cast<const MavDoc::ImageMask*>(&object)) return 1;
+  return 0;
+}
+
+void Count(const MavDoc::Content& content, Drawn& drawn) {
+  for (const auto& object : content.GetChildren()) {
+    ++drawn.objects;
+    drawn.subpaths += SubpathsOf(object);
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) Count(group->GetContent(), drawn);
+  }
+}
+
+void Save(const std::string& bytes, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool Visible(const std::shared_ptr<MavDoc::LayerProperties>& layer) { return layer->visible; }
+bool Everything(const MavDoc::ContentObject&) { return true; }
+
+Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const RunOptions& options,
+                const CorvelOracle::SeparationRender& original) {
+  auto document = c.make();
+  MavDoc::Content& content = document->GetPages().front()->GetContent();
+  Outcome outcome;
+  const auto start = std::chrono::steady_clock::now();
+  const auto inserted = outline ? Corvel::OptimizeForOutlineViewAction(content, Visible, true, Everything)
+                                : Corvel::FlattenAction(content, Visible, true, Everything, false,
+                                                        options.flattenResolution);
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  outcome.newObjects = inserted.size();
+  outcome.drawn = CountDrawn(content);
+  outcome.pdf = CorvelPdf::WriteDocumentToString(*document);
+  outcome.transparencyLeft = FindTransparency(outcome.pdf);
+  const auto render = CorvelOracle::RenderPdfBytes(outcome.pdf, 1, options.renderResolution);
+  outcome.comparison = std::make_unique<CorvelOracle::Comparison>(CorvelOracle::Compare(original, render));
+  if (!options.folder.empty()) {
+    Save(outcome.pdf, options.folder + "/" + c.name + (outline ? "-outline.pdf" : "-flattened.pdf"));
+  }
+  return outcome;
+}
+
+void ReportOutcome(std::ostream& out, const char* title, const Drawn& original, const Outcome& outcome) {
+  out << "  " << title << ": " << original.objects << " -> " << outcome.drawn.objects << " objects ("
+      << outcome.newObjects << " new), outline subpaths " << original.subpaths << " -> "
+      << outcome.drawn.subpaths << ", " << static_cast<int>(outcome.seconds * 1000 + 0.5) << " ms, "
+      << (outcome.comparison->Agrees() ? "prints the same" : "PRINTS DIFFERENTLY") << "\n";
+  if (!outcome.transparencyLeft.empty()) {
+    out << "    transparency left: " << outcome.transparencyLeft.size() << " (first: "
+        << outcome.transparencyLeft.front() << ")\n";
+  }
+  std::istringstream lines(outcome.comparison->Report());
+  for (std::string line; std::getline(lines, line);) out << "    " << line << "\n";
+}
+
+}  // namespace
+
+Drawn CountDrawn(const MavDoc::Content& content) {
+  Drawn drawn;
+  Count(content, drawn);
+  return drawn;
+}
+
+CaseRun RunCase(const Corvel::Examples::CatalogueCase& c, const RunOptions& options) {
+  CaseRun run;
+  run.name = c.name;
+  auto document = c.make();
+  run.original = CountDrawn(document->GetPages().front()->GetContent());
+  run.originalPdf = CorvelPdf::WriteDocumentToString(*document);
+  if (!options.folder.empty()) Save(run.originalPdf, options.folder + "/" + c.name + "-original.pdf");
+  run.originalRender = std::make_unique<CorvelOracle::SeparationRender>(
+      CorvelOracle::RenderPdfBytes(run.originalPdf, 1, options.renderResolution));
+  run.flattened = Rebuild(c, false, options, *run.originalRender);
+  run.outline = Rebuild(c, true, options, *run.originalRender);
+  return run;
+}
+
+std::string CaseRun::Report() const {
+  std::ostringstream out;
+  out << name << "\n";
+  ReportOutcome(out, "flattened", original, flattened);
+  ReportOutcome(out, "outline view", original, outline);
+  return out.str();
+}
+
+}  // namespace CorvelCatalogue
