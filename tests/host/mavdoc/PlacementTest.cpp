@@ -89,4 +89,21 @@ TEST(Placement, KeepingThePaintInPlaceReexpressesIt) {
                std::invalid_argument);
 }
 
+TEST(Placement, SoftMasksLieWhereTheObjectSitsAndFollowItsMoves) {
+  auto mask = MavBlend::SoftMask::Factory(Content::MakeSoftMaskContent(nullptr)).Get();
+  Path path(Vexl::MakeRectangle(Box(0, 0, 100, 100)));
+  path.SetTransparency(MavBlend::Transparency::Factory().SetSoftMask(mask).Get());
+  auto maskOrigin = [&] { return path.GetTransparency()->GetSoftMask()->GetTransformation().Apply({0, 0}); };
+
+  // Kept: the mask stays where it was in the holding content.
+  path.SetTransformation(Vexl::Transformation::Translation(50, 0), kKeepSoftMask);
+  EXPECT_EQ(maskOrigin(), (Vexl::Point{0, 0}));
+  // Moved along: a further 30 to the right takes the mask with it.
+  path.SetTransformation(Vexl::Transformation::Translation(80, 0), 0);
+  EXPECT_EQ(maskOrigin(), (Vexl::Point{30, 0}));
+  // Scaling about the object's origin scales the mask about it too.
+  path.SetTransformation(Vexl::Transformation::Scaling(2, 2) * Vexl::Transformation::Translation(80, 0), 0);
+  EXPECT_EQ(maskOrigin(), (Vexl::Point{-20, 0}));
+}
+
 }  // namespace

@@ -189,4 +189,20 @@ TEST(PdfWriterText, GlyphOutlinesArePaintedByRenderingMode) {
   EXPECT_EQ(render.TintAt("Cyan", 40, 10), 0) << "mode 3 is invisible";
 }
 
+TEST(PdfWriterImage, ACoverageChannelBecomesTheImagesSoftMask) {
+  // Two black pixels over K .2, the left opaque, the right at coverage 64/255.
+  MavDoc::Document document;
+  auto& page = document.AddPage(PtRect(0, 0, 20, 10));
+  Add(page.GetContent(), MavDoc::Build::FilledRectangle(PtRect(0, 0, 20, 10), MavDoc::Build::Flat({{"Black", .2f}})));
+  auto& image = Add(page.GetContent(),
+                    std::make_unique<MavDoc::Image>(
+                        Picture(2, 1, 8, {{255, 255}, {255, 64}}, {"Black"},
+                                {MavImg::ChannelInfo("Black", 0, {0, 1}),
+                                 MavImg::ChannelInfo("alpha", MavImg::ChannelInfo::kAlphaChannel, {0, 1})})));
+  image.SetTransformation(Vexl::Transformation::Scaling(20, 10), 0);
+  const auto render = WriteAndRender(document);
+  EXPECT_NEAR(render.TintAt("Black", 5, 5), 1, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Black", 15, 5), 64 / 255. + (1 - 64 / 255.) * .2, kTintTolerance);
+}
+
 }  // namespace

@@ -225,4 +225,41 @@ TEST(PdfWriterTransparency, TestVectorsPrintAsComputedByHand) {
   }
 }
 
+TEST(PdfWriterTransparency, ATransparentStrokeCompositesOverItsOwnFill) {
+  // Fill C .4 and a 10 pt stroke M 1 at stroke alpha .5: the stroke's inner half lies on the
+  // fill, its outer half on paper.
+  MavDoc::Document document;
+  auto& page = document.AddPage(PtRect(0, 0, 60, 60));
+  auto& path = Paint(page.GetContent(), Cmyk(.4f, 0, 0, 0));
+  path.SetOutline(Vexl::MakeRectangle(PtRect(15, 15, 30, 30)));
+  path.SetStrokePaint(Cmyk(0, 1, 0, 0));
+  path.SetStrokeStyle({Pt(10), MavDoc::LineCap::Butt, MavDoc::LineJoin::Miter, 10, {}, 0});
+  path.SetTransparency(MavBlend::Transparency::Factory().SetStrokeAlpha(.5f).Get());
+  const auto render = WriteAndRender(document);
+  EXPECT_NEAR(render.TintAt("Cyan", 17.5, 30.5), .2, kTintTolerance) << "the fill shows through";
+  EXPECT_NEAR(render.TintAt("Magenta", 17.5, 30.5), .5, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Cyan", 12.5, 30.5), 0, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Magenta", 12.5, 30.5), .5, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Cyan", 30.5, 30.5), .4, kTintTolerance);
+}
+
+TEST(PdfWriterTransparency, ASoftMaskStaysInTheSpaceHoldingItsObject) {
+  // A 10 × 20 pt path moved 30 pt right; its luminosity mask shows (white) only over the lower
+  // half of where the path lands, in page space.
+  MavDoc::Document document;
+  auto& page = document.AddPage(PtRect(0, 0, 60, 30));
+  auto content = MavDoc::Content::MakeSoftMaskContent(&document);
+  Add(*content, MavDoc::Build::FilledRectangle(PtRect(30, 0, 10, 10), Cmyk(0, 0, 0, 0)));
+  auto mask = MavBlend::SoftMask::Factory(content)
+                  .SetColorSpace(MavColor::DeviceCMYK{})
+                  .SetBackdropColor({0, 0, 0, 1})
+                  .Get();
+  auto& path = Add(page.GetContent(), MavDoc::Build::FilledRectangle(PtRect(0, 0, 10, 20), Cmyk(1, 0, 0, 0)));
+  path.SetTransformation(Vexl::Transformation::Translation(Pt(30), 0), 0);
+  path.SetTransparency(MavBlend::Transparency::Factory().SetSoftMask(mask).Get());
+  const auto render = WriteAndRender(document);
+  EXPECT_NEAR(render.TintAt("Cyan", 35.5, 5.5), 1, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Cyan", 35.5, 15.5), 0, kTintTolerance);
+}
+
 }  // namespace

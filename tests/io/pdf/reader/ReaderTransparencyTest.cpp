@@ -108,4 +108,34 @@ TEST(PdfReaderSoftMasks, AlphaMaskAndNoneResets) {
   EXPECT_FALSE(TransparencyOfOnly(reset).GetSoftMask());
 }
 
+TEST(PdfReaderFillAndStroke, ACompositingStrokeGetsTheKnockoutGroupPdfPaintsItIn) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "1 0 0 rg 0 0 1 RG 10 w q /H gs 20 20 50 50 re B Q 100 20 50 50 re B",
+      "<< /ExtGState << /H << /CA 0.5 >> >> >>"));
+  const auto children = Children(FirstPage(result));
+  ASSERT_EQ(children.size(), 2u);
+  const auto& group = As<MavDoc::Group>(children[0]);
+  EXPECT_TRUE(group.GetTransparency()->IsKnockout());
+  EXPECT_FALSE(group.GetTransparency()->IsIsolated());
+  const auto members = Children(group.GetContent());
+  ASSERT_EQ(members.size(), 1u);
+  EXPECT_EQ(As<MavDoc::Path>(members[0]).GetTransparency()->GetStrokeAlpha(), 0.5f);
+  // An opaque Normal stroke hides the fill beneath it either way: no group.
+  EXPECT_NO_THROW(As<MavDoc::Path>(children[1]));
+}
+
+TEST(PdfReaderFillAndStroke, FillAndStrokeTextUnderABlendModeGetsItToo) {
+  PdfBuilder pdf;
+  const int font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  const auto result = Read(pdf.OnePage(
+      "/H gs BT /F 24 Tf 2 Tr 10 10 Td (I) Tj ET",
+      "<< /ExtGState << /H << /BM /Multiply >> >> /Font << /F " + PdfBuilder::Ref(font) + " >> >>"));
+  const auto children = Children(FirstPage(result));
+  ASSERT_FALSE(children.empty());
+  const auto* group = dynamic_cast<const MavDoc::Group*>(children[0]);
+  ASSERT_NE(group, nullptr);
+  EXPECT_TRUE(group->GetTransparency()->IsKnockout());
+}
+
 }  // namespace
