@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -70,19 +71,26 @@ int main(int argc, char** argv) {
     }
     std::filesystem::create_directories(arguments.options.folder);
     std::ofstream report(arguments.options.folder + "/report.txt");
-    int failures = 0;
+    int failures = 0, same = 0;
+    std::string modelCases;
     for (const auto* c : cases) {
       const auto run = CorvelCatalogue::RunCase(*c, arguments.options);
       std::string text = run.Report();
-      if (!c->ghostscriptDiffers.empty()) text += "  note: " + c->ghostscriptDiffers + "\n";
+      if (!c->ghostscriptDiffers.empty()) text += "  Ghostscript is not the reference here: " + c->ghostscriptDiffers + "\n";
       std::cout << text << std::flush;
       report << text;
-      const bool same = run.flattened.comparison->Agrees() && run.outline.comparison->Agrees();
-      if (!run.flattened.transparencyLeft.empty() || (!same && c->ghostscriptDiffers.empty())) ++failures;
+      const bool agrees = run.flattened.comparison->Agrees() && run.outline.comparison->Agrees();
+      same += agrees;
+      if (!agrees && !c->ghostscriptDiffers.empty()) modelCases += " " + c->name;
+      if (!run.flattened.transparencyLeft.empty() || (!agrees && c->ghostscriptDiffers.empty())) ++failures;
     }
-    std::cout << "\n" << cases.size() - failures << " of " << cases.size()
-              << " cases print the same after flattening and after the outline-view rebuild.\n"
-              << "Files and report.txt are in " << arguments.options.folder << "/\n";
+    std::ostringstream summary;
+    summary << "\n" << same << " of " << cases.size()
+            << " cases print the same after flattening and after the outline-view rebuild";
+    if (!modelCases.empty()) summary << "; differing where Ghostscript departs from the model:" << modelCases;
+    summary << ".\nFiles and report.txt are in " << arguments.options.folder << "/\n";
+    std::cout << summary.str();
+    report << summary.str();
     return failures == 0 ? 0 : 1;
   } catch (const std::exception& e) {
     std::cerr << "corvel-catalogue: " << e.what() << "\n";
