@@ -204,6 +204,10 @@ PdfColorSpace InkColorSpace(WriterState& state, const std::vector<std::string>& 
   return {state.Remember(key, state.MakeIndirect(array)), count};
 }
 
+QPDFObjectHandle ProcessSpaceObject(WriterState& state, const MavColor::ColorSpace& space) {
+  return OwnSpace(state, space);
+}
+
 PdfColor FlatColor(WriterState& state, const MavColor::Color& color) {
   const auto& space = color.GetColorSpace();
   if (std::holds_alternative<MavColor::AllSeparations>(space)) {

@@ -24,6 +24,9 @@ struct PdfColorSpace {
 // exactly Cyan, Magenta, Yellow, Black; Separation for one name; DeviceN otherwise. Throws
 // std::invalid_argument for no names, repeated names or more than 32.
 PdfColorSpace InkColorSpace(WriterState& state, const std::vector<std::string>& names);
+// A process space that is not an ink list (gray, RGB, calibrated, Lab, ICC) as PDF writes it;
+// null for ink-list spaces.
+QPDFObjectHandle ProcessSpaceObject(WriterState& state, const MavColor::ColorSpace& space);
 
 // A flat colour: its space and operands.
 struct PdfColor {

@@ -136,7 +136,11 @@ void ContentStreamWriter::WriteObject(const MavDoc::ContentObject& object,
 
 void ContentStreamWriter::WriteGroup(const MavDoc::Group& group,
                                      const Vexl::Transformation& contentToStream) {
-  if (!NeedsTransparencyGroup(group)) {
+  // In a knockout group every member knocks out as one element, so a member group must stay a
+  // group even when it sets nothing itself; elsewhere such a group is just q … Q.
+  const MavDoc::Group* parent = group.GetParent();
+  const bool inKnockout = parent && parent->GetTransparency()->IsKnockout();
+  if (!NeedsTransparencyGroup(group) && !inKnockout) {
     out_ += "q\n";
     if (!group.GetTransformation().IsIdentity()) {
       out_ += FormatMatrix(group.GetTransformation()) + " cm\n";

@@ -61,11 +61,16 @@ ImageLayout InkLayout(WriterState& state, const MavImg::BufferedPictureSource& s
 ImageLayout LayoutOf(WriterState& state, const MavImg::BufferedPictureSource& source,
                      const std::string& where) {
   const auto& mapping = source.GetMapping();
+  // Calibrated and ICC gray and RGB pictures are written as the device space they convert
+  // like: our colour conversion treats them alike.
   if (mapping.NamedCount() == 0 && mapping.Size() == mapping.ProcessCount()) {
-    if (std::holds_alternative<MavColor::DeviceGray>(mapping.GetColorSpace())) {
+    const auto& space = mapping.GetColorSpace();
+    if (std::holds_alternative<MavColor::DeviceGray>(space) || std::holds_alternative<MavColor::CalGray>(space) ||
+        std::holds_alternative<MavColor::ICCGray>(space)) {
       return DeviceLayout(source, "/DeviceGray");
     }
-    if (std::holds_alternative<MavColor::DeviceRGB>(mapping.GetColorSpace())) {
+    if (std::holds_alternative<MavColor::DeviceRGB>(space) || std::holds_alternative<MavColor::CalRGB>(space) ||
+        std::holds_alternative<MavColor::ICCRGB>(space)) {
       return DeviceLayout(source, "/DeviceRGB");
     }
   }

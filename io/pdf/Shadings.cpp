@@ -27,6 +27,20 @@ std::vector<std::string> OutputInks(const MavPaint::ShadingPaint& shading, int o
   return names;
 }
 
+// The shading's colour space: the process space of its mapping when the function's outputs are
+// that space's components in order (an RGB or gray shading stays one), else its inks.
+PdfColorSpace ShadingSpace(WriterState& state, const MavPaint::ShadingPaint& shading, int outputs,
+                           const std::string& where) {
+  const auto& mapping = shading.GetSeparationMapping();
+  bool inOrder = mapping.NamedCount() == 0 && mapping.Size() == mapping.ProcessCount() &&
+                 mapping.Size() == static_cast<std::size_t>(outputs);
+  for (std::size_t i = 0; inOrder && i < mapping.Size(); ++i) inOrder = mapping.GetEntries()[i].channel == i;
+  if (inOrder) {
+    if (auto own = ProcessSpaceObject(state, mapping.GetColorSpace()); own.isInitialized()) return {own, outputs};
+  }
+  return InkColorSpace(state, OutputInks(shading, outputs, where));
+}
+
 QPDFObjectHandle Extend(std::array<bool, 2> extend) {
   return QPDFObjectHandle::newArray(
       {QPDFObjectHandle::newBool(extend[0]), QPDFObjectHandle::newBool(extend[1])});
@@ -65,8 +79,7 @@ QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& 
   if (auto found = state.Find(key); found.isInitialized()) return found;
   if (!shading.GetFunction()) throw std::invalid_argument(where + ": shading without a function");
   const auto& function = *shading.GetFunction();
-  const PdfColorSpace space =
-      InkColorSpace(state, OutputInks(shading, function.OutputCount(), where));
+  const PdfColorSpace space = ShadingSpace(state, shading, function.OutputCount(), where);
   auto dictionary = QPDFObjectHandle::newDictionary();
   dictionary.replaceKey("/ColorSpace", space.space);
   AddGeometry(dictionary, shading);

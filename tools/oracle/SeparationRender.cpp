@@ -1,4 +1,6 @@
 #include <tools/oracle/SeparationRender.h>
+
+#include <tools/oracle/ProcessBlendingInternal.h>
 #include <tools/oracle/TiffPlaneInternal.h>
 #include <tools/oracle/ToolRunInternal.h>
 
@@ -88,7 +90,8 @@ double SeparationRender::TintAt(const std::string& name, double xInPoints, doubl
   return InkAt(name, column, row) / 255.0;
 }
 
-SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double resolution) {
+SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double resolution,
+                               ColorConversion conversion) {
   if (page < 1) throw std::invalid_argument("Page numbers start at 1");
   if (!(resolution > 0)) throw std::invalid_argument("The resolution must be positive");
   Detail::TemporaryFolder folder;
@@ -105,19 +108,27 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
     outputName += c == '%' ? "%%" : std::string(1, c);
   char resolutionText[32];
   std::snprintf(resolutionText, sizeof resolutionText, "-r%g", resolution);
-  std::string messages =
-      Detail::RunTool({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=tiffsep",
-                       resolutionText, "-dGraphicsAlphaBits=1", "-dTextAlphaBits=1",
-                       "-dMaxSpots=" + std::to_string(kMaxSpots), "-dInterpolateControl=0",
-                       "-sCompression=none", "-sOutputFile=" + outputName, pagePdf.string()},
-                      log);
+  std::vector<std::string> command{"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=tiffsep",
+                                   resolutionText, "-dGraphicsAlphaBits=1", "-dTextAlphaBits=1",
+                                   "-dMaxSpots=" + std::to_string(kMaxSpots), "-dInterpolateControl=0",
+                                   "-sCompression=none", "-sOutputFile=" + outputName};
+  // Ghostscript's non-ICC conversions: RGB (r, g, b) becomes CMYK (1 − r, 1 − g, 1 − b, 0).
+  std::string rendered = pagePdf.string();
+  if (conversion == ColorConversion::Simple) {
+    command.push_back("-dUseFastColor=true");
+    rendered = (folder.Path() / "process.pdf").string();
+    Detail::BlendInProcessSpace(pagePdf.string(), rendered);
+  }
+  command.push_back(rendered);
+  std::string messages = Detail::RunTool(command, log);
   std::vector<Plane> planes = ReadPlanes(folder.Path());
   if (planes.empty()) throw std::runtime_error("Ghostscript wrote no separation planes");
   const int width = planes.front().width, height = planes.front().height;
   return SeparationRender(width, height, resolution, std::move(planes), std::move(messages));
 }
 
-SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double resolution) {
+SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double resolution,
+                                ColorConversion conversion) {
   Detail::TemporaryFolder folder;
   const auto file = folder.Path() / "input.pdf";
   {
@@ -125,7 +136,7 @@ SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double re
     out.write(pdfBytes.data(), static_cast<std::streamsize>(pdfBytes.size()));
     if (!out) throw std::runtime_error("Cannot write " + file.string());
   }
-  return RenderPdfPage(file.string(), page, resolution);
+  return RenderPdfPage(file.string(), page, resolution, conversion);
 }
 
 }  // namespace CorvelOracle

@@ -55,11 +55,19 @@ class SeparationRender {
   std::string messages_;
 };
 
+// How Ghostscript turns RGB and gray into process inks. Managed: through its ICC profiles, as
+// a press workflow would. Simple: like Corvel, to compare like with like: its non-ICC
+// conversions, RGB (r, g, b) to CMYK (1 − r, 1 − g, 1 − b, 0), and transparency groups (the
+// page's, forms') blending in DeviceCMYK whatever space they declare.
+enum class ColorConversion { Managed, Simple };
+
 // Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
 // qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.
 // Throws std::runtime_error with the tool's message when either fails or is not installed.
-SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72);
+SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72,
+                               ColorConversion conversion = ColorConversion::Managed);
 // The same for a PDF held in memory.
-SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72);
+SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72,
+                                ColorConversion conversion = ColorConversion::Managed);
 
 }  // namespace CorvelOracle

@@ -20,13 +20,15 @@ struct Arguments {
   std::string second;
   int page = 1;
   double resolution = 72;
+  CorvelOracle::ColorConversion conversion = CorvelOracle::ColorConversion::Managed;
 };
 
 const char* const kUsage =
-    "usage: corvel-oracle a.pdf b.pdf [--page N] [--resolution R]\n"
+    "usage: corvel-oracle a.pdf b.pdf [--page N] [--resolution R] [--simple-color]\n"
     "Renders page N (default 1) of both files at R pixels per inch (default 72) into separation\n"
     "planes and reports, per separation, the largest difference and the pixels that differ by\n"
-    "more than 2/255 away from region outlines.\n";
+    "more than 2/255 away from region outlines. --simple-color converts RGB and gray to CMYK\n"
+    "without ICC profiles (C = 1 - R, ..., K = 0), as Corvel does, to compare like with like.\n";
 
 double ParseNumber(const std::string& option, const std::string& text) {
   std::size_t used = 0;
@@ -47,7 +49,9 @@ Arguments Parse(int argc, char** argv) {
   int files = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--page" || argument == "--resolution") {
+    if (argument == "--simple-color") {
+      arguments.conversion = CorvelOracle::ColorConversion::Simple;
+    } else if (argument == "--page" || argument == "--resolution") {
       if (i + 1 >= argc) throw std::invalid_argument(argument + " needs a value");
       const double value = ParseNumber(argument, argv[++i]);
       if (argument == "--page") {
@@ -80,9 +84,9 @@ int main(int argc, char** argv) {
   }
   try {
     const auto first =
-        CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution);
+        CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution, arguments.conversion);
     const auto second =
-        CorvelOracle::RenderPdfPage(arguments.second, arguments.page, arguments.resolution);
+        CorvelOracle::RenderPdfPage(arguments.second, arguments.page, arguments.resolution, arguments.conversion);
     const auto comparison = CorvelOracle::Compare(first, second);
     std::cout << "page " << arguments.page << " at " << arguments.resolution
               << " ppi: " << comparison.Report();
