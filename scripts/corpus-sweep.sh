@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Flattens every PDF of a folder (default ../shared/corpus) with Corvel and with Ghostscript's
+# pdfwrite at PDF 1.3 (the peer), and compares each output with its original plate by plate.
+# Corvel is judged like with like (--simple-color: Ghostscript's non-ICC conversions, groups
+# blending in CMYK, as Corvel reads them); pdfwrite against Ghostscript's own ICC rendering.
+# Writes out/sweep/ and prints one line per page.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+folder=${1:-../shared/corpus}
+out=out/sweep
+mkdir -p "$out"
+printf '%-42s %4s | %-9s %7s %8s %6s | %-9s %7s %8s %6s\n' file page corvel maxdiff ms kB pdfwrite maxdiff ms kB
+for input in "$folder"/*.pdf; do
+  name=$(basename "$input" .pdf)
+  start=$(date +%s%N)
+  "$build/cli/corvel" flatten "$input" -o "$out/$name-corvel.pdf" --resolution 300 2> "$out/$name-corvel.log"
+  corvelMs=$(( ($(date +%s%N) - start) / 1000000 ))
+  start=$(date +%s%N)
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pdfwrite -dCompatibilityLevel=1.3 -r300 \
+     -sColorConversionStrategy=CMYK -dProcessColorModel=/DeviceCMYK \
+     -sOutputFile="$out/$name-gs.pdf" "$input" > "$out/$name-gs.log" 2>&1
+  gsMs=$(( ($(date +%s%N) - start) / 1000000 ))
+  pages=$(qpdf --show-npages "$input")
+  for ((page = 1; page <= pages; ++page)); do
+    corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --simple-color)
+    peer=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-gs.pdf" --page "$page")
+    verdict() { grep -q DIFFERS <<< "$1" && echo differs || echo same; }
+    maxdiff() { grep -o '([ 0-9]*/255)' <<< "$1" | tr -d '( /255)' | sort -n | tail -1; }
+    printf '%-42s %4d | %-9s %7s %8d %6d | %-9s %7s %8d %6d\n' "$name" "$page" \
+      "$(verdict "$corvel")" "$(maxdiff "$corvel")" "$corvelMs" "$(( $(stat -c %s "$out/$name-corvel.pdf") / 1024 ))" \
+      "$(verdict "$peer")" "$(maxdiff "$peer")" "$gsMs" "$(( $(stat -c %s "$out/$name-gs.pdf") / 1024 ))"
+  done
+done
