@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <cli/OutlineCount.h>
 #include <cli/Selection.h>
 #include <io/pdf/PdfWriter.h>
 #include <io/pdf/reader/PdfReader.h>
@@ -98,6 +99,7 @@ std::string Quoted(const std::string& text) {
 struct PageReport {
   int number = 0;
   std::size_t before = 0, after = 0, inserted = 0, flatPaths = 0, images = 0, keptInPlace = 0;
+  Drawn outlinesBefore, outlinesAfter;
   std::vector<std::string> imageSizes;
   double seconds = 0;
 };
@@ -127,7 +129,10 @@ void WriteReport(const Settings& settings, const std::vector<PageReport>& pages,
     out << (i ? ",\n" : "\n") << "    {\"page\": " << p.number << ", \"objectsBefore\": " << p.before
         << ", \"objectsAfter\": " << p.after << ", \"newObjects\": " << p.inserted
         << ", \"flatPaths\": " << p.flatPaths << ", \"images\": " << p.images
-        << ", \"keptInPlace\": " << p.keptInPlace << ", \"seconds\": " << p.seconds
+        << ", \"keptInPlace\": " << p.keptInPlace << ", \"outlineSubpathsBefore\": " << p.outlinesBefore.subpaths
+        << ", \"outlineSubpathsAfter\": " << p.outlinesAfter.subpaths
+        << ", \"distinctOutlineSubpathsBefore\": " << p.outlinesBefore.distinctSubpaths
+        << ", \"distinctOutlineSubpathsAfter\": " << p.outlinesAfter.distinctSubpaths << ", \"seconds\": " << p.seconds
         << ", \"imageSizes\": [";
     for (std::size_t k = 0; k < p.imageSizes.size(); ++k) out << (k ? ", " : "") << Quoted(p.imageSizes[k]);
     out << "]}";
@@ -140,6 +145,7 @@ PageReport RunOnPage(const std::string& action, const Settings& settings, MavDoc
   report.number = number;
   MavDoc::Content& content = page.GetContent();
   report.before = CountObjects(content);
+  report.outlinesBefore = CountDrawn(content);
   report.keptInPlace = Unrepresentable(content).size();
   const auto start = std::chrono::steady_clock::now();
   const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) { return layer->visible; };
@@ -152,6 +158,7 @@ PageReport RunOnPage(const std::string& action, const Settings& settings, MavDoc
   report.inserted = inserted.size();
   for (const auto* object : inserted) CountInserted(*object, report);
   report.after = CountObjects(content);
+  report.outlinesAfter = CountDrawn(content);
   return report;
 }
 

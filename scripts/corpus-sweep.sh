@@ -10,7 +10,8 @@ build=${BUILD_DIR:-build}
 folder=${1:-../shared/corpus}
 out=out/sweep
 mkdir -p "$out"
-printf '%-42s %4s | %-9s %7s %8s %6s | %-9s %7s %8s %6s\n' file page corvel maxdiff ms kB pdfwrite maxdiff ms kB
+printf '%-36s %4s %6s | %-7s %7s %8s %6s | %-7s %7s %8s %6s\n' file page kB corvel maxdiff ms kB pdfwrite maxdiff ms kB
+kb() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1024 }'; }
 for input in "$folder"/*.pdf; do
   name=$(basename "$input" .pdf)
   start=$(date +%s%N)
@@ -23,12 +24,12 @@ for input in "$folder"/*.pdf; do
   gsMs=$(( ($(date +%s%N) - start) / 1000000 ))
   pages=$(qpdf --show-npages "$input")
   for ((page = 1; page <= pages; ++page)); do
-    corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --simple-color)
-    peer=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-gs.pdf" --page "$page")
+    corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --simple-color --resolution 150)
+    peer=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-gs.pdf" --page "$page" --resolution 150)
     verdict() { grep -q DIFFERS <<< "$1" && echo differs || echo same; }
     maxdiff() { grep -o '([ 0-9]*/255)' <<< "$1" | tr -d '( /255)' | sort -n | tail -1; }
-    printf '%-42s %4d | %-9s %7s %8d %6d | %-9s %7s %8d %6d\n' "$name" "$page" \
-      "$(verdict "$corvel")" "$(maxdiff "$corvel")" "$corvelMs" "$(( $(stat -c %s "$out/$name-corvel.pdf") / 1024 ))" \
-      "$(verdict "$peer")" "$(maxdiff "$peer")" "$gsMs" "$(( $(stat -c %s "$out/$name-gs.pdf") / 1024 ))"
+    printf '%-36s %4d %6s | %-7s %7s %8d %6s | %-7s %7s %8d %6s\n' "${name:0:36}" "$page" "$(kb "$input")" \
+      "$(verdict "$corvel")" "$(maxdiff "$corvel")" "$corvelMs" "$(kb "$out/$name-corvel.pdf")" \
+      "$(verdict "$peer")" "$(maxdiff "$peer")" "$gsMs" "$(kb "$out/$name-gs.pdf")"
   done
 done

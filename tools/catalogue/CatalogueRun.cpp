@@ -2,6 +2,8 @@
 
 #include <tools/catalogue/TransparencyCheck.h>
 
+#include <cli/OutlineCount.h>
+
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -13,22 +15,6 @@
 namespace CorvelCatalogue {
 
 namespace {
-
-std::size_t SubpathsOf(const MavDoc::ContentObject& object) {
-  if (const auto* path = dynamic_cast<const MavDoc::Path*>(&object)) return path->GetOutline()->GetSubpaths().size();
-  if (const auto* text = dynamic_cast<const MavDoc::Text*>(&object)) return text->GetGlyphs()->GetSubpaths().size();
-  // Images and stencils show their frame.
-  if (dynamic_cast<const MavDoc::Image*>(&object) || dynamic_cast<const MavDoc::ImageMask*>(&object)) return 1;
-  return 0;
-}
-
-void Count(const MavDoc::Content& content, Drawn& drawn) {
-  for (const auto& object : content.GetChildren()) {
-    ++drawn.objects;
-    drawn.subpaths += SubpathsOf(object);
-    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) Count(group->GetContent(), drawn);
-  }
-}
 
 void Save(const std::string& bytes, const std::string& path) {
   std::ofstream out(path, std::ios::binary);
@@ -64,7 +50,8 @@ Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const Ru
 void ReportOutcome(std::ostream& out, const char* title, const Drawn& original, const Outcome& outcome) {
   out << "  " << title << ": " << original.objects << " -> " << outcome.drawn.objects << " objects ("
       << outcome.newObjects << " new), outline subpaths " << original.subpaths << " -> "
-      << outcome.drawn.subpaths << ", " << static_cast<int>(outcome.seconds * 1000 + 0.5) << " ms, "
+      << outcome.drawn.subpaths << " (distinct " << original.distinctSubpaths << " -> "
+      << outcome.drawn.distinctSubpaths << "), " << static_cast<int>(outcome.seconds * 1000 + 0.5) << " ms, "
       << (outcome.comparison->Agrees() ? "prints the same" : "PRINTS DIFFERENTLY") << "\n";
   if (!outcome.transparencyLeft.empty()) {
     out << "    transparency left: " << outcome.transparencyLeft.size() << " (first: "
@@ -75,12 +62,6 @@ void ReportOutcome(std::ostream& out, const char* title, const Drawn& original, 
 }
 
 }  // namespace
-
-Drawn CountDrawn(const MavDoc::Content& content) {
-  Drawn drawn;
-  Count(content, drawn);
-  return drawn;
-}
 
 CaseRun RunCase(const Corvel::Examples::CatalogueCase& c, const RunOptions& options) {
   CaseRun run;

@@ -3,6 +3,7 @@
 // written again, rebuilt for outline view and written again, and each result compared with the
 // original, separation by separation, through Ghostscript.
 
+#include <cli/OutlineCount.h>
 #include <examples/Catalogue.h>
 #include <tools/oracle/Comparison.h>
 
@@ -19,12 +20,8 @@ struct RunOptions {
   std::string folder;              // where to write the PDFs; empty: write nothing
 };
 
-// What was drawn: objects (groups included) and the subpaths outline view would draw.
-struct Drawn {
-  std::size_t objects = 0;
-  std::size_t subpaths = 0;
-};
-Drawn CountDrawn(const MavDoc::Content& content);
+using CorvelCli::CountDrawn;
+using CorvelCli::Drawn;
 
 // One rebuilt version of the page (flattened, or rebuilt for outline view).
 struct Outcome {
