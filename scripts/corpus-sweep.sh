@@ -27,7 +27,7 @@ for input in "$folder"/*.pdf; do
     corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --simple-color --resolution 150)
     peer=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-gs.pdf" --page "$page" --resolution 150)
     verdict() { grep -q DIFFERS <<< "$1" && echo differs || echo same; }
-    maxdiff() { grep -o '([ 0-9]*/255)' <<< "$1" | tr -d '( /255)' | sort -n | tail -1; }
+    maxdiff() { grep -o '([ 0-9]*/255)' <<< "$1" | sed 's/[( ]*\([0-9]*\)\/255)/\1/' | sort -n | tail -1; }
     printf '%-36s %4d %6s | %-7s %7s %8d %6s | %-7s %7s %8d %6s\n' "${name:0:36}" "$page" "$(kb "$input")" \
       "$(verdict "$corvel")" "$(maxdiff "$corvel")" "$corvelMs" "$(kb "$out/$name-corvel.pdf")" \
       "$(verdict "$peer")" "$(maxdiff "$peer")" "$gsMs" "$(kb "$out/$name-gs.pdf")"
