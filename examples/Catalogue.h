@@ -27,4 +27,10 @@ const std::vector<CatalogueCase>& Catalogue();
 // The case of that name; throws std::invalid_argument naming the known cases when none has it.
 const CatalogueCase& FindCase(const std::string& name);
 
+// Block letters C, E, L, O, R, V and space, built from straight segments and cubic arcs as a
+// font's glyphs would come (holes reversed, overlapping strokes left to the nonzero rule): one
+// compound per run, letters `size` points tall, starting at the origin. Throws
+// std::invalid_argument for any other character.
+std::shared_ptr<const Vexl::Compound> Lettering(const std::string& letters, double size);
+
 }  // namespace Corvel::Examples

@@ -187,7 +187,12 @@ std::shared_ptr<const MavBlend::Transparency> MaskedBy(
   return MavBlend::Transparency::Factory().SetBlendMode(mode).SetSoftMask(mask).Get();
 }
 
+}  // namespace Corvel::Examples::Detail
+
+namespace Corvel::Examples {
+
 std::shared_ptr<const Vexl::Compound> Lettering(const std::string& letters, double size) {
+  using Detail::Letter;
   Vexl::CompoundFactory factory;
   double dx = 0;
   for (char letter : letters) {
@@ -197,4 +202,4 @@ std::shared_ptr<const Vexl::Compound> Lettering(const std::string& letters, doub
   return factory.GetResult();
 }
 
-}  // namespace Corvel::Examples::Detail
+}  // namespace Corvel::Examples

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <examples/Catalogue.h>
 #include <mavdoc/Builder.h>
 #include <values/Function.h>
 
@@ -65,9 +66,5 @@ std::shared_ptr<const MavBlend::Transparency> MaskedBy(
     MavDoc::Document& document, bool alpha, const std::function<void(MavDoc::Content&)>& draw,
     std::vector<MavColor::Component> backdrop = {}, MavBlend::TransferFunction transfer = true,
     MavBlend::BlendMode mode = MavBlend::BlendMode::Normal);
-
-// Block letters built from rectangles and rings, as a font's glyphs would come: one compound
-// per run, in a space where the letters are `size` points tall, starting at the origin.
-std::shared_ptr<const Vexl::Compound> Lettering(const std::string& letters, double size);
 
 }  // namespace Corvel::Examples::Detail

@@ -1,4 +1,4 @@
-// Random transparent artwork flattened in place: nothing transparent is left, and every sample
+// Random transparent artwork (rectangles, ellipses, text) flattened in place: nothing transparent is left, and every sample
 // point shows the colour the picker composites for the original stack there.
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <random>
 
 #include <color/SeparationSetup.h>
+#include <examples/Catalogue.h>
 #include <flatten/RegionOutlines.h>
 #include <vexl/Measure.h>
 
@@ -47,7 +48,14 @@ struct FlattenActionProperty : PageFixture, ::testing::Test {
       auto transparency = Blend(static_cast<MavBlend::BlendMode>(mode(random)),
                                 static_cast<float>(0.2 + 0.8 * unit(random)));
       const double x = position(random), y = position(random), w = size(random), h = size(random);
-      if (unit(random) < 0.5) {
+      const double kind = unit(random);
+      if (kind < 0.2) {
+        // Text: its glyphs are its shape.
+        auto& text = Add(content, std::make_unique<MavDoc::Text>("CORVEL", Corvel::Examples::Lettering("CORVEL", h / 4000), 0));
+        text.SetTransformation(Vexl::Transformation::Translation(x, y), 0);
+        text.SetFillPaint(Flat(std::move(colour)));
+        text.SetTransparency(std::move(transparency));
+      } else if (kind < 0.6) {
         Add(content, FilledRectangle(Box(x, y, w, h), Flat(std::move(colour)), std::move(transparency)));
       } else {
         Add(content, FilledEllipse({x + w / 2, y + h / 2}, w / 2, h / 2, Flat(std::move(colour)),

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <examples/Catalogue.h>
 #include <vexl/Measure.h>
 #include <vexl/Stroke.h>
 
@@ -16,8 +17,9 @@ using namespace Tessel::Testing;
 constexpr double kPage = 100000;
 constexpr double kTolerance = 5;
 
-// Random artwork with stroke outlines added (curved, dashed, all caps and joins): the map keeps
-// every invariant, and the fill found at random points is the set of shapes covering them.
+// Random artwork with stroke outlines (curved, dashed, all caps and joins) and text (glyphs of
+// arcs and overlapping strokes, holes reversed) added: the map keeps every invariant, and the
+// fill found at random points is the set of shapes covering them.
 TEST(PlanarMapProperty, StrokedArtworkKeepsEveryInvariant) {
   for (int seed = 1; seed <= kRandomCases; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -37,6 +39,14 @@ TEST(PlanarMapProperty, StrokedArtworkKeepsEveryInvariant) {
       auto outline = std::make_shared<const Vexl::Compound>(
           Vexl::OutlineStroke(Vexl::Compound({curve}), pen, {}, kTolerance));
       artwork.shapes.push_back({outline, Vexl::FillRule::NonZero});
+      artwork.attributes.push_back(std::make_unique<Element>());
+    }
+    std::uniform_real_distribution<double> height(4, 30), angle(0, 6.3);
+    for (int i = 0; i < 2; ++i) {
+      const auto place = Vexl::Transformation::Rotation(angle(random)) *
+                         Vexl::Transformation::Translation(position(random), position(random));
+      auto glyphs = std::make_shared<const Vexl::Compound>(*Corvel::Examples::Lettering("CORVEL", height(random)) * place);
+      artwork.shapes.push_back({glyphs, Vexl::FillRule::NonZero});
       artwork.attributes.push_back(std::make_unique<Element>());
     }
     const auto graph = TesselFixed::Build(MakeInput(artwork), {kTolerance});
