@@ -1,6 +1,7 @@
-// What `corvel flatten` does to real files: every page of the shared corpus read, flattened with
-// the command's selection and written must hold no transparency where the flattener acted and
-// print as the file does (like with like, at 150 ppi).
+// What `corvel flatten` and `corvel outline` do to real files: every page of the shared corpus
+// read, flattened (or rebuilt for outline view) with the command's selection and written must
+// print as the file does (like with like, at 150 ppi); flattened, it holds no transparency where
+// the flattener acted.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,40 +31,73 @@ std::vector<std::filesystem::path> CorpusFiles() {
   return files;
 }
 
-TEST(CorpusFlattening, EveryPageFlattensToOpaqueArtworkThatPrintsTheSame) {
-  const auto files = CorpusFiles();
-  if (files.empty()) GTEST_SKIP() << "no corpus next to the sources";
-  // Files the comparison cannot judge: where Ghostscript departs from PDF's rules, and where the
-  // reader reports a feature as not supported yet.
-  const std::map<std::string, std::string> notJudged{
+// Files the comparison cannot judge: where Ghostscript departs from PDF's rules, and where the
+// reader reports a feature as not supported yet.
+const std::map<std::string, std::string>& NotJudged() {
+  static const std::map<std::string, std::string> files{
       {"pdfjs__smask_alpha_bc.pdf",
        "Ghostscript applies an alpha mask's /BC, which PDF defines for luminosity masks only"},
       {"verapdf__6-2-10-t04-fail-g.pdf", "Type 3 fonts are reported as not supported: their text has no glyphs"}};
+  return files;
+}
+
+enum class Action { Flatten, Outline };
+
+// Reads the file, runs the action on every page with the command's selection, writes it, and
+// compares every page with the file's own (like with like, 150 ppi). Returns the written PDF.
+std::string RunAndCompare(const std::filesystem::path& path, Action action, int& pages) {
+  auto read = CorvelPdf::ReadDocument(path.string());
+  const auto visible = [](const auto& layer) { return layer->visible; };
+  const auto chosen = [](const MavDoc::ContentObject& object) { return CorvelCli::IsRepresentable(object); };
+  for (MavDoc::Page* page : read.document->GetPages()) {
+    if (action == Action::Flatten) {
+      Corvel::FlattenAction(page->GetContent(), visible, true, chosen, false, 300);
+    } else {
+      Corvel::OptimizeForOutlineViewAction(page->GetContent(), visible, true, chosen);
+    }
+  }
+  const std::string written = CorvelPdf::WriteDocumentToString(*read.document);
+  if (NotJudged().count(path.filename().string())) return written;
+  const auto simple = CorvelOracle::ColorConversion::Simple;
+  for (int page = 1; page <= static_cast<int>(read.document->GetPages().size()); ++page) {
+    ++pages;
+    const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(path.string(), page, 150, simple),
+                                                  CorvelOracle::RenderPdfBytes(written, page, 150, simple));
+    EXPECT_TRUE(comparison.Agrees()) << "page " << page << "\n" << comparison.Report();
+  }
+  return written;
+}
+
+bool KeepsSomethingInPlace(const std::filesystem::path& path) {
+  const auto read = CorvelPdf::ReadDocument(path.string());
+  for (const MavDoc::Page* page : read.document->GetPages()) {
+    if (!CorvelCli::Unrepresentable(page->GetContent()).empty()) return true;
+  }
+  return false;
+}
+
+TEST(CorpusFlattening, EveryPageFlattensToOpaqueArtworkThatPrintsTheSame) {
+  const auto files = CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "no corpus next to the sources";
   int pages = 0;
   for (const auto& path : files) {
     SCOPED_TRACE(path.filename().string());
-    auto read = CorvelPdf::ReadDocument(path.string());
-    bool keptInPlace = false;
-    for (MavDoc::Page* page : read.document->GetPages()) {
-      MavDoc::Content& content = page->GetContent();
-      keptInPlace = keptInPlace || !CorvelCli::Unrepresentable(content).empty();
-      Corvel::FlattenAction(
-          content, [](const auto& layer) { return layer->visible; }, true,
-          [](const MavDoc::ContentObject& object) { return CorvelCli::IsRepresentable(object); }, false, 300);
-    }
-    const std::string flattened = CorvelPdf::WriteDocumentToString(*read.document);
-    if (!keptInPlace) {
+    const std::string flattened = RunAndCompare(path, Action::Flatten, pages);
+    if (!KeepsSomethingInPlace(path)) {
       const auto left = CorvelCatalogue::FindTransparency(flattened);
       EXPECT_TRUE(left.empty()) << left.front();
     }
-    if (notJudged.count(path.filename().string())) continue;
-    for (int page = 1; page <= static_cast<int>(read.document->GetPages().size()); ++page) {
-      ++pages;
-      const auto simple = CorvelOracle::ColorConversion::Simple;
-      const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(path.string(), page, 150, simple),
-                                                    CorvelOracle::RenderPdfBytes(flattened, page, 150, simple));
-      EXPECT_TRUE(comparison.Agrees()) << "page " << page << "\n" << comparison.Report();
-    }
+  }
+  EXPECT_GT(pages, 0);
+}
+
+TEST(CorpusOutlineView, EveryPageRebuiltForOutlineViewPrintsTheSame) {
+  const auto files = CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "no corpus next to the sources";
+  int pages = 0;
+  for (const auto& path : files) {
+    SCOPED_TRACE(path.filename().string());
+    RunAndCompare(path, Action::Outline, pages);
   }
   EXPECT_GT(pages, 0);
 }
