@@ -44,6 +44,18 @@ ReadResult ReadPages(QPDF& pdf, const ReadLimits& limits) {
   return result;
 }
 
+// Reads an opened file: whatever qpdf throws while the document-level structure is looked at
+// (the catalog, optional content, the page tree) is a ReadError naming the file too.
+ReadResult ReadOpened(QPDF& pdf, const std::string& description, const ReadLimits& limits) {
+  try {
+    return ReadPages(pdf, limits);
+  } catch (const ReadError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw OpenError(description, e);
+  }
+}
+
 }  // namespace
 
 ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
@@ -54,7 +66,7 @@ ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
   } catch (const std::exception& e) {
     throw OpenError(path, e);
   }
-  return ReadPages(pdf, limits);
+  return ReadOpened(pdf, path, limits);
 }
 
 ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
@@ -67,7 +79,7 @@ ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
   } catch (const std::exception& e) {
     throw OpenError(description, e);
   }
-  return ReadPages(pdf, limits);
+  return ReadOpened(pdf, description, limits);
 }
 
 }  // namespace CorvelPdf

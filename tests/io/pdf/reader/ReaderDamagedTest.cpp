@@ -94,4 +94,13 @@ TEST(PdfReaderDamaged, MissingResourcesAreReported) {
   EXPECT_TRUE(HasWarning(result, "graphics state missing"));
 }
 
+TEST(PdfReaderDamaged, MissingCatalogFailsAsAReadErrorNamingTheFile) {
+  PdfBuilder pdf;
+  auto file = pdf.OnePage("0 0 10 10 re f");
+  std::string text(file.begin(), file.end());
+  text.replace(text.rfind("/Root"), 5, "/Rxxt");
+  const auto message = ErrorOf({text.begin(), text.end()});
+  EXPECT_EQ(message.rfind("test.pdf: ", 0), 0u) << message;
+}
+
 }  // namespace
