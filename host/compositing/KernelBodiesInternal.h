@@ -222,13 +222,19 @@ void ScaleInPlace(float* __restrict plane, float value, const float* __restrict 
 
 void MaskLuminosity(float* __restrict out, const float* const (&roles)[4],
                     const float (&backdrop)[4], const float* __restrict groupAlpha, int n) {
-  constexpr float kWeights[3] = {0.30f, 0.59f, 0.11f};
+  // Planes and backdrop tints in locals, so that the loop vectorises.
+  const float* __restrict c = roles[0];
+  const float* __restrict m = roles[1];
+  const float* __restrict y = roles[2];
+  const float* __restrict k = roles[3];
+  const float bc = backdrop[0], bm = backdrop[1], by = backdrop[2], bk = backdrop[3];
   for (int x = 0; x < n; ++x) {
     const float uncovered = 1.0f - groupAlpha[x];
-    float additive[4];
-    for (int i = 0; i < 4; ++i) additive[i] = 1.0f - Clamp01(roles[i][x] + uncovered * backdrop[i]);
-    out[x] = (kWeights[0] * additive[0] + kWeights[1] * additive[1] + kWeights[2] * additive[2]) *
-             additive[3];
+    const float r = 1.0f - Clamp01(c[x] + uncovered * bc);
+    const float g = 1.0f - Clamp01(m[x] + uncovered * bm);
+    const float b = 1.0f - Clamp01(y[x] + uncovered * by);
+    const float w = 1.0f - Clamp01(k[x] + uncovered * bk);
+    out[x] = (0.30f * r + 0.59f * g + 0.11f * b) * w;
   }
 }
 
