@@ -49,6 +49,21 @@ double DistanceToLine(Vexl::Point p, Vexl::Point a, Vexl::Point b) {
   return std::fabs((p.x - a.x) * dy - (p.y - a.y) * dx) / length;
 }
 
+// A power of two at least twice `entries` (and at least 16): open addressing stays short.
+std::size_t TableSize(std::size_t entries) {
+  std::size_t size = 16;
+  while (size < 2 * entries) size *= 2;
+  return size;
+}
+
+std::uint64_t Mix(std::uint64_t x) {
+  x ^= x >> 33;
+  x *= 0xff51afd7ed558ccdull;
+  x ^= x >> 33;
+  x *= 0xc4ceb9fe1a85ec53ull;
+  return x ^ (x >> 33);
+}
+
 bool Continues(const TData::EdgeSource& a, const TData::EdgeSource& b) {
   return a.curve != TData::kStraight && a.curve == b.curve && a.tTo == b.tFrom &&
          (a.tTo > a.tFrom) == (b.tTo > b.tFrom);
@@ -69,28 +84,51 @@ void TDataAccess::Record(TData& data, const TesselFixed::Internal::HalfEdgeMap& 
     if (PackPoint(b) < PackPoint(a)) std::swap(a, b), std::swap(ta, tb);
     data.edges_.push_back({PackPoint(a), PackPoint(b), chord.curve, ta, tb});
   }
-  std::sort(data.edges_.begin(), data.edges_.end(),
-            [](const auto& x, const auto& y) { return std::tie(x.a, x.b) < std::tie(y.a, y.b); });
   for (std::uint32_t v = 0; v < map.vertices.size(); ++v) {
     if (map.aroundBegin[v + 1] - map.aroundBegin[v] != 2) data.nodes_.push_back(PackPoint(map.vertices[v]));
   }
-  std::sort(data.nodes_.begin(), data.nodes_.end());
+  data.edgeSlots_.assign(TableSize(data.edges_.size()), 0);
+  for (std::uint32_t i = 0; i < data.edges_.size(); ++i) {
+    const std::uint32_t slot = data.EdgeSlot(data.edges_[i].a, data.edges_[i].b);
+    if (data.edgeSlots_[slot] == 0) data.edgeSlots_[slot] = i + 1;
+  }
+  data.nodeSlots_.assign(TableSize(data.nodes_.size()), 0);
+  for (std::uint32_t i = 0; i < data.nodes_.size(); ++i) {
+    const std::uint32_t slot = data.NodeSlot(data.nodes_[i]);
+    if (data.nodeSlots_[slot] == 0) data.nodeSlots_[slot] = i + 1;
+  }
+}
+
+// The slot holding the edge (a, b), or the empty slot where it would go.
+std::uint32_t TData::EdgeSlot(std::uint64_t a, std::uint64_t b) const {
+  const std::size_t mask = edgeSlots_.size() - 1;
+  for (std::size_t slot = Mix(a * 0x9E3779B97F4A7C15ull ^ b) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = edgeSlots_[slot];
+    if (entry == 0 || (edges_[entry - 1].a == a && edges_[entry - 1].b == b)) return static_cast<std::uint32_t>(slot);
+  }
+}
+
+std::uint32_t TData::NodeSlot(std::uint64_t point) const {
+  const std::size_t mask = nodeSlots_.size() - 1;
+  for (std::size_t slot = Mix(point) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = nodeSlots_[slot];
+    if (entry == 0 || nodes_[entry - 1] == point) return static_cast<std::uint32_t>(slot);
+  }
 }
 
 std::optional<TData::EdgeSource> TData::FindEdge(Vexl::Point from, Vexl::Point to) const {
   std::uint64_t a = PackPoint(ToFixed(from)), b = PackPoint(ToFixed(to));
   const bool swapped = b < a;
   if (swapped) std::swap(a, b);
-  const auto it = std::lower_bound(edges_.begin(), edges_.end(), std::make_pair(a, b),
-                                   [](const EdgeRecord& r, const std::pair<std::uint64_t, std::uint64_t>& key) {
-                                     return std::tie(r.a, r.b) < std::tie(key.first, key.second);
-                                   });
-  if (it == edges_.end() || it->a != a || it->b != b) return std::nullopt;
-  return swapped ? EdgeSource{it->curve, it->tb, it->ta} : EdgeSource{it->curve, it->ta, it->tb};
+  if (edgeSlots_.empty()) return std::nullopt;
+  const std::uint32_t entry = edgeSlots_[EdgeSlot(a, b)];
+  if (entry == 0) return std::nullopt;
+  const EdgeRecord& r = edges_[entry - 1];
+  return swapped ? EdgeSource{r.curve, r.tb, r.ta} : EdgeSource{r.curve, r.ta, r.tb};
 }
 
 bool TData::IsNode(Vexl::Point vertex) const {
-  return std::binary_search(nodes_.begin(), nodes_.end(), PackPoint(ToFixed(vertex)));
+  return !nodeSlots_.empty() && nodeSlots_[NodeSlot(PackPoint(ToFixed(vertex)))] != 0;
 }
 
 TOutputEngine::TOutputEngine(ADT::TContourEngine& target, const TData& data) : target_(target), data_(data) {}

@@ -43,9 +43,16 @@ class TData {
     std::uint32_t curve;
     double ta, tb;
   };
+  // Open-addressing tables of 1-based indices into edges_ and nodes_ (0: empty slot), sized to
+  // a power of two at least twice the entries: a look-up is a probe or two, where a binary
+  // search over a map's million edges missed the cache at every step.
+  std::uint32_t EdgeSlot(std::uint64_t a, std::uint64_t b) const;
+  std::uint32_t NodeSlot(std::uint64_t point) const;
   std::vector<std::array<Vexl::Point, 4>> curves_;
-  std::vector<EdgeRecord> edges_;   // sorted by (a, b)
-  std::vector<std::uint64_t> nodes_;  // sorted
+  std::vector<EdgeRecord> edges_;
+  std::vector<std::uint64_t> nodes_;
+  std::vector<std::uint32_t> edgeSlots_;
+  std::vector<std::uint32_t> nodeSlots_;
 };
 
 // Receives the closed loops of TesselFixed::FeedToEngine and passes them on to `target` with
