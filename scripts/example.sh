@@ -5,7 +5,8 @@
 #                                  case out/<case>-original.pdf, -flattened.pdf, -outline.pdf
 #                                  and the plate-by-plate Ghostscript comparison in out/report.txt;
 #   scripts/example.sh in.pdf      flattens a PDF file into out/<name>-flattened.pdf and compares
-#                                  its pages with the original's, plate by plate.
+#                                  its pages with the original's, plate by plate, like with like
+#                                  (Ghostscript converting colour as Corvel does).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh > /dev/null
@@ -17,7 +18,7 @@ if [ $# -eq 1 ] && [[ "$1" == *.pdf ]]; then
   pages=$(qpdf --show-npages "$1")
   for ((page = 1; page <= pages; ++page)); do
     echo "page $page:"
-    "$build/tools/oracle/corvel-oracle" "$1" "out/$name-flattened.pdf" --page "$page" --resolution 150 || true
+    "$build/tools/oracle/corvel-oracle" "$1" "out/$name-flattened.pdf" --page "$page" --resolution 150 --simple-color || true
   done | tee "out/$name-oracle.txt"
 else
   "$build/tools/catalogue/corvel-catalogue" --out out "$@"
