@@ -5,8 +5,6 @@
 
 namespace Composite::Detail {
 
-namespace {
-
 // CORVEL_COMPOSITE_KERNELS=generic or avx2 forces a lesser copy, so that every copy can be
 // tested on one machine.
 const KernelSet& ChooseKernels() {
@@ -23,13 +21,6 @@ const KernelSet& ChooseKernels() {
   if (avx2) return Avx2::Kernels();
 #endif
   return Generic::Kernels();
-}
-
-}  // namespace
-
-const KernelSet& ActiveKernels() {
-  static const KernelSet& kActive = ChooseKernels();
-  return kActive;
 }
 
 ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, bool knockout) {

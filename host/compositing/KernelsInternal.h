@@ -92,8 +92,14 @@ namespace Avx512 {
 const KernelSet& Kernels();
 }
 
-// The kernel set used by this process.
-const KernelSet& ActiveKernels();
+// The best kernel set the processor runs (see Kernels.cpp).
+const KernelSet& ChooseKernels();
+// The kernel set used by this process, chosen on first use. Inline: the per-chunk kernel calls
+// then cost one load, not a call through the library's symbol table.
+inline const KernelSet& ActiveKernels() {
+  static const KernelSet& active = ChooseKernels();
+  return active;
+}
 
 // P = S: the first source over an empty backdrop (any blend mode acts as Normal there).
 inline void StoreSource(float* p, const float* src, const float* as, SourceForm form, int n) {
