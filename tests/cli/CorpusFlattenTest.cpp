@@ -31,13 +31,11 @@ std::vector<std::filesystem::path> CorpusFiles() {
   return files;
 }
 
-// Files the comparison cannot judge: where Ghostscript departs from PDF's rules, and where the
-// reader reports a feature as not supported yet.
+// Files the comparison cannot judge: where Ghostscript departs from PDF's rules.
 const std::map<std::string, std::string>& NotJudged() {
   static const std::map<std::string, std::string> files{
       {"pdfjs__smask_alpha_bc.pdf",
-       "Ghostscript applies an alpha mask's /BC, which PDF defines for luminosity masks only"},
-      {"verapdf__6-2-10-t04-fail-g.pdf", "Type 3 fonts are reported as not supported: their text has no glyphs"}};
+       "Ghostscript applies an alpha mask's /BC, which PDF defines for luminosity masks only"}};
   return files;
 }
 

@@ -1,5 +1,6 @@
 #include <ft2build.h>
 #include <io/pdf/reader/ReaderFontsInternal.h>
+#include <io/pdf/reader/ReaderType3Internal.h>
 
 #include <array>
 #include <fstream>
@@ -88,6 +89,9 @@ struct ReaderFont::Data {
   std::map<std::uint32_t, double> cidWidths;
   double defaultWidth = kDefaultCidWidth / kGlyphUnits;
   mutable std::map<FT_UInt, std::shared_ptr<const Vexl::Compound>> outlines;
+  // Type 3 fonts: each code's outline from its glyph procedure.
+  bool type3 = false;
+  std::array<std::shared_ptr<const Vexl::Compound>, 256> type3Glyphs;
 
   ~Data() {
     if (face) FT_Done_Face(face);
@@ -134,7 +138,8 @@ std::vector<ReaderFont::Glyph> ReaderFont::Decode(const std::string& bytes) cons
     return glyphs;
   }
   for (unsigned char c : bytes) {
-    glyphs.push_back({c, c == 32, d.widths[c], d.Outline(d.glyphs[c]), Latin1ToUtf8(c)});
+    glyphs.push_back({c, c == 32, d.widths[c], d.type3 ? d.type3Glyphs[c] : d.Outline(d.glyphs[c]),
+                      Latin1ToUtf8(c)});
   }
   return glyphs;
 }
@@ -367,13 +372,14 @@ std::shared_ptr<const ReaderFont> FontCache::Get(ReaderContext& context, QPDFObj
   data.composite = subtype.isNameAndEquals("/Type0");
   auto descendant = data.composite ? DescendantOf(context, font) : font;
   if (subtype.isNameAndEquals("/Type3")) {
-    context.Warn("Type 3 fonts not supported yet: their text has empty glyphs");
+    data.type3 = true;
+    data.type3Glyphs = ReadType3Glyphs(context, font);
   } else {
     auto descriptor = descendant.isDictionary() ? descendant.getKey("/FontDescriptor")
                                                 : QPDFObjectHandle::newNull();
     LoadProgram(library_->library, context, data, descriptor, NameOf(font.getKey("/BaseFont")));
   }
-  data.hasOutlines = data.face != nullptr;
+  data.hasOutlines = data.face != nullptr || data.type3;
   if (data.composite) {
     ReadCompositeMetrics(descendant, data);
   } else {

@@ -30,7 +30,7 @@ class ReaderFont {
   ReaderFont();
   ~ReaderFont();
   std::vector<Glyph> Decode(const std::string& bytes) const;
-  // False when the font's glyphs cannot be drawn (Type 3, or no program found).
+  // False when the font's glyphs cannot be drawn (no program found).
   bool HasOutlines() const;
 
   struct Data;  // the FreeType face and code tables, defined where fonts are read

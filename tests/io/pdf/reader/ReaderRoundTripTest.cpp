@@ -53,6 +53,13 @@ const std::vector<HandFile>& Files() {
         {"/Type /XObject /Subtype /Form /BBox [0 0 100 80] /Matrix [1 0 0 1 60 10] "
          "/Group << /S /Transparency /K true >> /Resources << /ExtGState << /A << /ca 0.5 /BM /Screen >> >> >>",
          "/A gs 0 1 0 0 k 0 0 60 60 re f 0 0 1 0 k 30 20 60 60 re f"}}},
+      {"Type 3 text, filled and stroked glyphs, under Multiply",
+       "0.2 0 0.6 0 k 0 0 200 100 re f /M gs BT /T 40 Tf 0 1 0 0 k 20 30 Td (abba) Tj ET",
+       "<< /ExtGState << /M << /BM /Multiply /ca 0.8 >> >> /Font << /T << /Type /Font /Subtype /Type3 "
+       "/FontMatrix [0.001 0 0 0.001 0 0] /FontBBox [0 0 1000 1000] /CharProcs << /a 1 0 R /b 2 0 R >> "
+       "/Encoding << /Differences [97 /a /b] >> /FirstChar 97 /LastChar 98 /Widths [900 700] >> >> >>",
+       {{"", "900 0 0 0 800 800 d1 100 0 600 700 re f 80 w 1 J 100 780 m 700 780 l S"},
+        {"", "700 0 0 0 600 800 d1 300 400 m 300 600 500 600 500 400 c 500 200 300 200 300 400 c f"}}},
   };
   return files;
 }

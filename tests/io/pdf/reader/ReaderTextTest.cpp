@@ -86,16 +86,22 @@ TEST(PdfReaderText, EmbeddedType1FontIsUsed) {
   EXPECT_FALSE(HasWarning(result, "not embedded"));
 }
 
-TEST(PdfReaderText, FontsWithoutOutlinesAreReported) {
+TEST(PdfReaderText, Type3GlyphsAreThePathsTheirProceduresPaint) {
+  // Glyph a fills a 400 × 700 box and strokes a 100-unit line along its top; b has no procedure.
   PdfBuilder pdf;
-  const auto result = Read(
-      pdf.OnePage("BT /T 10 Tf (a) Tj ET",
-                  "<< /Font << /T << /Type /Font /Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0] "
-                  "/FontBBox [0 0 1000 1000] /CharProcs << >> /Encoding << /Differences [97 /a] >> "
-                  "/FirstChar 97 /LastChar 97 /Widths [600] >> >> >>"));
+  const int a = pdf.AddStream("", "600 0 0 0 500 800 d1 100 0 400 700 re f 100 w 0 J 100 750 m 500 750 l S");
+  const auto result = Read(pdf.OnePage(
+      "BT /T 10 Tf (ab) Tj ET",
+      "<< /Font << /T << /Type /Font /Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0] "
+      "/FontBBox [0 0 1000 1000] /CharProcs << /a " + PdfBuilder::Ref(a) +
+          " >> /Encoding << /Differences [97 /a /b] >> /FirstChar 97 /LastChar 98 /Widths [600 600] >> >> >>"));
   const auto& text = As<MavDoc::Text>(Children(FirstPage(result)).at(0));
-  EXPECT_TRUE(text.GetGlyphs()->IsEmpty());
-  EXPECT_TRUE(HasWarning(result, "Type 3 fonts not supported yet"));
+  ASSERT_FALSE(text.GetGlyphs()->IsEmpty());
+  // Box and stroke together span x 100..500 and y 0..800 of the glyph's 1000-unit em.
+  const auto box = (*text.GetGlyphs() * text.GetTransformation()).GetBoundingBox();
+  EXPECT_NEAR(box.width / box.height, 400.0 / 800.0, 1e-6);
+  EXPECT_NEAR(box.height, 8000, 1) << "800 thousandths of a 10-pt size, in millipoints";
+  EXPECT_FALSE(HasWarning(result, "Type 3"));
 }
 
 }  // namespace
