@@ -205,4 +205,29 @@ TEST(PdfWriterImage, ACoverageChannelBecomesTheImagesSoftMask) {
   EXPECT_NEAR(render.TintAt("Black", 15, 5), 64 / 255. + (1 - 64 / 255.) * .2, kTintTolerance);
 }
 
+TEST(PdfWriterImage, CalibratedRgbPictureIsWrittenAsRgbNotAsInks) {
+  // One pure red pixel of a CalRGB picture: it must print as process ink (M and Y with
+  // Ghostscript's simple conversion), never on plates named after its components.
+  MavDoc::Document document;
+  auto& page = document.AddPage(PtRect(0, 0, 10, 10));
+  MavImg::PictureBuffer::Factory buffer(1, 1, 3, 8);
+  std::uint8_t* pixel = buffer.GetRowPtr(0);
+  pixel[0] = 255, pixel[1] = 0, pixel[2] = 0;
+  MavPaint::SeparationMapping mapping(MavColor::CalRGB{});
+  std::uint64_t channel = 0;
+  for (const char* name : {"Red", "Green", "Blue"}) mapping.Append({name, channel++});
+  auto source = std::make_shared<const MavImg::BufferedPictureSource>(
+      buffer.GetResult(), mapping, std::vector<MavImg::ChannelInfo>{}, nullptr, std::nullopt, nullptr,
+      Vexl::Transformation::Identity());
+  auto picture = MavImg::PaintedPicture::Factory(nullptr, MavImg::PictureData::Factory(nullptr, source).Get(), false).Get();
+  auto& image = Add(page.GetContent(), std::make_unique<MavDoc::Image>(picture));
+  image.SetTransformation(Vexl::Transformation::Scaling(10, 10), 0);
+  const std::string pdf = CorvelPdf::WriteDocumentToString(document);
+  const auto render = CorvelOracle::RenderPdfBytes(pdf, 1, 72, CorvelOracle::ColorConversion::Simple);
+  EXPECT_EQ(render.Find("Red"), nullptr);
+  EXPECT_NEAR(render.TintAt("Magenta", 5, 5), 1, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Yellow", 5, 5), 1, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Cyan", 5, 5), 0, kTintTolerance);
+}
+
 }  // namespace

@@ -262,4 +262,20 @@ TEST(PdfWriterTransparency, ASoftMaskStaysInTheSpaceHoldingItsObject) {
   EXPECT_NEAR(render.TintAt("Cyan", 35.5, 15.5), 0, kTintTolerance);
 }
 
+TEST(PdfWriterTransparency, AGroupInsideAKnockoutGroupKnocksOutAsOne) {
+  // BD ; knockout { plain group { M .6 at .5 ; Y .8 at .5 } }: the plain group is one element of
+  // the knockout group, so inside it Y composites over M (the notes' T11, not T10's knockout).
+  MavDoc::Document document;
+  auto& page = document.AddPage(PtRect(0, 0, kTile, kTile));
+  Paint(page.GetContent(), Cmyk(.4f, 0, 0, 0));
+  auto& knockout = Add(page.GetContent(), MavDoc::Build::TransparencyGroup(nullptr, false, true));
+  auto& plain = Add(knockout, std::make_unique<MavDoc::Group>());
+  Paint(plain, Cmyk(0, .6f, 0, 0), MavDoc::Build::Blend(BM::Normal, .5f));
+  Paint(plain, Cmyk(0, 0, .8f, 0), MavDoc::Build::Blend(BM::Normal, .5f));
+  const auto render = WriteAndRender(document);
+  EXPECT_NEAR(render.TintAt("Cyan", kTile / 2, kTile / 2), .1, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Magenta", kTile / 2, kTile / 2), .15, kTintTolerance);
+  EXPECT_NEAR(render.TintAt("Yellow", kTile / 2, kTile / 2), .4, kTintTolerance);
+}
+
 }  // namespace
