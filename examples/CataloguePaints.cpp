@@ -15,18 +15,18 @@ using MavDoc::Build::TransparencyGroup;
 // A picture of soft diagonal bands over Cyan, Magenta and the first spot, `columns` × `rows`.
 std::shared_ptr<const MavImg::PaintedPicture> Bands(int columns, int rows,
                                                     std::function<int(int, int)> alpha = {}) {
-  PictureSpec spec;
-  spec.columns = columns;
-  spec.rows = rows;
-  spec.names = {"Cyan", "Magenta", kSpot};
-  spec.sample = [=](int channel, int column, int row) {
+  PictureSamples samples;
+  samples.columns = columns;
+  samples.rows = rows;
+  samples.names = {"Cyan", "Magenta", kSpot};
+  samples.sample = [=](int channel, int column, int row) {
     const int band = (column + row) % 4;
     if (channel == 0) return 40 + 50 * band;
     if (channel == 1) return 200 - 40 * band;
     return row * 255 / std::max(1, rows - 1);
   };
-  spec.alpha = std::move(alpha);
-  return MakePicture(spec);
+  samples.alpha = std::move(alpha);
+  return MakePicture(samples);
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ std::unique_ptr<MavDoc::Document> MaskedPictures() {
              Rect(20, 20, 70, 70));
   // A stencil under alpha: the fill where the mask is set.
   Rectangle(content, Rect(120, 10, 90, 100), Cmyk(.5f, 0, 0, 0));
-  PictureSpec stencil;
+  PictureSamples stencil;
   stencil.columns = 8;
   stencil.rows = 8;
   stencil.names = {"Black"};

@@ -139,24 +139,24 @@ std::shared_ptr<const MavPaint::Paint> Radial(const std::vector<std::string>& na
                                                               std::array<bool, 2>{true, true});
 }
 
-std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSpec& spec) {
-  const int colours = static_cast<int>(spec.names.size());
-  const int channels = colours + (spec.alpha ? 1 : 0);
-  MavImg::PictureBuffer::Factory buffer(spec.columns, spec.rows, channels, 8);
-  for (int row = 0; row < spec.rows; ++row) {
+std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSamples& samples) {
+  const int colours = static_cast<int>(samples.names.size());
+  const int channels = colours + (samples.alpha ? 1 : 0);
+  MavImg::PictureBuffer::Factory buffer(samples.columns, samples.rows, channels, 8);
+  for (int row = 0; row < samples.rows; ++row) {
     std::uint8_t* p = buffer.GetRowPtr(row);
-    for (int column = 0; column < spec.columns; ++column) {
+    for (int column = 0; column < samples.columns; ++column) {
       for (int channel = 0; channel < colours; ++channel) {
-        *p++ = static_cast<std::uint8_t>(spec.sample(channel, column, row));
+        *p++ = static_cast<std::uint8_t>(samples.sample(channel, column, row));
       }
-      if (spec.alpha) *p++ = static_cast<std::uint8_t>(spec.alpha(column, row));
+      if (samples.alpha) *p++ = static_cast<std::uint8_t>(samples.alpha(column, row));
     }
   }
   std::vector<MavImg::ChannelInfo> infos;
-  for (const auto& name : spec.names) infos.emplace_back(name, 0, std::array<double, 2>{0, 1});
-  if (spec.alpha) infos.emplace_back("alpha", MavImg::ChannelInfo::kAlphaChannel, std::array<double, 2>{0, 1});
+  for (const auto& name : samples.names) infos.emplace_back(name, 0, std::array<double, 2>{0, 1});
+  if (samples.alpha) infos.emplace_back("alpha", MavImg::ChannelInfo::kAlphaChannel, std::array<double, 2>{0, 1});
   auto source = std::make_shared<const MavImg::BufferedPictureSource>(
-      buffer.GetResult(), Mapping(spec.names), std::move(infos), nullptr, std::nullopt, nullptr,
+      buffer.GetResult(), Mapping(samples.names), std::move(infos), nullptr, std::nullopt, nullptr,
       Vexl::Transformation::Identity());
   return MavImg::PaintedPicture::Factory(nullptr, MavImg::PictureData::Factory(nullptr, source).Get(), false)
       .Get();

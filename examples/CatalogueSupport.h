@@ -50,13 +50,13 @@ std::shared_ptr<const MavPaint::Paint> Radial(const std::vector<std::string>& na
 
 // An 8-bit picture of `columns` × `rows` pixels over the separations `names`; `sample(channel,
 // column, row)` gives each sample. `coverage` adds a coverage channel from `alpha(column, row)`.
-struct PictureSpec {
+struct PictureSamples {
   int columns = 1, rows = 1;
   std::vector<std::string> names;
   std::function<int(int channel, int column, int row)> sample;
   std::function<int(int column, int row)> alpha;  // empty: no coverage channel
 };
-std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSpec& spec);
+std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSamples& samples);
 // An image of the picture on the page rectangle `box`.
 MavDoc::Image& PlaceImage(MavDoc::Content& target, std::shared_ptr<const MavImg::PaintedPicture> picture,
                           const Vexl::Rectangle& box);

@@ -14,8 +14,6 @@ namespace CorvelPdf::Detail {
 
 namespace {
 
-// Glyph outlines are kept in glyph space: 1000 units per text-space unit.
-constexpr double kGlyphUnits = 1000;
 // ISO 32000-1 §9.7.4.3: the default width of CIDs not listed in /W.
 constexpr double kDefaultCidWidth = 1000;
 // Codes of a /W array beyond this are a damaged file.

@@ -12,6 +12,9 @@
 
 namespace CorvelPdf::Detail {
 
+// Glyph outlines and widths are kept in glyph units: 1000 per text-space unit.
+inline constexpr double kGlyphUnits = 1000;
+
 class FontProgram;
 
 // One font of a file: how its strings split into character codes, each code's glyph outline

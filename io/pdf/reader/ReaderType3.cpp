@@ -4,6 +4,7 @@
 // shadings, or colour themselves (d0), are read as far as their paths go and reported.
 #include <io/pdf/reader/ReaderType3Internal.h>
 
+#include <io/pdf/reader/ReaderFontsInternal.h>
 #include <io/pdf/reader/ReaderInterpreterInternal.h>
 #include <io/pdf/reader/ReaderOperandsInternal.h>
 #include <vexl/Stroke.h>
@@ -16,7 +17,6 @@ namespace CorvelPdf::Detail {
 
 namespace {
 
-constexpr double kGlyphUnits = 1000;  // glyph outlines: 1000 units per text-space unit
 constexpr double kStrokeTolerance = 0.5;  // glyph units: 1/2000 of the text size
 
 Vexl::Transformation RawMatrix(const std::vector<double>& m) { return {m[0], m[1], m[2], m[3], m[4], m[5]}; }
