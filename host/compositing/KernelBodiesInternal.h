@@ -11,6 +11,15 @@
 
 #include <cstring>
 
+#if defined(__AVX2__)
+// GCC 12 warns about the deliberately undefined pass-through operand inside its own
+// AVX-512 conversion intrinsics.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
+
 namespace Composite::Detail::CORVEL_KERNEL_ISA {
 
 namespace {
@@ -88,26 +97,100 @@ inline float Premultiplied(float src, float e) {
   return e * Clamp01(src);
 }
 
-template <class Op, SourceForm kForm, bool kKnockout>
-void CompositeChannel(const ChannelArgs& args) {
-  float* __restrict p = args.p;
-  const float* __restrict p0 = args.p0;
-  const float* __restrict ab = args.ab;
-  const float* __restrict src = args.src;
-  const float* __restrict as = args.as;
-  const float* __restrict fs = args.fs;
-  for (int x = 0; x < args.n; ++x) {
-    const float e = as[x];
-    const float s = Premultiplied<kForm>(src[x], e);
-    if constexpr (kKnockout) {
-      p[x] = (1.0f - fs[x]) * (p[x] - p0[x]) + Op::Over(p0[x], ab[x], s, e);
+// ⌊255·clamp(t) + 0.5⌋, clamped after conversion, in integers, which vectorises to two
+// instructions. A NaN or a value beyond ±8e6 converts to INT_MIN and ends as 0; neither
+// arises from clamped inputs.
+inline std::uint8_t QuantiseOne(float tint) {
+  int byte = static_cast<int>(tint * 255.0f + 0.5f);
+  byte = byte < 0 ? 0 : byte;
+  return static_cast<std::uint8_t>(byte > 255 ? 255 : byte);
+}
+
+// 64 tints to bytes as QuantiseOne does. With vector units the integers are narrowed by
+// saturating packs, which clamp to [0, 255] on the way (NaN's INT_MIN ends as 0); the packs
+// work within 128-bit lanes, so one permutation puts the pixels back in order. The
+// vectoriser's own narrowing takes three times the shuffles.
+inline void QuantiseBlock(const float* __restrict tints, std::uint8_t* __restrict out) {
+#if defined(__AVX512BW__)
+  const __m512 scale = _mm512_set1_ps(255.0f);
+  const __m512 half = _mm512_set1_ps(0.5f);
+  __m512i v[4];
+  for (int i = 0; i < 4; ++i) {
+    v[i] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_loadu_ps(tints + 16 * i), scale, half));
+  }
+  // Lane L of the packed bytes holds pixels 4L..4L+3 of v[0], then of v[1], v[2], v[3].
+  const __m512i packed = _mm512_packus_epi16(_mm512_packs_epi32(v[0], v[1]),
+                                             _mm512_packs_epi32(v[2], v[3]));
+  const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+  _mm512_storeu_si512(out, _mm512_permutexvar_epi32(order, packed));
+#elif defined(__AVX2__)
+  const __m256 scale = _mm256_set1_ps(255.0f);
+  const __m256 half = _mm256_set1_ps(0.5f);
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  for (int h = 0; h < 2; ++h) {
+    __m256i v[4];
+    for (int i = 0; i < 4; ++i) {
+      const __m256 t = _mm256_loadu_ps(tints + 32 * h + 8 * i);
+      v[i] = _mm256_cvttps_epi32(_mm256_fmadd_ps(t, scale, half));
+    }
+    const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(v[0], v[1]),
+                                               _mm256_packs_epi32(v[2], v[3]));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * h),
+                        _mm256_permutevar8x32_epi32(packed, order));
+  }
+#else
+  for (int x = 0; x < 64; ++x) out[x] = QuantiseOne(tints[x]);
+#endif
+}
+
+// One pixel of a compositing step.
+template <class Op, SourceForm kForm, Step kStep>
+inline float StepResult(const float* p, const float* p0, const float* ab, const float* src,
+                        const float* as, const float* fs, int x) {
+  const float e = as[x];
+  const float s = Premultiplied<kForm>(src[x], e);
+  if constexpr (kStep == Step::Knockout) {
+    return (1.0f - fs[x]) * (p[x] - p0[x]) + Op::Over(p0[x], ab[x], s, e);
+  } else if constexpr (kStep == Step::FromBelow) {
+    return Op::Over(p0[x], ab[x], s, e);
+  } else {
+    return Op::Over(p[x], ab[x], s, e);
+  }
+}
+
+// The planes are parameters, not fields read through the arguments, so that __restrict holds
+// and a byte store cannot be taken to change the loop's bounds.
+template <class Op, SourceForm kForm, Step kStep, bool kQuantise>
+void CompositeLoop(float* __restrict p, const float* __restrict p0, const float* __restrict ab,
+                   const float* __restrict src, const float* __restrict as,
+                   const float* __restrict fs, std::uint8_t* __restrict out, int n) {
+  constexpr auto kResult = &StepResult<Op, kForm, kStep>;
+  if constexpr (kQuantise) {
+    int x = 0;
+    for (; x + 64 <= n; x += 64) {
+      alignas(64) float block[64];
+      for (int i = 0; i < 64; ++i) block[i] = kResult(p, p0, ab, src, as, fs, x + i);
+      QuantiseBlock(block, out + x);
+    }
+    for (; x < n; ++x) out[x] = QuantiseOne(kResult(p, p0, ab, src, as, fs, x));
+  } else {
+    for (int x = 0; x < n; ++x) p[x] = kResult(p, p0, ab, src, as, fs, x);
+  }
+}
+
+template <class Op, SourceForm kForm, Step kStep>
+void CompositeChannel(const ChannelArgs* channels, int count) {
+  for (int i = 0; i < count; ++i) {
+    const ChannelArgs& a = channels[i];
+    if (a.out) {
+      CompositeLoop<Op, kForm, kStep, true>(a.p, a.p0, a.ab, a.src, a.as, a.fs, a.out, a.n);
     } else {
-      p[x] = Op::Over(p[x], ab[x], s, e);
+      CompositeLoop<Op, kForm, kStep, false>(a.p, a.p0, a.ab, a.src, a.as, a.fs, nullptr, a.n);
     }
   }
 }
 
-template <BlendMode kMode, SourceForm kForm, bool kKnockout>
+template <BlendMode kMode, SourceForm kForm, Step kStep>
 void CompositeTriple(const TripleArgs& args) {
   for (int x = 0; x < args.n; ++x) {
     const float e = args.as[x];
@@ -115,7 +198,7 @@ void CompositeTriple(const TripleArgs& args) {
     float pb[3];
     float s[3];
     for (int i = 0; i < 3; ++i) {
-      pb[i] = kKnockout ? args.p0[i][x] : args.p[i][x];
+      pb[i] = kStep == Step::InPlace ? args.p[i][x] : args.p0[i][x];
       s[i] = Premultiplied<kForm>(args.src[i][x], e);
     }
     float overlap[3] = {0.0f, 0.0f, 0.0f};
@@ -131,40 +214,44 @@ void CompositeTriple(const TripleArgs& args) {
     }
     for (int i = 0; i < 3; ++i) {
       const float over = Disjoint(pb[i], b, s[i], e) + overlap[i];
-      args.p[i][x] = kKnockout ? (1.0f - args.fs[x]) * (args.p[i][x] - pb[i]) + over : over;
+      args.p[i][x] = kStep == Step::Knockout
+                         ? (1.0f - args.fs[x]) * (args.p[i][x] - pb[i]) + over
+                         : over;
     }
   }
 }
 
 template <class Op, SourceForm kForm>
-void SetChannelForm(ChannelKernel (&slot)[2]) {
-  slot[0] = &CompositeChannel<Op, kForm, false>;
-  slot[1] = &CompositeChannel<Op, kForm, true>;
+void SetChannelForm(ChannelKernel (&slot)[kStepCount]) {
+  slot[static_cast<int>(Step::InPlace)] = &CompositeChannel<Op, kForm, Step::InPlace>;
+  slot[static_cast<int>(Step::FromBelow)] = &CompositeChannel<Op, kForm, Step::FromBelow>;
+  slot[static_cast<int>(Step::Knockout)] = &CompositeChannel<Op, kForm, Step::Knockout>;
 }
 
 template <class Op>
-void SetChannel(ChannelKernel (&slot)[kSourceFormCount][2]) {
+void SetChannel(ChannelKernel (&slot)[kSourceFormCount][kStepCount]) {
   SetChannelForm<Op, SourceForm::Premultiplied>(slot[static_cast<int>(SourceForm::Premultiplied)]);
   SetChannelForm<Op, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
   SetChannelForm<Op, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
 }
 
 template <BlendMode kMode, SourceForm kForm>
-void SetTripleForm(TripleKernel (&slot)[2]) {
-  slot[0] = &CompositeTriple<kMode, kForm, false>;
-  slot[1] = &CompositeTriple<kMode, kForm, true>;
+void SetTripleForm(TripleKernel (&slot)[kStepCount]) {
+  slot[static_cast<int>(Step::InPlace)] = &CompositeTriple<kMode, kForm, Step::InPlace>;
+  slot[static_cast<int>(Step::FromBelow)] = &CompositeTriple<kMode, kForm, Step::FromBelow>;
+  slot[static_cast<int>(Step::Knockout)] = &CompositeTriple<kMode, kForm, Step::Knockout>;
 }
 
 template <BlendMode kMode>
-void SetTriple(TripleKernel (&slot)[kSourceFormCount][2]) {
+void SetTriple(TripleKernel (&slot)[kSourceFormCount][kStepCount]) {
   SetTripleForm<kMode, SourceForm::Premultiplied>(
       slot[static_cast<int>(SourceForm::Premultiplied)]);
   SetTripleForm<kMode, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
   SetTripleForm<kMode, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
 }
 
-void StoreSource(float* __restrict p, const float* __restrict src, const float* __restrict as,
-                 SourceForm form, int n) {
+void StoreChannel(float* __restrict p, const float* __restrict src, const float* __restrict as,
+                  SourceForm form, int n) {
   if (form == SourceForm::Premultiplied) {
     std::memcpy(p, src, static_cast<std::size_t>(n) * sizeof(float));
   } else if (form == SourceForm::Tints) {
@@ -174,12 +261,21 @@ void StoreSource(float* __restrict p, const float* __restrict src, const float* 
   }
 }
 
+void StoreSource(float* const* p, const float* const* src, std::size_t count, const float* as,
+                 SourceForm form, int n) {
+  for (std::size_t c = 0; c < count; ++c) StoreChannel(p[c], src[c], as, form, n);
+}
+
 void Fill(float* __restrict plane, float value, int n) {
   for (int x = 0; x < n; ++x) plane[x] = value;
 }
 
 void UnionInPlace(float* __restrict a, const float* __restrict v, int n) {
   for (int x = 0; x < n; ++x) a[x] = a[x] + v[x] - a[x] * v[x];
+}
+
+void UnionOf(float* __restrict out, const float* __restrict a, const float* __restrict v, int n) {
+  for (int x = 0; x < n; ++x) out[x] = a[x] + v[x] - a[x] * v[x];
 }
 
 void KnockoutAlpha(float* __restrict a, const float* __restrict a0, const float* __restrict v,
@@ -238,6 +334,11 @@ void MaskLuminosity(float* __restrict out, const float* const (&roles)[4],
   }
 }
 
+void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float backdrop,
+                         const float* __restrict groupAlpha, int n) {
+  for (int x = 0; x < n; ++x) out[x] = 1.0f - Clamp01(k[x] + (1.0f - groupAlpha[x]) * backdrop);
+}
+
 void ApplyTransfer(float* __restrict plane, const float* __restrict table, int tableSize, int n) {
   if (tableSize < 2) return;
   const float last = static_cast<float>(tableSize - 1);
@@ -250,14 +351,10 @@ void ApplyTransfer(float* __restrict plane, const float* __restrict table, int t
   }
 }
 
-// Clamped after conversion, in integers, which vectorises to two instructions. A NaN or a
-// value beyond ±8e6 converts to INT_MIN and ends as 0; neither arises from clamped inputs.
 void Quantise(const float* __restrict tints, std::uint8_t* __restrict out, std::size_t n) {
-  for (std::size_t x = 0; x < n; ++x) {
-    int byte = static_cast<int>(tints[x] * 255.0f + 0.5f);
-    byte = byte < 0 ? 0 : byte;
-    out[x] = static_cast<std::uint8_t>(byte > 255 ? 255 : byte);
-  }
+  std::size_t x = 0;
+  for (; x + 64 <= n; x += 64) QuantiseBlock(tints + x, out + x);
+  for (; x < n; ++x) out[x] = QuantiseOne(tints[x]);
 }
 
 KernelSet MakeKernelSet() {
@@ -287,12 +384,14 @@ KernelSet MakeKernelSet() {
   set.storeSource = &StoreSource;
   set.fill = &Fill;
   set.unionInPlace = &UnionInPlace;
+  set.unionOf = &UnionOf;
   set.knockoutAlpha = &KnockoutAlpha;
   set.knockoutGroupAlpha = &KnockoutGroupAlpha;
   set.removeBackdrop = &RemoveBackdrop;
   set.scaledProduct = &ScaledProduct;
   set.scaleInPlace = &ScaleInPlace;
   set.maskLuminosity = &MaskLuminosity;
+  set.maskLuminosityBlack = &MaskLuminosityBlack;
   set.applyTransfer = &ApplyTransfer;
   set.quantise = &Quantise;
   return set;

@@ -23,14 +23,14 @@ const KernelSet& ChooseKernels() {
   return Generic::Kernels();
 }
 
-ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, bool knockout) {
+ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, Step step) {
   const int slot = op == ChannelOp::KeepBackdrop ? kKeepBackdropSlot : static_cast<int>(mode);
-  return ActiveKernels().channel[slot][static_cast<int>(form)][knockout];
+  return ActiveKernels().channel[slot][static_cast<int>(form)][static_cast<int>(step)];
 }
 
-TripleKernel SelectTripleKernel(BlendMode mode, SourceForm form, bool knockout) {
+TripleKernel SelectTripleKernel(BlendMode mode, SourceForm form, Step step) {
   const int slot = static_cast<int>(mode) - static_cast<int>(BlendMode::Hue);
-  return ActiveKernels().triple[slot][static_cast<int>(form)][knockout];
+  return ActiveKernels().triple[slot][static_cast<int>(form)][static_cast<int>(step)];
 }
 
 void Copy(float* plane, const float* from, int n) {

@@ -22,12 +22,21 @@ inline constexpr int kChunk = 256;
 // and Color) keeping the backdrop.
 enum class ChannelOp { Separable, KeepBackdrop };
 
+// Where a compositing step finds the running result it composites over, and what it keeps
+// of it. InPlace: in p, updated in place. FromBelow: in p0 (the group's backdrop, or a flat
+// colour stored below without being copied), so p is only written; this saves copying the
+// backdrop into a group's planes before its first step. Knockout: the source composites over
+// the group's backdrop p0 and keeps 1 − f_s of the earlier result p:
+// P = (1 − f_s)(P − P_0) + [source over (P_0, α_0)] (ISO 32000-1 §11.4.8).
+enum class Step { InPlace, FromBelow, Knockout };
+inline constexpr int kStepCount = 3;
+
 // Arguments of one channel's compositing step over n pixels.
-// p: the running premultiplied channel, updated in place. p0, ab: the backdrop the source
-// composites against (p0 is read only in a knockout step; otherwise the backdrop is p).
-// src: the source channel, premultiplied or plain tints as the kernel was chosen. as, fs:
-// the source's alpha and shape per pixel. A knockout step keeps 1 − f_s of the earlier
-// result: P = (1 − f_s)(P − P_0) + [source over (P_0, α_0)] (ISO 32000-1 §11.4.8).
+// p: the running premultiplied channel (see Step). p0: see Step. ab: the alpha of what the
+// source composites over. src: the source channel, premultiplied or plain tints as the kernel
+// was chosen. as, fs: the source's alpha and shape per pixel. out: when not null the result
+// is written there as 8-bit ink (255 = full, rounded to nearest) instead of to p: the page's
+// last step writes the output planes directly.
 struct ChannelArgs {
   float* p;
   const float* p0;
@@ -36,8 +45,11 @@ struct ChannelArgs {
   const float* as;
   const float* fs;
   int n;
+  std::uint8_t* out = nullptr;
 };
-using ChannelKernel = void (*)(const ChannelArgs&);
+// A kernel composites `count` channels in one call: the channels of a source that share a
+// kernel cost one call, not one each.
+using ChannelKernel = void (*)(const ChannelArgs* channels, int count);
 
 // The same for the three complemented process channels of a non-separable mode.
 struct TripleArgs {
@@ -57,26 +69,29 @@ enum class SourceForm { Premultiplied, Tints, RawTints };
 inline constexpr int kSourceFormCount = 3;
 
 // `mode` must be separable for ChannelOp::Separable.
-ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, bool knockout);
+ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, Step step);
 // `mode` must be non-separable.
-TripleKernel SelectTripleKernel(BlendMode mode, SourceForm form, bool knockout);
+TripleKernel SelectTripleKernel(BlendMode mode, SourceForm form, Step step);
 
 // One compiled copy of every kernel. The pixel kernels are built once per instruction set
 // (KernelBodiesInternal.h); the best copy the processor runs is chosen on first use.
 struct KernelSet {
-  // [blend mode, or kKeepBackdropSlot][source form][knockout]
-  ChannelKernel channel[kBlendModeCount + 1][kSourceFormCount][2];
-  // [mode − Hue][source form][knockout]
-  TripleKernel triple[4][kSourceFormCount][2];
-  void (*storeSource)(float*, const float*, const float*, SourceForm, int);
+  // [blend mode, or kKeepBackdropSlot][source form][step]
+  ChannelKernel channel[kBlendModeCount + 1][kSourceFormCount][kStepCount];
+  // [mode − Hue][source form][step]
+  TripleKernel triple[4][kSourceFormCount][kStepCount];
+  void (*storeSource)(float* const*, const float* const*, std::size_t, const float*, SourceForm,
+                      int);
   void (*fill)(float*, float, int);
   void (*unionInPlace)(float*, const float*, int);
+  void (*unionOf)(float*, const float*, const float*, int);
   void (*knockoutAlpha)(float*, const float*, const float*, const float*, int);
   void (*knockoutGroupAlpha)(float*, const float*, const float*, int);
   void (*removeBackdrop)(float*, const float*, const float*, int);
   void (*scaledProduct)(float*, float, const float*, const float*, int);
   void (*scaleInPlace)(float*, float, const float*, int);
   void (*maskLuminosity)(float*, const float* const (&)[4], const float (&)[4], const float*, int);
+  void (*maskLuminosityBlack)(float*, const float*, float, const float*, int);
   void (*applyTransfer)(float*, const float*, int, int);
   void (*quantise)(const float*, std::uint8_t*, std::size_t);
 };
@@ -101,13 +116,19 @@ inline const KernelSet& ActiveKernels() {
   return active;
 }
 
-// P = S: the first source over an empty backdrop (any blend mode acts as Normal there).
-inline void StoreSource(float* p, const float* src, const float* as, SourceForm form, int n) {
-  ActiveKernels().storeSource(p, src, as, form, n);
+// P = S for `count` channels: the first source over an empty backdrop (any blend mode acts as
+// Normal there).
+inline void StoreSource(float* const* p, const float* const* src, std::size_t count,
+                        const float* as, SourceForm form, int n) {
+  ActiveKernels().storeSource(p, src, count, as, form, n);
 }
 inline void Fill(float* plane, float value, int n) { ActiveKernels().fill(plane, value, n); }
 // a = a + v − a·v.
 inline void UnionInPlace(float* a, const float* v, int n) { ActiveKernels().unionInPlace(a, v, n); }
+// out = a + v − a·v, out distinct from a and v.
+inline void UnionOf(float* out, const float* a, const float* v, int n) {
+  ActiveKernels().unionOf(out, a, v, n);
+}
 // Knockout alpha: a = (1 − f)(a − a0) + a0 + v − a0·v.
 inline void KnockoutAlpha(float* a, const float* a0, const float* v, const float* f, int n) {
   ActiveKernels().knockoutAlpha(a, a0, v, f, n);
@@ -135,6 +156,11 @@ inline void ScaleInPlace(float* plane, float value, const float* factor, int n) 
 inline void MaskLuminosity(float* out, const float* const (&roles)[4], const float (&backdrop)[4],
                            const float* groupAlpha, int n) {
   ActiveKernels().maskLuminosity(out, roles, backdrop, groupAlpha, n);
+}
+// The same when only the black role is present (a gray mask): r = g = b = 1.
+inline void MaskLuminosityBlack(float* out, const float* black, float backdrop,
+                                const float* groupAlpha, int n) {
+  ActiveKernels().maskLuminosityBlack(out, black, backdrop, groupAlpha, n);
 }
 // The transfer function: identity when the table is empty, else linear interpolation in it.
 inline void ApplyTransfer(float* plane, const float* table, int tableSize, int n) {

@@ -2,6 +2,7 @@
 #include <compositing/RowPlanInternal.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -18,19 +19,24 @@ using Detail::SourcePlan;
 // Evaluates one chunk of pixels [x0, x0 + n) of a row through a plan.
 class ChunkEvaluator {
  public:
-  ChunkEvaluator(RowPlan& plan, std::span<const InputRow> inputs, std::size_t x0, int n)
-      : plan_(plan), inputs_(inputs), x0_(x0), n_(n) {}
+  // `output` (may be empty) receives the output planes of the row, each `width` bytes: the
+  // output group's last step writes its part of this chunk there directly.
+  ChunkEvaluator(RowPlan& plan, std::span<const InputRow> inputs, std::size_t x0, int n,
+                 std::span<std::uint8_t> output = {}, std::size_t width = 0)
+      : plan_(plan), inputs_(inputs), x0_(x0), n_(n), output_(output), width_(width) {}
 
   void EvaluateMasks();
+  void MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group);
   void EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
                      const float* backdropAlpha);
 
  private:
-  void Initialise(GroupPlan& group);
+  void Settle(GroupPlan& group);
   void PrepareSource(SourcePlan& source);
   void StoreDirect(GroupPlan& group, const SourcePlan& source);
   void CompositeOver(GroupPlan& group, const SourcePlan& source);
   void CompositeTriple(GroupPlan& group, const SourcePlan& source, const float* backdropAlpha);
+  void UpdateAlpha(GroupPlan& group, const SourcePlan& source);
   const float* MaskPlane(int mask) const {
     return mask == kNone ? nullptr : plan_.masks[static_cast<std::size_t>(mask)].value;
   }
@@ -39,6 +45,8 @@ class ChunkEvaluator {
   std::span<const InputRow> inputs_;
   std::size_t x0_;
   int n_;
+  std::span<std::uint8_t> output_;
+  std::size_t width_;
 };
 
 void ChunkEvaluator::EvaluateMasks() {
@@ -52,36 +60,31 @@ void ChunkEvaluator::EvaluateMasks() {
       EvaluateGroup(mask.group, &mask.backdrop, plan_.one);
       const ProcessInks& ink =
           plan_.data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
-      const int roles[4] = {ink.cyan, ink.magenta, ink.yellow, ink.black};
-      const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
-      float backdrop[4] = {};
-      for (int i = 0; i < 4; ++i) {
-        if (roles[i] < 0) continue;
-        planes[i] = group.colour[static_cast<std::size_t>(roles[i])];
-        backdrop[i] = mask.mask->backdrop[static_cast<std::size_t>(roles[i])];
+      if (ink.cyan < 0 && ink.magenta < 0 && ink.yellow < 0 && ink.black >= 0) {
+        const auto black = static_cast<std::size_t>(ink.black);
+        Detail::MaskLuminosityBlack(mask.value, group.colour[black], mask.mask->backdrop[black],
+                                    group.groupAlpha, n_);
+      } else {
+        MaskLuminosity(mask, group);
       }
-      Detail::MaskLuminosity(mask.value, planes, backdrop, group.groupAlpha, n_);
     }
     const auto& table = mask.mask->transferTable;
     Detail::ApplyTransfer(mask.value, table.data(), static_cast<int>(table.size()), n_);
   }
 }
 
-void ChunkEvaluator::Initialise(GroupPlan& group) {
-  for (std::size_t c = 0; c < group.colour.size(); ++c) {
-    if (group.effectivelyIsolated) {
-      Detail::Fill(group.colour[c], 0.0f, n_);
-    } else {
-      Detail::Copy(group.colour[c], group.backdrop[c], n_);
-    }
+void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group) {
+  const ProcessInks& ink =
+      plan_.data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
+  const int roles[4] = {ink.cyan, ink.magenta, ink.yellow, ink.black};
+  const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
+  float backdrop[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    if (roles[i] < 0) continue;
+    planes[i] = group.colour[static_cast<std::size_t>(roles[i])];
+    backdrop[i] = mask.mask->backdrop[static_cast<std::size_t>(roles[i])];
   }
-  if (group.effectivelyIsolated) {
-    Detail::Fill(group.alpha, 0.0f, n_);
-  } else {
-    Detail::Copy(group.alpha, group.backdropAlpha, n_);
-    Detail::Fill(group.groupAlpha, 0.0f, n_);
-  }
-  if (group.shape) Detail::Fill(group.shape, 0.0f, n_);
+  Detail::MaskLuminosity(mask.value, planes, backdrop, group.groupAlpha, n_);
 }
 
 // Runs a group's stack over the given backdrop (null: empty) and leaves the group's result in
@@ -96,26 +99,53 @@ void ChunkEvaluator::EvaluateGroup(int groupIndex, const std::vector<const float
     std::fill(group.backdrop.begin(), group.backdrop.end(), plan_.zero);
     group.backdropAlpha = plan_.zero;
   }
+  group.below = &group.backdrop;
+  group.belowAlpha = group.backdropAlpha;
+  group.belowGroupAlpha = plan_.zero;
+  group.belowShape = plan_.zero;
+  group.inOwnPlanes = false;
   const bool knockout = group.group->knockout;
-  if (group.sources.empty() || !group.sources.front().direct) Initialise(group);
   for (SourcePlan& source : group.sources) {
     if (source.group != kNone) {
-      EvaluateGroup(source.group, knockout ? &group.backdrop : &group.colourView,
-                    knockout ? group.backdropAlpha : group.alpha);
+      // A nested group composites over what lies below it: the group's backdrop in a
+      // knockout group, else the running result.
+      const bool own = group.inOwnPlanes && !knockout;
+      EvaluateGroup(source.group, own ? &group.colourView : group.below,
+                    own ? group.alpha : group.belowAlpha);
     }
     PrepareSource(source);
+    if (source.deferred) {
+      group.below = &source.colourIn;
+      group.belowAlpha = source.alpha;
+      group.belowGroupAlpha = source.alpha;
+      group.belowShape = source.shape;
+      continue;
+    }
     if (source.direct) {
       StoreDirect(group, source);
     } else {
       CompositeOver(group, source);
     }
+    group.inOwnPlanes = true;
   }
+  if (!group.inOwnPlanes) Settle(group);
   if (!group.effectivelyIsolated) {
     for (int c = 0; c < group.channels; ++c) {
       Detail::RemoveBackdrop(group.colour[static_cast<std::size_t>(c)],
                              group.backdrop[static_cast<std::size_t>(c)], group.groupAlpha, n_);
     }
   }
+}
+
+// Copies the running result into the group's planes when no step put it there: an empty
+// stack (the backdrop) or a deferred flat source alone.
+void ChunkEvaluator::Settle(GroupPlan& group) {
+  for (std::size_t c = 0; c < group.colour.size(); ++c) {
+    Detail::Copy(group.colour[c], (*group.below)[c], n_);
+  }
+  Detail::Copy(group.alpha, group.belowAlpha, n_);
+  if (group.groupAlpha != group.alpha) Detail::Copy(group.groupAlpha, group.belowGroupAlpha, n_);
+  if (group.shape) Detail::Copy(group.shape, group.belowShape, n_);
 }
 
 // Fills the source's alpha and shape planes (and points at a varying element's tints).
@@ -147,34 +177,59 @@ void ChunkEvaluator::PrepareSource(SourcePlan& source) {
 }
 
 void ChunkEvaluator::StoreDirect(GroupPlan& group, const SourcePlan& source) {
-  for (std::size_t c = 0; c < group.colour.size(); ++c) {
-    Detail::StoreSource(group.colour[c], source.colourIn[c], source.alpha, source.form, n_);
-  }
+  Detail::StoreSource(group.colour.data(), source.colourIn.data(), group.colour.size(),
+                      source.alpha, source.form, n_);
   Detail::Copy(group.alpha, source.alpha, n_);
   if (group.shape) Detail::Copy(group.shape, source.shape, n_);
 }
 
 void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
-  const bool knockout = group.group->knockout;
-  const float* backdropAlpha = knockout ? group.backdropAlpha : group.alpha;
-  Detail::ChannelArgs args{nullptr,      nullptr, backdropAlpha, nullptr, source.alpha,
-                           source.shape, n_};
+  const bool fromBelow = source.step == Detail::Step::FromBelow;
+  const float* backdropAlpha = group.group->knockout ? group.backdropAlpha
+                               : fromBelow           ? group.belowAlpha
+                                                     : group.alpha;
+  const auto& p0 = fromBelow ? *group.below : group.backdrop;
+  const bool toOutput = source.writesOutput && !output_.empty();
+  // Consecutive channels with the same kernel go in one call.
+  std::array<Detail::ChannelArgs, 8> batch;
+  int count = 0;
+  Detail::ChannelKernel kernel = nullptr;
   for (std::size_t c = 0; c < source.kernels.size(); ++c) {
     if (!source.kernels[c]) continue;
-    args.p = group.colour[c];
-    args.p0 = group.backdrop[c];
-    args.src = source.colourIn[c];
-    source.kernels[c](args);
+    if (count > 0 && (source.kernels[c] != kernel || count == static_cast<int>(batch.size()))) {
+      kernel(batch.data(), count);
+      count = 0;
+    }
+    kernel = source.kernels[c];
+    batch[static_cast<std::size_t>(count++)] = {
+        group.colour[c], p0[c], backdropAlpha, source.colourIn[c], source.alpha, source.shape,
+        n_,              toOutput ? output_.data() + c * width_ + x0_ : nullptr};
   }
+  if (count > 0) kernel(batch.data(), count);
   if (source.triple) CompositeTriple(group, source, backdropAlpha);
-  if (knockout) {
+  if (!source.writesOutput) UpdateAlpha(group, source);
+}
+
+// The group's alpha (and group-only alpha and shape) after a composited source.
+void ChunkEvaluator::UpdateAlpha(GroupPlan& group, const SourcePlan& source) {
+  const bool separateGroupAlpha = group.groupAlpha != group.alpha;
+  if (source.step == Detail::Step::FromBelow) {
+    // Over what lies below, a knockout step is a plain union too (P = P_0 there).
+    Detail::UnionOf(group.alpha, group.belowAlpha, source.alpha, n_);
+    if (separateGroupAlpha) {
+      Detail::UnionOf(group.groupAlpha, group.belowGroupAlpha, source.alpha, n_);
+    }
+    if (group.shape) Detail::UnionOf(group.shape, group.belowShape, source.shape, n_);
+    return;
+  }
+  if (group.group->knockout) {
     Detail::KnockoutAlpha(group.alpha, group.backdropAlpha, source.alpha, source.shape, n_);
-    if (group.groupAlpha != group.alpha) {
+    if (separateGroupAlpha) {
       Detail::KnockoutGroupAlpha(group.groupAlpha, source.alpha, source.shape, n_);
     }
   } else {
     Detail::UnionInPlace(group.alpha, source.alpha, n_);
-    if (group.groupAlpha != group.alpha) Detail::UnionInPlace(group.groupAlpha, source.alpha, n_);
+    if (separateGroupAlpha) Detail::UnionInPlace(group.groupAlpha, source.alpha, n_);
   }
   if (group.shape) Detail::UnionInPlace(group.shape, source.shape, n_);
 }
@@ -183,6 +238,7 @@ void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
 // result goes to a spare plane.
 void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
                                      const float* backdropAlpha) {
+  const auto& p0 = source.step == Detail::Step::FromBelow ? *group.below : group.backdrop;
   Detail::TripleArgs args{};
   args.ab = backdropAlpha;
   args.as = source.alpha;
@@ -198,7 +254,7 @@ void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
     } else {
       const auto channel = static_cast<std::size_t>(c);
       args.p[i] = group.colour[channel];
-      args.p0[i] = group.backdrop[channel];
+      args.p0[i] = p0[channel];
       args.src[i] = source.colourIn[channel];
     }
   }
@@ -262,14 +318,15 @@ void RowEvaluator::EvaluateRow(std::span<const InputRow> inputs, std::size_t wid
     }
     return;
   }
-  const int top = plan_->pageForwards ? plan_->groups.front().sources.front().group : 0;
-  const GroupPlan& page = plan_->groups[static_cast<std::size_t>(top)];
+  const GroupPlan& page = plan_->groups[static_cast<std::size_t>(plan_->top)];
+  const SourcePlan* last = page.sources.empty() ? nullptr : &page.sources.back();
   for (std::size_t x0 = 0; x0 < width; x0 += Detail::kChunk) {
     const int n = static_cast<int>(std::min<std::size_t>(Detail::kChunk, width - x0));
-    ChunkEvaluator chunk(*plan_, inputs, x0, n);
+    ChunkEvaluator chunk(*plan_, inputs, x0, n, planes, width);
     chunk.EvaluateMasks();
-    chunk.EvaluateGroup(top, nullptr, nullptr);
+    chunk.EvaluateGroup(plan_->top, nullptr, nullptr);
     for (std::size_t c = 0; c < page.colour.size(); ++c) {
+      if (last && last->writesOutput && last->kernels[c]) continue;  // written by the step
       Detail::Quantise(page.colour[c], planes.data() + c * width + x0, static_cast<std::size_t>(n));
     }
   }

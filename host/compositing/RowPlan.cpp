@@ -16,6 +16,17 @@ RowPlan::RowPlan(const ProgramData& programData) : data(programData) {
   const SourcePlan& root = groups.front().sources.front();
   pageForwards = root.group != kNone && root.direct &&
                  root.alpha == groups[static_cast<std::size_t>(root.group)].groupAlpha;
+  top = pageForwards ? root.group : 0;
+  MarkOutputStep();
+}
+
+// The output group's last step can write the output planes itself when nothing follows it:
+// it is composited (not stored) and no backdrop is removed afterwards.
+void RowPlan::MarkOutputStep() {
+  GroupPlan& output = groups[static_cast<std::size_t>(top)];
+  if (!output.effectivelyIsolated || output.sources.empty()) return;
+  SourcePlan& last = output.sources.back();
+  last.writesOutput = !last.direct;
 }
 
 float* RowPlan::NewPlane() { return planes.emplace_back().values; }
@@ -53,16 +64,23 @@ void RowPlan::BuildGroup(int groupIndex) {
   plan.alpha = NewPlane();
   plan.groupAlpha = plan.effectivelyIsolated ? plan.alpha : NewPlane();
   if (compiled.shapeNeeded) plan.shape = NewPlane();
+  // Until a source is stored or composited, the running result is the backdrop (or a deferred
+  // flat source) and the next step reads it from there.
+  bool fromBelow = true;
   for (std::size_t i = 0; i < compiled.sources.size(); ++i) {
-    plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0));
+    plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0, fromBelow));
+    fromBelow = plan.sources.back().deferred;
   }
   groups[static_cast<std::size_t>(groupIndex)] = std::move(plan);
 }
 
-SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first) {
+SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first,
+                                bool fromBelow) {
   SourcePlan plan;
   plan.source = &source;
   plan.direct = first && parent.effectivelyIsolated;
+  const bool knockout = parent.group->knockout;
+  plan.step = fromBelow ? Step::FromBelow : knockout ? Step::Knockout : Step::InPlace;
   const bool shapeRead = parent.group->knockout || parent.group->shapeNeeded;
   float maskFactor = 1;
   if (source.mask != kNone) {
@@ -93,6 +111,7 @@ SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& p
     plan.alphaConstant = true;
     plan.alpha = ConstantPlane(plan.alphaFactor);
     if (shapeRead) plan.shape = ConstantPlane(plan.shapeFactor);
+    plan.deferred = plan.direct && !knockout;
   } else {
     if (source.input == kNone) {
       for (float tint : source.tints) plan.colourIn.push_back(ConstantPlane(tint));
@@ -100,8 +119,9 @@ SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& p
     } else {
       plan.colourIn.assign(static_cast<std::size_t>(parent.channels), nullptr);
     }
-    plan.alpha = NewPlane();
-    if (shapeRead) plan.shape = NewPlane();
+    // A direct source's alpha and shape are the group's: computed in place, not copied.
+    plan.alpha = plan.direct ? parent.alpha : NewPlane();
+    if (shapeRead) plan.shape = plan.direct && parent.shape ? parent.shape : NewPlane();
   }
   plan.colourIn.resize(static_cast<std::size_t>(parent.channels));
   ChooseKernels(plan, parent);
@@ -114,7 +134,6 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
   const ProcessInks& ink = space.GetProcessInks();
   const bool separable = IsSeparable(source.mode);
   const bool spotsBlend = IsWhitePreserving(source.mode);
-  const bool knockout = parent.group->knockout;
   plan.kernels.assign(static_cast<std::size_t>(parent.channels), nullptr);
   for (int c = 0; c < parent.channels; ++c) {
     const bool spot = space.IsSpot(static_cast<std::size_t>(c));
@@ -132,11 +151,11 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
         op = ChannelOp::KeepBackdrop;
       }
     }
-    plan.kernels[static_cast<std::size_t>(c)] = SelectChannelKernel(op, mode, plan.form, knockout);
+    plan.kernels[static_cast<std::size_t>(c)] = SelectChannelKernel(op, mode, plan.form, plan.step);
   }
   const bool anyRole = ink.cyan >= 0 || ink.magenta >= 0 || ink.yellow >= 0;
   if (!separable && parent.channels > 0 && anyRole) {
-    plan.triple = SelectTripleKernel(source.mode, plan.form, knockout);
+    plan.triple = SelectTripleKernel(source.mode, plan.form, plan.step);
     plan.tripleChannels = {ink.cyan, ink.magenta, ink.yellow};
   }
 }

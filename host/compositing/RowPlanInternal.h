@@ -26,6 +26,13 @@ struct SourcePlan {
   int mask = kNone;  // a varying mask's plan
   SourceForm form = SourceForm::RawTints;
   bool direct = false;         // first source over an empty backdrop: P = S
+  // A direct flat source whose colour is left in its constant planes: the next step reads it
+  // from there instead of from a copy.
+  bool deferred = false;
+  Step step = Step::InPlace;  // of a composited source
+  // The last step of the group that makes the output: it may write the output planes
+  // directly, and its alpha and shape are not kept (nothing reads them).
+  bool writesOutput = false;
   bool alphaConstant = false;  // alpha and shape planes filled once, when the plan is built
   float* alpha = nullptr;
   float* shape = nullptr;  // null when nothing reads the shape
@@ -51,6 +58,13 @@ struct GroupPlan {
   float* groupAlpha = nullptr;           // α of the elements alone (== alpha when isolated)
   float* shape = nullptr;                // null when the parent does not read it
   std::vector<SourcePlan> sources;
+  // Where the running result lives while the group's own planes do not hold it yet (before
+  // its first step, or while a deferred flat source is the result): set per evaluation.
+  const std::vector<const float*>* below = nullptr;
+  const float* belowAlpha = nullptr;
+  const float* belowGroupAlpha = nullptr;
+  const float* belowShape = nullptr;
+  bool inOwnPlanes = false;
 };
 
 struct MaskPlan {
@@ -73,6 +87,7 @@ class RowPlan {
   // The page only forwards its one source, a group at full alpha without mask: the page's
   // tints are that group's planes, and the page itself is not evaluated.
   bool pageForwards = false;
+  int top = 0;  // the group whose planes are the output: the page or the group it forwards
   const float* zero = nullptr;
   const float* one = nullptr;
   std::array<float*, 3> spare{};  // outputs of absent process roles under non-separable modes
@@ -82,7 +97,9 @@ class RowPlan {
 
  private:
   void BuildGroup(int groupIndex);
-  SourcePlan BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first);
+  SourcePlan BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first,
+                         bool fromBelow);
+  void MarkOutputStep();
   void ChooseKernels(SourcePlan& plan, const GroupPlan& parent);
   void BuildMask(int maskIndex);
 };
