@@ -10,6 +10,7 @@
 #include <compositing/KernelsInternal.h>
 
 #include <cstring>
+#include <type_traits>
 
 #if defined(__AVX2__)
 // GCC 12 warns about the deliberately undefined pass-through operand inside its own
@@ -143,18 +144,31 @@ inline void QuantiseBlock(const float* __restrict tints, std::uint8_t* __restric
 #endif
 }
 
+// The source over P_b. Normal from plain tints is (1 − α_s)·P_b + α_s·t, one multiply-add
+// once t − P_b is known: a step the page's commonest stacks take for every channel.
+template <class Op, SourceForm kForm>
+inline float OverSource(float pb, float ab, float src, float e) {
+  if constexpr (std::is_same_v<Op, NormalOp> && kForm != SourceForm::Premultiplied) {
+    const float t = kForm == SourceForm::Tints ? src : Clamp01(src);
+    return pb + e * (t - pb);
+  } else {
+    return Op::Over(pb, ab, Premultiplied<kForm>(src, e), e);
+  }
+}
+
 // One pixel of a compositing step.
 template <class Op, SourceForm kForm, Step kStep>
 inline float StepResult(const float* p, const float* p0, const float* ab, const float* src,
                         const float* as, const float* fs, int x) {
   const float e = as[x];
-  const float s = Premultiplied<kForm>(src[x], e);
   if constexpr (kStep == Step::Knockout) {
-    return (1.0f - fs[x]) * (p[x] - p0[x]) + Op::Over(p0[x], ab[x], s, e);
+    return (1.0f - fs[x]) * (p[x] - p0[x]) + OverSource<Op, kForm>(p0[x], ab[x], src[x], e);
   } else if constexpr (kStep == Step::FromBelow) {
-    return Op::Over(p0[x], ab[x], s, e);
+    return OverSource<Op, kForm>(p0[x], ab[x], src[x], e);
+  } else if constexpr (kStep == Step::FromBelowTints) {
+    return OverSource<Op, kForm>(ab[x] * Clamp01(p0[x]), ab[x], src[x], e);
   } else {
-    return Op::Over(p[x], ab[x], s, e);
+    return OverSource<Op, kForm>(p[x], ab[x], src[x], e);
   }
 }
 
@@ -198,7 +212,9 @@ void CompositeTriple(const TripleArgs& args) {
     float pb[3];
     float s[3];
     for (int i = 0; i < 3; ++i) {
-      pb[i] = kStep == Step::InPlace ? args.p[i][x] : args.p0[i][x];
+      pb[i] = kStep == Step::InPlace          ? args.p[i][x]
+              : kStep == Step::FromBelowTints ? b * Clamp01(args.p0[i][x])
+                                              : args.p0[i][x];
       s[i] = Premultiplied<kForm>(args.src[i][x], e);
     }
     float overlap[3] = {0.0f, 0.0f, 0.0f};
@@ -225,6 +241,8 @@ template <class Op, SourceForm kForm>
 void SetChannelForm(ChannelKernel (&slot)[kStepCount]) {
   slot[static_cast<int>(Step::InPlace)] = &CompositeChannel<Op, kForm, Step::InPlace>;
   slot[static_cast<int>(Step::FromBelow)] = &CompositeChannel<Op, kForm, Step::FromBelow>;
+  slot[static_cast<int>(Step::FromBelowTints)] =
+      &CompositeChannel<Op, kForm, Step::FromBelowTints>;
   slot[static_cast<int>(Step::Knockout)] = &CompositeChannel<Op, kForm, Step::Knockout>;
 }
 
@@ -239,6 +257,8 @@ template <BlendMode kMode, SourceForm kForm>
 void SetTripleForm(TripleKernel (&slot)[kStepCount]) {
   slot[static_cast<int>(Step::InPlace)] = &CompositeTriple<kMode, kForm, Step::InPlace>;
   slot[static_cast<int>(Step::FromBelow)] = &CompositeTriple<kMode, kForm, Step::FromBelow>;
+  slot[static_cast<int>(Step::FromBelowTints)] =
+      &CompositeTriple<kMode, kForm, Step::FromBelowTints>;
   slot[static_cast<int>(Step::Knockout)] = &CompositeTriple<kMode, kForm, Step::Knockout>;
 }
 
@@ -339,6 +359,35 @@ void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float
   for (int x = 0; x < n; ++x) out[x] = 1.0f - Clamp01(k[x] + (1.0f - groupAlpha[x]) * backdrop);
 }
 
+// The luminosity of one varying element over BC, from its plain tints: C = α·clamp(t) +
+// (1 − α)·BC with α = alphaFactor·clamp(shape).
+void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
+                           const float (&backdrop)[4], float alphaFactor,
+                           const float* __restrict shape, int n) {
+  const float* __restrict c = roles[0];
+  const float* __restrict m = roles[1];
+  const float* __restrict y = roles[2];
+  const float* __restrict k = roles[3];
+  const float bc = backdrop[0], bm = backdrop[1], by = backdrop[2], bk = backdrop[3];
+  for (int x = 0; x < n; ++x) {
+    const float a = alphaFactor * Clamp01(shape[x]);
+    const float uncovered = 1.0f - a;
+    const float r = 1.0f - Clamp01(a * Clamp01(c[x]) + uncovered * bc);
+    const float g = 1.0f - Clamp01(a * Clamp01(m[x]) + uncovered * bm);
+    const float b = 1.0f - Clamp01(a * Clamp01(y[x]) + uncovered * by);
+    const float w = 1.0f - Clamp01(a * Clamp01(k[x]) + uncovered * bk);
+    out[x] = (0.30f * r + 0.59f * g + 0.11f * b) * w;
+  }
+}
+
+void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k, float backdrop,
+                                float alphaFactor, const float* __restrict shape, int n) {
+  for (int x = 0; x < n; ++x) {
+    const float a = alphaFactor * Clamp01(shape[x]);
+    out[x] = 1.0f - Clamp01(a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+  }
+}
+
 void ApplyTransfer(float* __restrict plane, const float* __restrict table, int tableSize, int n) {
   if (tableSize < 2) return;
   const float last = static_cast<float>(tableSize - 1);
@@ -392,6 +441,8 @@ KernelSet MakeKernelSet() {
   set.scaleInPlace = &ScaleInPlace;
   set.maskLuminosity = &MaskLuminosity;
   set.maskLuminosityBlack = &MaskLuminosityBlack;
+  set.maskLuminosityOfTints = &MaskLuminosityOfTints;
+  set.maskLuminosityOfBlackTints = &MaskLuminosityOfBlackTints;
   set.applyTransfer = &ApplyTransfer;
   set.quantise = &Quantise;
   return set;

@@ -25,11 +25,13 @@ enum class ChannelOp { Separable, KeepBackdrop };
 // Where a compositing step finds the running result it composites over, and what it keeps
 // of it. InPlace: in p, updated in place. FromBelow: in p0 (the group's backdrop, or a flat
 // colour stored below without being copied), so p is only written; this saves copying the
-// backdrop into a group's planes before its first step. Knockout: the source composites over
-// the group's backdrop p0 and keeps 1 − f_s of the earlier result p:
-// P = (1 − f_s)(P − P_0) + [source over (P_0, α_0)] (ISO 32000-1 §11.4.8).
-enum class Step { InPlace, FromBelow, Knockout };
-inline constexpr int kStepCount = 3;
+// backdrop into a group's planes before its first step. FromBelowTints: p0 holds the plain
+// tints of a varying source below, whose alpha is ab (P_b = α_b·clamp(t)), so that source is
+// never stored. Knockout: the source composites over the group's backdrop p0 and keeps
+// 1 − f_s of the earlier result p: P = (1 − f_s)(P − P_0) + [source over (P_0, α_0)]
+// (ISO 32000-1 §11.4.8).
+enum class Step { InPlace, FromBelow, FromBelowTints, Knockout };
+inline constexpr int kStepCount = 4;
 
 // Arguments of one channel's compositing step over n pixels.
 // p: the running premultiplied channel (see Step). p0: see Step. ab: the alpha of what the
@@ -92,6 +94,9 @@ struct KernelSet {
   void (*scaleInPlace)(float*, float, const float*, int);
   void (*maskLuminosity)(float*, const float* const (&)[4], const float (&)[4], const float*, int);
   void (*maskLuminosityBlack)(float*, const float*, float, const float*, int);
+  void (*maskLuminosityOfTints)(float*, const float* const (&)[4], const float (&)[4], float,
+                                const float*, int);
+  void (*maskLuminosityOfBlackTints)(float*, const float*, float, float, const float*, int);
   void (*applyTransfer)(float*, const float*, int, int);
   void (*quantise)(const float*, std::uint8_t*, std::size_t);
 };
@@ -161,6 +166,18 @@ inline void MaskLuminosity(float* out, const float* const (&roles)[4], const flo
 inline void MaskLuminosityBlack(float* out, const float* black, float backdrop,
                                 const float* groupAlpha, int n) {
   ActiveKernels().maskLuminosityBlack(out, black, backdrop, groupAlpha, n);
+}
+// The same for a mask group that is one varying element, straight from its plain tints and
+// shape: C = α·clamp(t) + (1 − α)·BC, α = alphaFactor·clamp(shape). Saves storing the
+// element in the group's planes first. Absent roles are zero planes with BC 0.
+inline void MaskLuminosityOfTints(float* out, const float* const (&roles)[4],
+                                  const float (&backdrop)[4], float alphaFactor,
+                                  const float* shape, int n) {
+  ActiveKernels().maskLuminosityOfTints(out, roles, backdrop, alphaFactor, shape, n);
+}
+inline void MaskLuminosityOfBlackTints(float* out, const float* black, float backdrop,
+                                       float alphaFactor, const float* shape, int n) {
+  ActiveKernels().maskLuminosityOfBlackTints(out, black, backdrop, alphaFactor, shape, n);
 }
 // The transfer function: identity when the table is empty, else linear interpolation in it.
 inline void ApplyTransfer(float* plane, const float* table, int tableSize, int n) {

@@ -27,6 +27,7 @@ class ChunkEvaluator {
 
   void EvaluateMasks();
   void MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group);
+  void LuminosityOfElement(const Detail::MaskPlan& mask, const GroupPlan& group);
   void EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
                      const float* backdropAlpha);
 
@@ -56,33 +57,64 @@ void ChunkEvaluator::EvaluateMasks() {
     if (mask.mask->kind == SoftMask::Kind::Alpha) {
       EvaluateGroup(mask.group, nullptr, nullptr);
       Detail::Copy(mask.value, group.groupAlpha, n_);
+    } else if (mask.single) {
+      LuminosityOfElement(mask, group);
     } else {
       EvaluateGroup(mask.group, &mask.backdrop, plan_.one);
-      const ProcessInks& ink =
-          plan_.data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
-      if (ink.cyan < 0 && ink.magenta < 0 && ink.yellow < 0 && ink.black >= 0) {
-        const auto black = static_cast<std::size_t>(ink.black);
-        Detail::MaskLuminosityBlack(mask.value, group.colour[black], mask.mask->backdrop[black],
-                                    group.groupAlpha, n_);
-      } else {
-        MaskLuminosity(mask, group);
-      }
+      MaskLuminosity(mask, group);
     }
     const auto& table = mask.mask->transferTable;
     Detail::ApplyTransfer(mask.value, table.data(), static_cast<int>(table.size()), n_);
   }
 }
 
-void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group) {
-  const ProcessInks& ink =
-      plan_.data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
-  const int roles[4] = {ink.cyan, ink.magenta, ink.yellow, ink.black};
+// The process roles of a mask group's space: C, M, Y, K (−1 where absent).
+std::array<int, 4> Roles(const Detail::ProgramData& data, const GroupPlan& group) {
+  const ProcessInks& ink = data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
+  return {ink.cyan, ink.magenta, ink.yellow, ink.black};
+}
+
+bool BlackOnly(const std::array<int, 4>& roles) {
+  return roles[0] < 0 && roles[1] < 0 && roles[2] < 0 && roles[3] >= 0;
+}
+
+void ChunkEvaluator::LuminosityOfElement(const Detail::MaskPlan& mask, const GroupPlan& group) {
+  const SourcePlan& only = *mask.single;
+  const InputRow& input = inputs_[static_cast<std::size_t>(only.source->input)];
+  const float* shape = input.shape ? input.shape + x0_ : plan_.one;
+  const std::array<int, 4> roles = Roles(plan_.data, group);
+  if (BlackOnly(roles)) {
+    const auto black = static_cast<std::size_t>(roles[3]);
+    Detail::MaskLuminosityOfBlackTints(mask.value, input.tints[black] + x0_,
+                                       mask.mask->backdrop[black], only.alphaFactor, shape, n_);
+    return;
+  }
   const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
   float backdrop[4] = {};
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     if (roles[i] < 0) continue;
-    planes[i] = group.colour[static_cast<std::size_t>(roles[i])];
-    backdrop[i] = mask.mask->backdrop[static_cast<std::size_t>(roles[i])];
+    const auto role = static_cast<std::size_t>(roles[i]);
+    planes[i] = input.tints[role] + x0_;
+    backdrop[i] = mask.mask->backdrop[role];
+  }
+  Detail::MaskLuminosityOfTints(mask.value, planes, backdrop, only.alphaFactor, shape, n_);
+}
+
+void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group) {
+  const std::array<int, 4> roles = Roles(plan_.data, group);
+  if (BlackOnly(roles)) {
+    const auto black = static_cast<std::size_t>(roles[3]);
+    Detail::MaskLuminosityBlack(mask.value, group.colour[black], mask.mask->backdrop[black],
+                                group.groupAlpha, n_);
+    return;
+  }
+  const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
+  float backdrop[4] = {};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (roles[i] < 0) continue;
+    const auto role = static_cast<std::size_t>(roles[i]);
+    planes[i] = group.colour[role];
+    backdrop[i] = mask.mask->backdrop[role];
   }
   Detail::MaskLuminosity(mask.value, planes, backdrop, group.groupAlpha, n_);
 }
@@ -184,7 +216,8 @@ void ChunkEvaluator::StoreDirect(GroupPlan& group, const SourcePlan& source) {
 }
 
 void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
-  const bool fromBelow = source.step == Detail::Step::FromBelow;
+  const bool fromBelow =
+      source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints;
   const float* backdropAlpha = group.group->knockout ? group.backdropAlpha
                                : fromBelow           ? group.belowAlpha
                                                      : group.alpha;
@@ -213,7 +246,7 @@ void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
 // The group's alpha (and group-only alpha and shape) after a composited source.
 void ChunkEvaluator::UpdateAlpha(GroupPlan& group, const SourcePlan& source) {
   const bool separateGroupAlpha = group.groupAlpha != group.alpha;
-  if (source.step == Detail::Step::FromBelow) {
+  if (source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints) {
     // Over what lies below, a knockout step is a plain union too (P = P_0 there).
     Detail::UnionOf(group.alpha, group.belowAlpha, source.alpha, n_);
     if (separateGroupAlpha) {
@@ -238,7 +271,9 @@ void ChunkEvaluator::UpdateAlpha(GroupPlan& group, const SourcePlan& source) {
 // result goes to a spare plane.
 void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
                                      const float* backdropAlpha) {
-  const auto& p0 = source.step == Detail::Step::FromBelow ? *group.below : group.backdrop;
+  const bool fromBelow =
+      source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints;
+  const auto& p0 = fromBelow ? *group.below : group.backdrop;
   Detail::TripleArgs args{};
   args.ab = backdropAlpha;
   args.as = source.alpha;

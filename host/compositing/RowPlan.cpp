@@ -47,6 +47,14 @@ void RowPlan::BuildMask(int maskIndex) {
     for (float tint : compiled.backdrop) plan.backdrop.push_back(ConstantPlane(tint));
   }
   BuildGroup(compiled.group);
+  const GroupPlan& group = groups[static_cast<std::size_t>(compiled.group)];
+  if (compiled.kind == SoftMask::Kind::Luminosity && group.effectivelyIsolated &&
+      group.channels > 0 && group.sources.size() == 1) {
+    const SourcePlan& only = group.sources.front();
+    if (only.group == kNone && only.source->input != kNone && only.mask == kNone) {
+      plan.single = &only;
+    }
+  }
 }
 
 void RowPlan::BuildGroup(int groupIndex) {
@@ -65,22 +73,27 @@ void RowPlan::BuildGroup(int groupIndex) {
   plan.groupAlpha = plan.effectivelyIsolated ? plan.alpha : NewPlane();
   if (compiled.shapeNeeded) plan.shape = NewPlane();
   // Until a source is stored or composited, the running result is the backdrop (or a deferred
-  // flat source) and the next step reads it from there.
-  bool fromBelow = true;
-  for (std::size_t i = 0; i < compiled.sources.size(); ++i) {
-    plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0, fromBelow));
-    fromBelow = plan.sources.back().deferred;
+  // source) and the next step reads it from there.
+  const std::size_t count = compiled.sources.size();
+  Step step = Step::FromBelow;
+  for (std::size_t i = 0; i < count; ++i) {
+    const CompiledSource* next = i + 1 < count ? &compiled.sources[i + 1] : nullptr;
+    plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0, step, next));
+    const SourcePlan& built = plan.sources.back();
+    step = !built.deferred                       ? (compiled.knockout ? Step::Knockout : Step::InPlace)
+           : built.form == SourceForm::RawTints ? Step::FromBelowTints
+                                                 : Step::FromBelow;
   }
   groups[static_cast<std::size_t>(groupIndex)] = std::move(plan);
 }
 
 SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first,
-                                bool fromBelow) {
+                                Step step, const CompiledSource* next) {
   SourcePlan plan;
   plan.source = &source;
   plan.direct = first && parent.effectivelyIsolated;
+  plan.step = step;
   const bool knockout = parent.group->knockout;
-  plan.step = fromBelow ? Step::FromBelow : knockout ? Step::Knockout : Step::InPlace;
   const bool shapeRead = parent.group->knockout || parent.group->shapeNeeded;
   float maskFactor = 1;
   if (source.mask != kNone) {
@@ -118,10 +131,15 @@ SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& p
       plan.form = SourceForm::Tints;
     } else {
       plan.colourIn.assign(static_cast<std::size_t>(parent.channels), nullptr);
+      plan.form = SourceForm::RawTints;
+      // The next step reads the tints themselves, unless it is a group, which needs a
+      // premultiplied backdrop.
+      plan.deferred = plan.direct && !knockout && next && !next->isGroup;
     }
-    // A direct source's alpha and shape are the group's: computed in place, not copied.
-    plan.alpha = plan.direct ? parent.alpha : NewPlane();
-    if (shapeRead) plan.shape = plan.direct && parent.shape ? parent.shape : NewPlane();
+    // A stored direct source's alpha and shape are the group's: computed in place, not copied.
+    const bool inPlace = plan.direct && !plan.deferred;
+    plan.alpha = inPlace ? parent.alpha : NewPlane();
+    if (shapeRead) plan.shape = inPlace && parent.shape ? parent.shape : NewPlane();
   }
   plan.colourIn.resize(static_cast<std::size_t>(parent.channels));
   ChooseKernels(plan, parent);

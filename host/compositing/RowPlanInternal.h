@@ -26,8 +26,8 @@ struct SourcePlan {
   int mask = kNone;  // a varying mask's plan
   SourceForm form = SourceForm::RawTints;
   bool direct = false;         // first source over an empty backdrop: P = S
-  // A direct flat source whose colour is left in its constant planes: the next step reads it
-  // from there instead of from a copy.
+  // A direct source that is never stored: a flat colour left in its constant planes, or a
+  // varying element's tints read by the next step (FromBelow, FromBelowTints).
   bool deferred = false;
   Step step = Step::InPlace;  // of a composited source
   // The last step of the group that makes the output: it may write the output planes
@@ -72,6 +72,9 @@ struct MaskPlan {
   int group = kNone;
   float* value = nullptr;
   std::vector<const float*> backdrop;  // BC broadcast, one plane per channel
+  // A luminosity mask whose group is one varying element over BC: its luminosity is read
+  // straight from the element's tints, and the group is not evaluated.
+  const SourcePlan* single = nullptr;
 };
 
 // Everything row evaluation needs besides the inputs. Planes live in `planes`, whose
@@ -98,7 +101,7 @@ class RowPlan {
  private:
   void BuildGroup(int groupIndex);
   SourcePlan BuildSource(const CompiledSource& source, const GroupPlan& parent, bool first,
-                         bool fromBelow);
+                         Step step, const CompiledSource* next);
   void MarkOutputStep();
   void ChooseKernels(SourcePlan& plan, const GroupPlan& parent);
   void BuildMask(int maskIndex);

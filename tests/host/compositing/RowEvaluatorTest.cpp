@@ -169,43 +169,86 @@ constexpr int kRandomTrees = 400;
 constexpr int kRandomTrees = 60;
 #endif
 
+// Fills every input with seeded values (edge tints 0 and 1 and unpainted pixels included)
+// and checks every pixel of the row against point evaluation.
+void ExpectRowMatchesPoints(const Program& program, std::mt19937& pixels) {
+  std::uniform_real_distribution<float> unit(0, 1);
+  constexpr std::size_t kWidth = 270;  // one full chunk and a partial one
+  RowInputs inputs(program, kWidth);
+  for (std::size_t i = 0; i < program.GetInputCount(); ++i) {
+    for (std::size_t x = 0; x < kWidth; ++x) {
+      for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
+        inputs.Tints(i, c)[x] = unit(pixels) < .2f ? std::round(unit(pixels)) : unit(pixels);
+      }
+      inputs.Shape(i)[x] = unit(pixels) < .7f ? 1.0f : std::round(unit(pixels));
+    }
+  }
+  const auto planes = EvaluateRowBytes(program, inputs, kWidth);
+  int mismatches = 0;
+  for (std::size_t x = 0; x < kWidth; x += program.IsFlat() ? kWidth - 1 : 1) {
+    std::vector<PointInput> point(program.GetInputCount());
+    for (std::size_t i = 0; i < point.size(); ++i) {
+      for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
+        point[i].tints.push_back(inputs.Tints(i, c)[x]);
+      }
+      point[i].shape = inputs.Shape(i)[x];
+    }
+    const std::vector<float> expected = program.EvaluatePoint(point);
+    for (std::size_t c = 0; c < expected.size(); ++c) {
+      // Float kernels against the double reference, within 8-bit rounding.
+      if (!ByteMatches(planes[c][x], expected[c], 2e-4) && ++mismatches < 4) {
+        ADD_FAILURE() << "pixel " << x << " separation " << c << ": row " << int(planes[c][x])
+                      << ", point " << 255 * expected[c];
+      }
+    }
+  }
+}
+
 TEST(RowEvaluator, MatchesPointEvaluationAtEveryPixelOfRandomTrees) {
   const std::uint32_t seed = TestSeed();
   std::mt19937 pixels(seed + 1);
-  std::uniform_real_distribution<float> unit(0, 1);
-  constexpr std::size_t kWidth = 270;  // one full chunk and a partial one
   for (int tree = 0; tree < kRandomTrees; ++tree) {
     SCOPED_TRACE("seed " + std::to_string(seed) + ", tree " + std::to_string(tree));
     RandomTrees random(seed + static_cast<std::uint32_t>(tree) * 7919u);
-    const Program program(CmykSpot(), random.MakeNode(3, CmykSpot()));
-    RowInputs inputs(program, kWidth);
-    for (std::size_t i = 0; i < program.GetInputCount(); ++i) {
-      for (std::size_t x = 0; x < kWidth; ++x) {
-        for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
-          inputs.Tints(i, c)[x] = unit(pixels) < .2f ? std::round(unit(pixels)) : unit(pixels);
-        }
-        inputs.Shape(i)[x] = unit(pixels) < .7f ? 1.0f : std::round(unit(pixels));
-      }
-    }
-    const auto planes = EvaluateRowBytes(program, inputs, kWidth);
-    int mismatches = 0;
-    for (std::size_t x = 0; x < kWidth; x += program.IsFlat() ? kWidth - 1 : 1) {
-      std::vector<PointInput> point(program.GetInputCount());
-      for (std::size_t i = 0; i < point.size(); ++i) {
-        for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
-          point[i].tints.push_back(inputs.Tints(i, c)[x]);
-        }
-        point[i].shape = inputs.Shape(i)[x];
-      }
-      const std::vector<float> expected = program.EvaluatePoint(point);
-      for (std::size_t c = 0; c < expected.size(); ++c) {
-        // Float kernels against the double reference, within 8-bit rounding.
-        if (!ByteMatches(planes[c][x], expected[c], 2e-4) && ++mismatches < 4) {
-          ADD_FAILURE() << "pixel " << x << " separation " << c << ": row " << int(planes[c][x])
-                        << ", point " << 255 * expected[c];
-        }
-      }
-    }
+    ExpectRowMatchesPoints(Program(CmykSpot(), random.MakeNode(3, CmykSpot())), pixels);
+  }
+}
+
+// Stacks whose lowest element is never stored (its tints or flat colour are read by the next
+// step) and masks read straight from their one element: each against point evaluation.
+TEST(RowEvaluator, ElementsReadWithoutBeingStoredGiveTheSameColours) {
+  std::mt19937 pixels(20261206u);
+  Element hue = Backdrop();
+  hue.blendMode = BM::Hue;
+  hue.constantAlpha = .7f;
+  Group nested = Stack({Varying(1, BM::Multiply)});
+  nested.constantAlpha = .6f;
+  Element screen = Varying(0, BM::Screen);
+  screen.opacity = .8f;
+  SCOPED_TRACE("a picture under a flat element of a non-separable mode");
+  ExpectRowMatchesPoints(Program(CmykSpot(), Stack({Varying(0), hue})), pixels);
+  SCOPED_TRACE("a picture under a group");
+  ExpectRowMatchesPoints(Program(CmykSpot(), Stack({Varying(0), nested})), pixels);
+  SCOPED_TRACE("a flat colour under a picture in Screen");
+  ExpectRowMatchesPoints(Program(CmykSpot(), Stack({Backdrop(), screen})), pixels);
+
+  for (const SeparationSpace& space :
+       {SeparationSpace::DeviceGray(), SeparationSpace::DeviceCmyk()}) {
+    SoftMask mask;
+    mask.space = space;
+    mask.backdrop.assign(space.Size(), .3f);
+    Element shaded = Varying(1);
+    shaded.constantAlpha = .5f;  // the mask's element is partly transparent over BC
+    mask.elements = {shaded};
+    Element picture = Varying(0);
+    picture.softMask = Mask(mask);
+    SCOPED_TRACE("a luminosity mask of one element, " + std::to_string(space.Size()) + " inks");
+    ExpectRowMatchesPoints(Program(CmykSpot(), Stack({Backdrop(), picture})), pixels);
+    // Blending with BC: the mask group must be evaluated.
+    shaded.blendMode = BM::Multiply;
+    mask.elements = {shaded};
+    picture.softMask = Mask(mask);
+    ExpectRowMatchesPoints(Program(CmykSpot(), Stack({Backdrop(), picture})), pixels);
   }
 }
 
