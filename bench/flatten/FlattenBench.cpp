@@ -50,6 +50,33 @@ void BM_Flatten_PrepareGroupOutline(benchmark::State& state) {
 }
 BENCHMARK(BM_Flatten_PrepareGroupOutline)->Arg(2000)->Unit(benchmark::kMillisecond);
 
+// The part outside the map build alone: grouping by stack and one outline per group, on a map
+// built once.
+void BM_Flatten_GroupOutlineOnly(benchmark::State& state) {
+  const auto document = MakePage(static_cast<int>(state.range(0)));
+  auto& content = document->GetPages().front()->GetContent();
+  const auto environment = Corvel::PrepareGraphEnvironment(content, kVisible, true, kAll);
+  const auto& graph = *environment.GetImpl()->graph;
+  for (auto _ : state) {
+    std::size_t subpaths = 0;
+    const auto groups = Corvel::GroupRegionsByStack(graph);
+    for (const auto& group : groups) subpaths += Corvel::MakeCompound(graph, group.regions)->GetSubpaths().size();
+    benchmark::DoNotOptimize(subpaths);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Flatten_GroupOutlineOnly)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+void BM_Flatten_GroupOnly(benchmark::State& state) {
+  const auto document = MakePage(static_cast<int>(state.range(0)));
+  auto& content = document->GetPages().front()->GetContent();
+  const auto environment = Corvel::PrepareGraphEnvironment(content, kVisible, true, kAll);
+  const auto& graph = *environment.GetImpl()->graph;
+  for (auto _ : state) benchmark::DoNotOptimize(Corvel::GroupRegionsByStack(graph));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_Flatten_GroupOnly)->Arg(2000)->Unit(benchmark::kMillisecond);
+
 void BM_Flatten_PrepareOnly(benchmark::State& state) {
   const auto document = MakePage(static_cast<int>(state.range(0)));
   auto& content = document->GetPages().front()->GetContent();
