@@ -59,8 +59,9 @@ void BM_Flatten_GroupOutlineOnly(benchmark::State& state) {
   const auto& graph = *environment.GetImpl()->graph;
   for (auto _ : state) {
     std::size_t subpaths = 0;
-    const auto groups = Corvel::GroupRegionsByStack(graph);
-    for (const auto& group : groups) subpaths += Corvel::MakeCompound(graph, group.regions)->GetSubpaths().size();
+    for (const auto& group : Corvel::GroupRegionsByStack(graph)) {
+      subpaths += Corvel::MakeCompound(graph, group.regions)->GetSubpaths().size();
+    }
     benchmark::DoNotOptimize(subpaths);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

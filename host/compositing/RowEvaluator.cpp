@@ -70,7 +70,8 @@ void ChunkEvaluator::EvaluateMasks() {
 
 // The process roles of a mask group's space: C, M, Y, K (−1 where absent).
 std::array<int, 4> Roles(const Detail::ProgramData& data, const GroupPlan& group) {
-  const ProcessInks& ink = data.spaces[static_cast<std::size_t>(group.group->space)].GetProcessInks();
+  const SeparationSpace& space = data.spaces[static_cast<std::size_t>(group.group->space)];
+  const ProcessInks& ink = space.GetProcessInks();
   return {ink.cyan, ink.magenta, ink.yellow, ink.black};
 }
 

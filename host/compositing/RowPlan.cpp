@@ -80,9 +80,11 @@ void RowPlan::BuildGroup(int groupIndex) {
     const CompiledSource* next = i + 1 < count ? &compiled.sources[i + 1] : nullptr;
     plan.sources.push_back(BuildSource(compiled.sources[i], plan, i == 0, step, next));
     const SourcePlan& built = plan.sources.back();
-    step = !built.deferred                       ? (compiled.knockout ? Step::Knockout : Step::InPlace)
-           : built.form == SourceForm::RawTints ? Step::FromBelowTints
-                                                 : Step::FromBelow;
+    if (!built.deferred) {
+      step = compiled.knockout ? Step::Knockout : Step::InPlace;
+    } else {
+      step = built.form == SourceForm::RawTints ? Step::FromBelowTints : Step::FromBelow;
+    }
   }
   groups[static_cast<std::size_t>(groupIndex)] = std::move(plan);
 }
