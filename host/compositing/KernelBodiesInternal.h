@@ -360,7 +360,9 @@ void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float
 }
 
 // The luminosity of one varying element over BC, from its plain tints: C = α·clamp(t) +
-// (1 − α)·BC with α = alphaFactor·clamp(shape).
+// (1 − α)·BC with α = alphaFactor·clamp(shape). With α, t and BC in [0, 1] (a program checks
+// BC) C cannot leave [0, 1], even rounded (each product is at most its bound, and α + fl(1 − α)
+// rounds to at most 1), so it needs no clamp.
 void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
                            const float (&backdrop)[4], float alphaFactor,
                            const float* __restrict shape, int n) {
@@ -372,10 +374,10 @@ void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4]
   for (int x = 0; x < n; ++x) {
     const float a = alphaFactor * Clamp01(shape[x]);
     const float uncovered = 1.0f - a;
-    const float r = 1.0f - Clamp01(a * Clamp01(c[x]) + uncovered * bc);
-    const float g = 1.0f - Clamp01(a * Clamp01(m[x]) + uncovered * bm);
-    const float b = 1.0f - Clamp01(a * Clamp01(y[x]) + uncovered * by);
-    const float w = 1.0f - Clamp01(a * Clamp01(k[x]) + uncovered * bk);
+    const float r = 1.0f - (a * Clamp01(c[x]) + uncovered * bc);
+    const float g = 1.0f - (a * Clamp01(m[x]) + uncovered * bm);
+    const float b = 1.0f - (a * Clamp01(y[x]) + uncovered * by);
+    const float w = 1.0f - (a * Clamp01(k[x]) + uncovered * bk);
     out[x] = (0.30f * r + 0.59f * g + 0.11f * b) * w;
   }
 }
@@ -384,7 +386,7 @@ void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k
                                 float alphaFactor, const float* __restrict shape, int n) {
   for (int x = 0; x < n; ++x) {
     const float a = alphaFactor * Clamp01(shape[x]);
-    out[x] = 1.0f - Clamp01(a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+    out[x] = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
   }
 }
 

@@ -83,8 +83,11 @@ void TDataAccess::Record(TData& data, const TesselFixed::Internal::HalfEdgeMap& 
     if (PackPoint(b) < PackPoint(a)) std::swap(a, b), std::swap(ta, tb);
     data.edges_.push_back({PackPoint(a), PackPoint(b), chord.curve, ta, tb});
   }
+  data.nodeVertex_.assign(map.vertices.size(), 0);
   for (std::uint32_t v = 0; v < map.vertices.size(); ++v) {
-    if (map.aroundBegin[v + 1] - map.aroundBegin[v] != 2) data.nodes_.push_back(PackPoint(map.vertices[v]));
+    if (map.aroundBegin[v + 1] - map.aroundBegin[v] == 2) continue;
+    data.nodes_.push_back(PackPoint(map.vertices[v]));
+    data.nodeVertex_[v] = 1;
   }
   data.edgeSlots_.assign(TableSize(data.edges_.size()), 0);
   for (std::uint32_t i = 0; i < data.edges_.size(); ++i) {
@@ -130,17 +133,53 @@ bool TData::IsNode(Vexl::Point vertex) const {
   return !nodeSlots_.empty() && nodeSlots_[NodeSlot(PackPoint(ToFixed(vertex)))] != 0;
 }
 
+std::optional<TData::EdgeSource> TData::FindHalfEdge(std::uint32_t halfEdge, Vexl::Point from,
+                                                     Vexl::Point to) const {
+  const std::size_t edge = halfEdge >> 1;
+  if (edge >= edges_.size()) return std::nullopt;
+  const EdgeRecord& r = edges_[edge];
+  const std::uint64_t a = PackPoint(ToFixed(from)), b = PackPoint(ToFixed(to));
+  if (r.a == a && r.b == b) return EdgeSource{r.curve, r.ta, r.tb};
+  if (r.a == b && r.b == a) return EdgeSource{r.curve, r.tb, r.ta};
+  return std::nullopt;
+}
+
+bool TData::IsNodeVertex(std::uint32_t vertex) const {
+  return vertex < nodeVertex_.size() && nodeVertex_[vertex];
+}
+
 TOutputEngine::TOutputEngine(ADT::TContourEngine& target, const TData& data) : target_(target), data_(data) {}
+
+void TOutputEngine::NextEdge(std::uint32_t halfEdge, std::uint32_t vertex) {
+  pending_ = {halfEdge, vertex};
+}
+
+// Appends a point with the hint given for it, if any.
+void TOutputEngine::AddPoint(Vexl::Point p) {
+  points_.push_back(p);
+  hints_.push_back(pending_);
+  pending_ = {};
+}
 
 void TOutputEngine::MoveTo(Vexl::Point p) {
   Flush();
-  points_.assign(1, p);
+  points_.clear();
+  hints_.clear();
+  AddPoint(p);
   open_ = true;
 }
 
 void TOutputEngine::LineTo(Vexl::Point p) {
-  if (!open_) MoveTo(points_.empty() ? p : points_.front());
-  if (!(p == points_.back())) points_.push_back(p);
+  if (!open_) {
+    const Hint hint = pending_;
+    MoveTo(points_.empty() ? p : points_.front());
+    pending_ = hint;
+  }
+  if (p == points_.back()) {
+    pending_ = {};
+  } else {
+    AddPoint(p);
+  }
 }
 
 void TOutputEngine::Flush() {
@@ -153,26 +192,46 @@ void TOutputEngine::Flush() {
 void TOutputEngine::Close() {
   if (!open_) return;
   open_ = false;
-  if (points_.size() > 1 && points_.back() == points_.front()) points_.pop_back();
+  if (points_.size() > 1 && points_.back() == points_.front()) {
+    points_.pop_back();
+    hints_.pop_back();
+  }
   EmitLoop();
 }
 
+// Runs break at nodes and where the next edge does not continue the same curve.
+bool TOutputEngine::BreaksBefore(std::size_t i) const {
+  const std::size_t n = points_.size();
+  return nodes_[i] || !Continues(sources_[(i + n - 1) % n], sources_[i]);
+}
+
+// Each point's edge and node flag are found once: by the feeder's hint when it has one (an
+// index into the records, in the map's order), else by coordinates (look-ups that miss the
+// cache).
 void TOutputEngine::EmitLoop() {
   const std::size_t n = points_.size();
   sources_.resize(n);
+  nodes_.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
-    sources_[i] = data_.FindEdge(points_[i], points_[(i + 1) % n]).value_or(TData::EdgeSource{});
+    const Vexl::Point from = points_[i], to = points_[(i + 1) % n];
+    const Hint hint = hints_[i];
+    std::optional<TData::EdgeSource> source;
+    if (hint.halfEdge != kNoHint) source = data_.FindHalfEdge(hint.halfEdge, from, to);
+    if (source) {
+      sources_[i] = *source;
+      nodes_[i] = data_.IsNodeVertex(hint.vertex);
+    } else {
+      sources_[i] = data_.FindEdge(from, to).value_or(TData::EdgeSource{});
+      nodes_[i] = data_.IsNode(from);
+    }
   }
-  const auto breaksBefore = [&](std::size_t i) {
-    return data_.IsNode(points_[i]) || !Continues(sources_[(i + n - 1) % n], sources_[i]);
-  };
   std::size_t start = 0;
-  while (start < n && !breaksBefore(start)) ++start;
+  while (start < n && !BreaksBefore(start)) ++start;
   if (start == n) start = 0;
   target_.MoveTo(points_[start]);
   for (std::size_t k = 0; k < n;) {
     std::size_t count = 1;
-    while (k + count < n && !breaksBefore((start + k + count) % n)) ++count;
+    while (k + count < n && !BreaksBefore((start + k + count) % n)) ++count;
     EmitRun((start + k) % n, count);
     k += count;
   }

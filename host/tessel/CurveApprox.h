@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include <tessel/EdgeHints.h>
 #include <vexl/ContourEngine.h>
 #include <vexl/Geometry.h>
 
@@ -32,6 +33,11 @@ class TData {
   // True at vertices where other than two edges meet: curve runs always break there, so that
   // every region (and every envelope) sharing an edge chain emits it identically.
   bool IsNode(Vexl::Point vertex) const;
+  // The same by the map's indices: the edge of half-edge `halfEdge` when it runs from `from`
+  // to `to` (no value otherwise: the hint was not for this map), and vertex `vertex`.
+  std::optional<EdgeSource> FindHalfEdge(std::uint32_t halfEdge, Vexl::Point from,
+                                         Vexl::Point to) const;
+  bool IsNodeVertex(std::uint32_t vertex) const;
   // Start, two control points and end of an input cubic.
   const std::array<Vexl::Point, 4>& GetCurve(std::uint32_t curve) const { return curves_.at(curve); }
   std::size_t NEdges() const { return edges_.size(); }
@@ -51,6 +57,7 @@ class TData {
   std::vector<std::array<Vexl::Point, 4>> curves_;
   std::vector<EdgeRecord> edges_;
   std::vector<std::uint64_t> nodes_;
+  std::vector<char> nodeVertex_;  // per vertex of the map
   std::vector<std::uint32_t> edgeSlots_;
   std::vector<std::uint32_t> nodeSlots_;
 };
@@ -62,22 +69,32 @@ class TData {
 // increasing order and reversed when needed, so the two regions on either side of a border emit
 // identical curves. Each loop starts where a run starts. A contour must end with Close(); one
 // left open is passed on as lines at the next MoveTo or Flush().
-class TOutputEngine : public ADT::TVectorContourEngine {
+class TOutputEngine : public ADT::TVectorContourEngine, public TesselFixed::EdgeHintSink {
  public:
   TOutputEngine(ADT::TContourEngine& target, const TData& data);
   void MoveTo(Vexl::Point p) override;
   void LineTo(Vexl::Point p) override;
   void Close() override;
   void Flush();
+  void NextEdge(std::uint32_t halfEdge, std::uint32_t vertex) override;
 
  private:
   void EmitLoop();
   void EmitRun(std::size_t first, std::size_t count);
+  bool BreaksBefore(std::size_t i) const;
 
   ADT::TContourEngine& target_;
   const TData& data_;
   std::vector<Vexl::Point> points_;
+  struct Hint {
+    std::uint32_t halfEdge = kNoHint, vertex = 0;
+  };
+  static constexpr std::uint32_t kNoHint = 0xFFFFFFFFu;
+  void AddPoint(Vexl::Point p);
+  std::vector<Hint> hints_;  // per point: the half-edge leaving it, when the feeder told
+  Hint pending_;
   std::vector<TData::EdgeSource> sources_;
+  std::vector<char> nodes_;  // per point of the loop: a node of the map
   bool open_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include <tessel/Envelope.h>
 
+#include <tessel/EdgeHints.h>
 #include <tessel/GraphInternal.h>
 
 namespace TesselFixed {
@@ -14,6 +15,7 @@ Envelope Envelope::FromLoops(const std::shared_ptr<const Graph>& graph, const Lo
   for (std::size_t i = 0; i < loops.Count(); ++i) {
     for (std::uint32_t k = loops.begin[i]; k < loops.begin[i + 1]; ++k) {
       envelope.vertices_.push_back(data.map.Origin(loops.halfEdges[k]));
+      envelope.halfEdges_.push_back(loops.halfEdges[k]);
     }
     envelope.loopBegin_.push_back(static_cast<std::uint32_t>(envelope.vertices_.size()));
     envelope.loopArea_.push_back(Internal::AreaInMillipoints(loops.area2[i]));
@@ -65,17 +67,23 @@ double Envelope::GetArea() const {
 }
 
 void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool includeHoles) {
+  auto* hints = dynamic_cast<EdgeHintSink*>(&engine);
   for (const Contour& contour : region.GetContours()) {
     if (!includeHoles && !contour.IsOuter()) continue;
     bool first = true;
     for (const Border& border : contour.GetBorders()) {
+      const Internal::GraphData& data = Internal::RegionAccess::DataOf(border);
+      const auto halfEdges = Internal::RegionAccess::BorderHalfEdges(data, border);
       // The last point of each border is the first of the next; the loop closes by Close().
-      for (std::size_t i = 0; i + 1 < border.NPoints(); ++i) {
+      for (const std::uint32_t halfEdge : halfEdges) {
+        const std::uint32_t vertex = data.map.Origin(halfEdge);
+        if (hints) hints->NextEdge(halfEdge, vertex);
+        const Vexl::Point p = Internal::ToMillipoints(data.map.vertices[vertex]);
         if (first) {
-          engine.MoveTo(border.GetPoint(i));
+          engine.MoveTo(p);
           first = false;
         } else {
-          engine.LineTo(border.GetPoint(i));
+          engine.LineTo(p);
         }
       }
     }
@@ -84,10 +92,12 @@ void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool 
 }
 
 void FeedToEngine(const Envelope& envelope, ADT::TVectorContourEngine& engine, bool includeHoles) {
+  auto* hints = dynamic_cast<EdgeHintSink*>(&engine);
   const auto& vertices = envelope.graph_->Data().map.vertices;
   for (std::size_t i = 0; i < envelope.NLoops(); ++i) {
     if (!includeHoles && envelope.loopArea_[i] < 0) continue;
     for (std::uint32_t k = envelope.loopBegin_[i]; k < envelope.loopBegin_[i + 1]; ++k) {
+      if (hints) hints->NextEdge(envelope.halfEdges_[k], envelope.vertices_[k]);
       const Vexl::Point p = Internal::ToMillipoints(vertices[envelope.vertices_[k]]);
       if (k == envelope.loopBegin_[i]) {
         engine.MoveTo(p);

@@ -39,6 +39,7 @@ class Envelope {
   static Envelope FromLoops(const std::shared_ptr<const Graph>& graph, const Loops& loops);
   std::shared_ptr<const Graph> graph_;
   std::vector<std::uint32_t> vertices_;  // loop vertices, indices into the graph's grid vertices
+  std::vector<std::uint32_t> halfEdges_;  // per loop vertex: the half-edge leaving it
   std::vector<std::uint32_t> loopBegin_{0};
   std::vector<double> loopArea_;
 };
