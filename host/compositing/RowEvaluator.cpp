@@ -125,12 +125,9 @@ void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPla
 void ChunkEvaluator::EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
                                    const float* backdropAlpha) {
   GroupPlan& group = plan_.groups[static_cast<std::size_t>(groupIndex)];
-  if (!group.effectivelyIsolated) {
+  if (!group.effectivelyIsolated) {  // an isolated group's backdrop is its plan's zero planes
     std::copy(backdrop->begin(), backdrop->begin() + group.channels, group.backdrop.begin());
     group.backdropAlpha = backdropAlpha;
-  } else {
-    std::fill(group.backdrop.begin(), group.backdrop.end(), plan_.zero);
-    group.backdropAlpha = plan_.zero;
   }
   group.below = &group.backdrop;
   group.belowAlpha = group.backdropAlpha;

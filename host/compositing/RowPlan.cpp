@@ -69,6 +69,7 @@ void RowPlan::BuildGroup(int groupIndex) {
   for (int c = 0; c < plan.channels; ++c) plan.colour.push_back(NewPlane());
   plan.colourView.assign(plan.colour.begin(), plan.colour.end());
   plan.backdrop.assign(static_cast<std::size_t>(plan.channels), zero);
+  plan.backdropAlpha = zero;
   plan.alpha = NewPlane();
   plan.groupAlpha = plan.effectivelyIsolated ? plan.alpha : NewPlane();
   if (compiled.shapeNeeded) plan.shape = NewPlane();

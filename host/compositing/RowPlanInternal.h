@@ -52,8 +52,9 @@ struct GroupPlan {
   bool effectivelyIsolated = false;
   std::vector<float*> colour;            // premultiplied tints P
   std::vector<const float*> colourView;  // the same planes, read-only
-  std::vector<const float*> backdrop;    // P_0, set per evaluation (zero planes if empty)
-  const float* backdropAlpha = nullptr;  // α_0, likewise
+  // P_0 and α_0: zero planes for an effectively isolated group, else set per evaluation.
+  std::vector<const float*> backdrop;
+  const float* backdropAlpha = nullptr;
   float* alpha = nullptr;                // α including the backdrop
   float* groupAlpha = nullptr;           // α of the elements alone (== alpha when isolated)
   float* shape = nullptr;                // null when the parent does not read it
