@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #if defined(__AVX2__)
 // GCC 12 warns about the deliberately undefined pass-through operand inside its own
@@ -237,37 +238,28 @@ void CompositeTriple(const TripleArgs& args) {
   }
 }
 
-template <class Op, SourceForm kForm>
-void SetChannelForm(ChannelKernel (&slot)[kStepCount]) {
-  slot[static_cast<int>(Step::InPlace)] = &CompositeChannel<Op, kForm, Step::InPlace>;
-  slot[static_cast<int>(Step::FromBelow)] = &CompositeChannel<Op, kForm, Step::FromBelow>;
-  slot[static_cast<int>(Step::FromBelowTints)] =
-      &CompositeChannel<Op, kForm, Step::FromBelowTints>;
-  slot[static_cast<int>(Step::Knockout)] = &CompositeChannel<Op, kForm, Step::Knockout>;
+// Fills a kernel table [source form][step] with make.operator()<form, step>().
+template <class Kernel, class Make, std::size_t... kIndex>
+void FillTable(Kernel (&table)[kSourceFormCount][kStepCount], const Make& make,
+               std::index_sequence<kIndex...>) {
+  ((table[kIndex / kStepCount][kIndex % kStepCount] =
+        make.template operator()<static_cast<SourceForm>(kIndex / kStepCount),
+                                 static_cast<Step>(kIndex % kStepCount)>()),
+   ...);
 }
 
 template <class Op>
-void SetChannel(ChannelKernel (&slot)[kSourceFormCount][kStepCount]) {
-  SetChannelForm<Op, SourceForm::Premultiplied>(slot[static_cast<int>(SourceForm::Premultiplied)]);
-  SetChannelForm<Op, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
-  SetChannelForm<Op, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
-}
-
-template <BlendMode kMode, SourceForm kForm>
-void SetTripleForm(TripleKernel (&slot)[kStepCount]) {
-  slot[static_cast<int>(Step::InPlace)] = &CompositeTriple<kMode, kForm, Step::InPlace>;
-  slot[static_cast<int>(Step::FromBelow)] = &CompositeTriple<kMode, kForm, Step::FromBelow>;
-  slot[static_cast<int>(Step::FromBelowTints)] =
-      &CompositeTriple<kMode, kForm, Step::FromBelowTints>;
-  slot[static_cast<int>(Step::Knockout)] = &CompositeTriple<kMode, kForm, Step::Knockout>;
+void SetChannel(ChannelKernel (&table)[kSourceFormCount][kStepCount]) {
+  FillTable(table, []<SourceForm kForm, Step kStep>() -> ChannelKernel {
+    return &CompositeChannel<Op, kForm, kStep>;
+  }, std::make_index_sequence<kSourceFormCount * kStepCount>{});
 }
 
 template <BlendMode kMode>
-void SetTriple(TripleKernel (&slot)[kSourceFormCount][kStepCount]) {
-  SetTripleForm<kMode, SourceForm::Premultiplied>(
-      slot[static_cast<int>(SourceForm::Premultiplied)]);
-  SetTripleForm<kMode, SourceForm::Tints>(slot[static_cast<int>(SourceForm::Tints)]);
-  SetTripleForm<kMode, SourceForm::RawTints>(slot[static_cast<int>(SourceForm::RawTints)]);
+void SetTriple(TripleKernel (&table)[kSourceFormCount][kStepCount]) {
+  FillTable(table, []<SourceForm kForm, Step kStep>() -> TripleKernel {
+    return &CompositeTriple<kMode, kForm, kStep>;
+  }, std::make_index_sequence<kSourceFormCount * kStepCount>{});
 }
 
 void StoreChannel(float* __restrict p, const float* __restrict src, const float* __restrict as,

@@ -32,6 +32,10 @@ enum class ChannelOp { Separable, KeepBackdrop };
 // (ISO 32000-1 §11.4.8).
 enum class Step { InPlace, FromBelow, FromBelowTints, Knockout };
 inline constexpr int kStepCount = 4;
+// The steps that read the running result from p0 rather than from the group's planes.
+inline bool ReadsBelow(Step step) {
+  return step == Step::FromBelow || step == Step::FromBelowTints;
+}
 
 // Arguments of one channel's compositing step over n pixels.
 // p: the running premultiplied channel (see Step). p0: see Step. ab: the alpha of what the

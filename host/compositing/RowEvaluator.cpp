@@ -27,7 +27,7 @@ class ChunkEvaluator {
 
   void EvaluateMasks();
   void MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group);
-  void LuminosityOfElement(const Detail::MaskPlan& mask, const GroupPlan& group);
+  void LuminosityOfElement(const Detail::MaskPlan& mask);
   void EvaluateGroup(int groupIndex, const std::vector<const float*>* backdrop,
                      const float* backdropAlpha);
 
@@ -58,7 +58,7 @@ void ChunkEvaluator::EvaluateMasks() {
       EvaluateGroup(mask.group, nullptr, nullptr);
       Detail::Copy(mask.value, group.groupAlpha, n_);
     } else if (mask.single) {
-      LuminosityOfElement(mask, group);
+      LuminosityOfElement(mask);
     } else {
       EvaluateGroup(mask.group, &mask.backdrop, plan_.one);
       MaskLuminosity(mask, group);
@@ -68,56 +68,50 @@ void ChunkEvaluator::EvaluateMasks() {
   }
 }
 
-// The process roles of a mask group's space: C, M, Y, K (−1 where absent).
-std::array<int, 4> Roles(const Detail::ProgramData& data, const GroupPlan& group) {
-  const SeparationSpace& space = data.spaces[static_cast<std::size_t>(group.group->space)];
-  const ProcessInks& ink = space.GetProcessInks();
-  return {ink.cyan, ink.magenta, ink.yellow, ink.black};
+// The C, M, Y, K planes of a luminosity mask's colour, from `planeOf(channel)` (a zero
+// plane for an absent role), and their BC tints (0 there).
+struct RolePlanes {
+  const float* planes[4];
+  float backdrop[4];
+};
+
+RolePlanes GatherRoles(const Detail::MaskPlan& mask, const float* zero, const auto& planeOf) {
+  RolePlanes result{{zero, zero, zero, zero}, {}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (mask.roles[i] < 0) continue;
+    const auto role = static_cast<std::size_t>(mask.roles[i]);
+    result.planes[i] = planeOf(role);
+    result.backdrop[i] = mask.mask->backdrop[role];
+  }
+  return result;
 }
 
-bool BlackOnly(const std::array<int, 4>& roles) {
-  return roles[0] < 0 && roles[1] < 0 && roles[2] < 0 && roles[3] >= 0;
-}
-
-void ChunkEvaluator::LuminosityOfElement(const Detail::MaskPlan& mask, const GroupPlan& group) {
+void ChunkEvaluator::LuminosityOfElement(const Detail::MaskPlan& mask) {
   const SourcePlan& only = *mask.single;
   const InputRow& input = inputs_[static_cast<std::size_t>(only.source->input)];
   const float* shape = input.shape ? input.shape + x0_ : plan_.one;
-  const std::array<int, 4> roles = Roles(plan_.data, group);
-  if (BlackOnly(roles)) {
-    const auto black = static_cast<std::size_t>(roles[3]);
-    Detail::MaskLuminosityOfBlackTints(mask.value, input.tints[black] + x0_,
-                                       mask.mask->backdrop[black], only.alphaFactor, shape, n_);
+  const auto tintsOf = [&](std::size_t channel) { return input.tints[channel] + x0_; };
+  if (mask.blackOnly) {
+    const auto black = static_cast<std::size_t>(mask.roles[3]);
+    Detail::MaskLuminosityOfBlackTints(mask.value, tintsOf(black), mask.mask->backdrop[black],
+                                       only.alphaFactor, shape, n_);
     return;
   }
-  const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
-  float backdrop[4] = {};
-  for (std::size_t i = 0; i < 4; ++i) {
-    if (roles[i] < 0) continue;
-    const auto role = static_cast<std::size_t>(roles[i]);
-    planes[i] = input.tints[role] + x0_;
-    backdrop[i] = mask.mask->backdrop[role];
-  }
-  Detail::MaskLuminosityOfTints(mask.value, planes, backdrop, only.alphaFactor, shape, n_);
+  const RolePlanes roles = GatherRoles(mask, plan_.zero, tintsOf);
+  Detail::MaskLuminosityOfTints(mask.value, roles.planes, roles.backdrop, only.alphaFactor, shape,
+                                n_);
 }
 
 void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group) {
-  const std::array<int, 4> roles = Roles(plan_.data, group);
-  if (BlackOnly(roles)) {
-    const auto black = static_cast<std::size_t>(roles[3]);
-    Detail::MaskLuminosityBlack(mask.value, group.colour[black], mask.mask->backdrop[black],
+  const auto colourOf = [&](std::size_t channel) { return group.colour[channel]; };
+  if (mask.blackOnly) {
+    const auto black = static_cast<std::size_t>(mask.roles[3]);
+    Detail::MaskLuminosityBlack(mask.value, colourOf(black), mask.mask->backdrop[black],
                                 group.groupAlpha, n_);
     return;
   }
-  const float* planes[4] = {plan_.zero, plan_.zero, plan_.zero, plan_.zero};
-  float backdrop[4] = {};
-  for (std::size_t i = 0; i < 4; ++i) {
-    if (roles[i] < 0) continue;
-    const auto role = static_cast<std::size_t>(roles[i]);
-    planes[i] = group.colour[role];
-    backdrop[i] = mask.mask->backdrop[role];
-  }
-  Detail::MaskLuminosity(mask.value, planes, backdrop, group.groupAlpha, n_);
+  const RolePlanes roles = GatherRoles(mask, plan_.zero, colourOf);
+  Detail::MaskLuminosity(mask.value, roles.planes, roles.backdrop, group.groupAlpha, n_);
 }
 
 // Runs a group's stack over the given backdrop (null: empty) and leaves the group's result in
@@ -214,8 +208,7 @@ void ChunkEvaluator::StoreDirect(GroupPlan& group, const SourcePlan& source) {
 }
 
 void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
-  const bool fromBelow =
-      source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints;
+  const bool fromBelow = Detail::ReadsBelow(source.step);
   const float* backdropAlpha = group.group->knockout ? group.backdropAlpha
                                : fromBelow           ? group.belowAlpha
                                                      : group.alpha;
@@ -244,7 +237,7 @@ void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
 // The group's alpha (and group-only alpha and shape) after a composited source.
 void ChunkEvaluator::UpdateAlpha(GroupPlan& group, const SourcePlan& source) {
   const bool separateGroupAlpha = group.groupAlpha != group.alpha;
-  if (source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints) {
+  if (Detail::ReadsBelow(source.step)) {
     // Over what lies below, a knockout step is a plain union too (P = P_0 there).
     Detail::UnionOf(group.alpha, group.belowAlpha, source.alpha, n_);
     if (separateGroupAlpha) {
@@ -269,9 +262,7 @@ void ChunkEvaluator::UpdateAlpha(GroupPlan& group, const SourcePlan& source) {
 // result goes to a spare plane.
 void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
                                      const float* backdropAlpha) {
-  const bool fromBelow =
-      source.step == Detail::Step::FromBelow || source.step == Detail::Step::FromBelowTints;
-  const auto& p0 = fromBelow ? *group.below : group.backdrop;
+  const auto& p0 = Detail::ReadsBelow(source.step) ? *group.below : group.backdrop;
   Detail::TripleArgs args{};
   args.ab = backdropAlpha;
   args.as = source.alpha;

@@ -48,7 +48,12 @@ void RowPlan::BuildMask(int maskIndex) {
   }
   BuildGroup(compiled.group);
   const GroupPlan& group = groups[static_cast<std::size_t>(compiled.group)];
-  if (compiled.kind == SoftMask::Kind::Luminosity && group.effectivelyIsolated &&
+  if (compiled.kind != SoftMask::Kind::Luminosity) return;
+  const SeparationSpace& space = data.spaces[static_cast<std::size_t>(group.group->space)];
+  const ProcessInks& ink = space.GetProcessInks();
+  plan.roles = {ink.cyan, ink.magenta, ink.yellow, ink.black};
+  plan.blackOnly = ink.cyan < 0 && ink.magenta < 0 && ink.yellow < 0 && ink.black >= 0;
+  if (group.effectivelyIsolated &&
       group.channels > 0 && group.sources.size() == 1) {
     const SourcePlan& only = group.sources.front();
     if (only.group == kNone && only.source->input != kNone && only.mask == kNone) {

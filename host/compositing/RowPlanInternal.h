@@ -73,6 +73,10 @@ struct MaskPlan {
   int group = kNone;
   float* value = nullptr;
   std::vector<const float*> backdrop;  // BC broadcast, one plane per channel
+  // A luminosity mask's C, M, Y, K channels in its group's space (kNone where absent), and
+  // whether black is the only one (a gray mask).
+  std::array<int, 4> roles{kNone, kNone, kNone, kNone};
+  bool blackOnly = false;
   // A luminosity mask whose group is one varying element over BC: its luminosity is read
   // straight from the element's tints, and the group is not evaluated.
   const SourcePlan* single = nullptr;

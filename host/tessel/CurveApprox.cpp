@@ -169,12 +169,10 @@ void TOutputEngine::MoveTo(Vexl::Point p) {
   open_ = true;
 }
 
+// A hint that lands on another point than its own is harmless: FindHalfEdge checks the
+// edge's ends, and a mismatch falls back to the look-up by coordinates.
 void TOutputEngine::LineTo(Vexl::Point p) {
-  if (!open_) {
-    const Hint hint = pending_;
-    MoveTo(points_.empty() ? p : points_.front());
-    pending_ = hint;
-  }
+  if (!open_) MoveTo(points_.empty() ? p : points_.front());
   if (p == points_.back()) {
     pending_ = {};
   } else {
