@@ -148,7 +148,23 @@ bool TData::IsNodeVertex(std::uint32_t vertex) const {
   return vertex < nodeVertex_.size() && nodeVertex_[vertex];
 }
 
-TOutputEngine::TOutputEngine(ADT::TContourEngine& target, const TData& data) : target_(target), data_(data) {}
+void TData::Prefetch(std::uint32_t halfEdge, std::uint32_t vertex) const {
+  if ((halfEdge >> 1) < edges_.size()) {
+    // A record may straddle two cache lines.
+    const auto* record = reinterpret_cast<const char*>(&edges_[halfEdge >> 1]);
+    __builtin_prefetch(record);
+    __builtin_prefetch(record + sizeof(EdgeRecord) - 1);
+  }
+  if (vertex < nodeVertex_.size()) __builtin_prefetch(&nodeVertex_[vertex]);
+}
+
+TOutputEngine::TOutputEngine(ADT::TContourEngine& target, const TData& data) : target_(target), data_(data) {
+  // Most loops of a busy page have a few dozen points: room for them up front saves a string of
+  // reallocations per engine, and an engine is made per outline.
+  constexpr std::size_t kTypicalLoop = 64;
+  points_.reserve(kTypicalLoop);
+  hints_.reserve(kTypicalLoop);
+}
 
 void TOutputEngine::NextEdge(std::uint32_t halfEdge, std::uint32_t vertex) {
   pending_ = {halfEdge, vertex};
@@ -210,7 +226,13 @@ void TOutputEngine::EmitLoop() {
   const std::size_t n = points_.size();
   sources_.resize(n);
   nodes_.resize(n);
+  // A loop's edge records lie scattered over the map's; most loops are short. Requesting the
+  // first records at once, and then each one well ahead, keeps the look-ups from waiting on
+  // memory one by one.
+  constexpr std::size_t kAhead = 64;
+  for (std::size_t i = 0; i < n && i < kAhead; ++i) data_.Prefetch(hints_[i].halfEdge, hints_[i].vertex);
   for (std::size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) data_.Prefetch(hints_[i + kAhead].halfEdge, hints_[i + kAhead].vertex);
     const Vexl::Point from = points_[i], to = points_[(i + 1) % n];
     const Hint hint = hints_[i];
     std::optional<TData::EdgeSource> source;

@@ -38,6 +38,8 @@ class TData {
   std::optional<EdgeSource> FindHalfEdge(std::uint32_t halfEdge, Vexl::Point from,
                                          Vexl::Point to) const;
   bool IsNodeVertex(std::uint32_t vertex) const;
+  // Starts loading what FindHalfEdge and IsNodeVertex will read for these indices.
+  void Prefetch(std::uint32_t halfEdge, std::uint32_t vertex) const;
   // Start, two control points and end of an input cubic.
   const std::array<Vexl::Point, 4>& GetCurve(std::uint32_t curve) const { return curves_.at(curve); }
   std::size_t NEdges() const { return edges_.size(); }

@@ -1,5 +1,8 @@
 #include <tessel/Envelope.h>
 
+#include <algorithm>
+#include <array>
+
 #include <tessel/EdgeHints.h>
 #include <tessel/GraphInternal.h>
 
@@ -36,19 +39,22 @@ Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
 Envelope Envelope::Create(const std::shared_ptr<const Graph>& graph,
                           std::span<const Region* const> members) {
   const Internal::GraphData& data = graph->Data();
-  std::unordered_set<std::uint32_t> member;
+  // Groups have few regions: a sorted list is the quickest membership test.
+  std::vector<std::uint32_t> member;
   std::vector<std::uint32_t> candidates;
   for (const Region* region : members) {
-    member.insert(region->GetIndex());
+    member.push_back(region->GetIndex());
     for (const Contour& contour : region->GetContours()) {
-      for (const Border& border : contour.GetBorders()) {
-        const auto halfEdges = Internal::RegionAccess::BorderHalfEdges(data, border);
-        candidates.insert(candidates.end(), halfEdges.begin(), halfEdges.end());
-      }
+      const auto halfEdges = Internal::RegionAccess::ContourHalfEdges(contour);
+      candidates.insert(candidates.end(), halfEdges.begin(), halfEdges.end());
     }
   }
+  std::sort(member.begin(), member.end());
+  const auto isMember = [&](std::uint32_t region) {
+    return std::binary_search(member.begin(), member.end(), region);
+  };
   return FromLoops(graph, Internal::TraceLoopsFrom(data.map, [&](std::uint32_t h) {
-    return member.count(data.RegionOf(h)) && !member.count(data.RegionOf(HalfEdgeMap::Twin(h)));
+    return isMember(data.RegionOf(h)) && !isMember(data.RegionOf(HalfEdgeMap::Twin(h)));
   }, candidates));
 }
 
@@ -66,28 +72,50 @@ double Envelope::GetArea() const {
   return area;
 }
 
+// Border walks jump around the map's arrays. The records a few steps ahead are loaded early so
+// that the walk does not wait on memory at every point; a vertex index is read from its edge,
+// so edges are loaded further ahead than vertices.
+namespace {
+
+// Border walks jump around the map's arrays, and most contours are short (17 half-edges on
+// average on a busy page), so a fixed look-ahead would rarely start in time. Instead each batch
+// of half-edges is walked three times: its edges are requested, then their origin vertices, then
+// the points are sent. The loads of a batch overlap instead of waiting on memory one by one.
+constexpr std::size_t kBatch = 64;
+
+void FeedHalfEdges(const Internal::HalfEdgeMap& map, std::span<const std::uint32_t> halfEdges,
+                   ADT::TVectorContourEngine& engine, EdgeHintSink* hints) {
+  std::array<std::uint32_t, kBatch> origins;
+  for (std::size_t start = 0; start < halfEdges.size(); start += kBatch) {
+    const auto batch = halfEdges.subspan(start, std::min(kBatch, halfEdges.size() - start));
+    for (const std::uint32_t halfEdge : batch) __builtin_prefetch(&map.edges[halfEdge >> 1]);
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+      origins[k] = map.Origin(batch[k]);
+      __builtin_prefetch(&map.vertices[origins[k]]);
+    }
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+      if (hints) hints->NextEdge(batch[k], origins[k]);
+      const Vexl::Point p = Internal::ToMillipoints(map.vertices[origins[k]]);
+      if (start + k == 0) {
+        engine.MoveTo(p);
+      } else {
+        engine.LineTo(p);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool includeHoles) {
   auto* hints = dynamic_cast<EdgeHintSink*>(&engine);
   for (const Contour& contour : region.GetContours()) {
     if (!includeHoles && !contour.IsOuter()) continue;
-    bool first = true;
-    for (const Border& border : contour.GetBorders()) {
-      const Internal::GraphData& data = Internal::RegionAccess::DataOf(border);
-      const auto halfEdges = Internal::RegionAccess::BorderHalfEdges(data, border);
-      // The last point of each border is the first of the next; the loop closes by Close().
-      for (const std::uint32_t halfEdge : halfEdges) {
-        const std::uint32_t vertex = data.map.Origin(halfEdge);
-        if (hints) hints->NextEdge(halfEdge, vertex);
-        const Vexl::Point p = Internal::ToMillipoints(data.map.vertices[vertex]);
-        if (first) {
-          engine.MoveTo(p);
-          first = false;
-        } else {
-          engine.LineTo(p);
-        }
-      }
-    }
-    if (!first) engine.Close();
+    const auto halfEdges = Internal::RegionAccess::ContourHalfEdges(contour);
+    if (halfEdges.empty()) continue;
+    FeedHalfEdges(Internal::RegionAccess::DataOf(contour.GetBorders().front()).map, halfEdges,
+                  engine, hints);
+    engine.Close();
   }
 }
 
@@ -96,13 +124,19 @@ void FeedToEngine(const Envelope& envelope, ADT::TVectorContourEngine& engine, b
   const auto& vertices = envelope.graph_->Data().map.vertices;
   for (std::size_t i = 0; i < envelope.NLoops(); ++i) {
     if (!includeHoles && envelope.loopArea_[i] < 0) continue;
-    for (std::uint32_t k = envelope.loopBegin_[i]; k < envelope.loopBegin_[i + 1]; ++k) {
-      if (hints) hints->NextEdge(envelope.halfEdges_[k], envelope.vertices_[k]);
-      const Vexl::Point p = Internal::ToMillipoints(vertices[envelope.vertices_[k]]);
-      if (k == envelope.loopBegin_[i]) {
-        engine.MoveTo(p);
-      } else {
-        engine.LineTo(p);
+    const std::uint32_t begin = envelope.loopBegin_[i], end = envelope.loopBegin_[i + 1];
+    // In batches as for regions; the envelope holds its vertex indices already.
+    for (std::uint32_t start = begin; start < end; start += kBatch) {
+      const std::uint32_t stop = std::min<std::uint32_t>(start + kBatch, end);
+      for (std::uint32_t k = start; k < stop; ++k) __builtin_prefetch(&vertices[envelope.vertices_[k]]);
+      for (std::uint32_t k = start; k < stop; ++k) {
+        if (hints) hints->NextEdge(envelope.halfEdges_[k], envelope.vertices_[k]);
+        const Vexl::Point p = Internal::ToMillipoints(vertices[envelope.vertices_[k]]);
+        if (k == begin) {
+          engine.MoveTo(p);
+        } else {
+          engine.LineTo(p);
+        }
       }
     }
     engine.Close();

@@ -1,9 +1,9 @@
 #pragma once
 // The records behind TesselFixed::Graph.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
-#include <unordered_set>
 #include <vector>
 
 #include <tessel/CoverageInternal.h>
@@ -76,11 +76,20 @@ Loops TraceLoops(const HalfEdgeMap& map, IsBoundary&& isBoundary) {
 template <class IsBoundary>
 Loops TraceLoopsFrom(const HalfEdgeMap& map, IsBoundary&& isBoundary,
                      std::span<const std::uint32_t> candidates) {
+  // Loops start only at candidates, so the done marks need only cover the candidates: a sorted
+  // copy and a flag each, no node allocated per half-edge.
+  std::vector<std::uint32_t> sorted(candidates.begin(), candidates.end());
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<char> done(sorted.size(), 0);
+  const auto mark = [&](std::uint32_t h) {
+    const auto it = std::lower_bound(sorted.begin(), sorted.end(), h);
+    if (it != sorted.end() && *it == h) done[static_cast<std::size_t>(it - sorted.begin())] = 1;
+  };
   Loops loops;
-  std::unordered_set<std::uint32_t> done;
   for (const std::uint32_t start : candidates) {
-    if (done.count(start) || !isBoundary(start)) continue;
-    TraceLoop(map, isBoundary, start, loops, [&done](std::uint32_t h) { done.insert(h); });
+    const auto it = std::lower_bound(sorted.begin(), sorted.end(), start);
+    if (done[static_cast<std::size_t>(it - sorted.begin())] || !isBoundary(start)) continue;
+    TraceLoop(map, isBoundary, start, loops, mark);
   }
   return loops;
 }
@@ -97,6 +106,16 @@ struct RegionAccess {
   // The half-edges of a border, in order.
   static std::span<const std::uint32_t> BorderHalfEdges(const GraphData& data, const Border& border) {
     return {data.borderHalfEdges.data() + border.firstHalfEdge_, border.halfEdgeCount_};
+  }
+  // The half-edges of a contour, in order: BuildRegions stores a contour's borders one after
+  // the other.
+  static std::span<const std::uint32_t> ContourHalfEdges(const Contour& contour) {
+    const std::span<const Border> borders = contour.GetBorders();
+    if (borders.empty()) return {};
+    const GraphData& data = DataOf(borders.front());
+    const Border& last = borders.back();
+    return {data.borderHalfEdges.data() + borders.front().firstHalfEdge_,
+            data.borderHalfEdges.data() + last.firstHalfEdge_ + last.halfEdgeCount_};
   }
 };
 
