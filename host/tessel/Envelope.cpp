@@ -113,7 +113,7 @@ void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool 
     if (!includeHoles && !contour.IsOuter()) continue;
     const auto halfEdges = Internal::RegionAccess::ContourHalfEdges(contour);
     if (halfEdges.empty()) continue;
-    FeedHalfEdges(Internal::RegionAccess::DataOf(contour.GetBorders().front()).map, halfEdges,
+    FeedHalfEdges(Internal::RegionAccess::DataOf(contour).map, halfEdges,
                   engine, hints);
     engine.Close();
   }

@@ -62,6 +62,10 @@ class Contour {
   const Border* begin_ = nullptr;
   const Border* end_ = nullptr;
   double area_ = 0;
+  // The half-edges of all its borders, which lie together: an outline reads them without
+  // visiting the borders.
+  const Internal::GraphData* data_ = nullptr;
+  std::uint32_t firstHalfEdge_ = 0, halfEdgeCount_ = 0;
 };
 
 // An atomic region. Its fill is never null; the uncovered area has the fill without elements.

@@ -107,16 +107,12 @@ struct RegionAccess {
   static std::span<const std::uint32_t> BorderHalfEdges(const GraphData& data, const Border& border) {
     return {data.borderHalfEdges.data() + border.firstHalfEdge_, border.halfEdgeCount_};
   }
-  // The half-edges of a contour, in order: BuildRegions stores a contour's borders one after
-  // the other.
+  // The half-edges of a contour, in order.
   static std::span<const std::uint32_t> ContourHalfEdges(const Contour& contour) {
-    const std::span<const Border> borders = contour.GetBorders();
-    if (borders.empty()) return {};
-    const GraphData& data = DataOf(borders.front());
-    const Border& last = borders.back();
-    return {data.borderHalfEdges.data() + borders.front().firstHalfEdge_,
-            data.borderHalfEdges.data() + last.firstHalfEdge_ + last.halfEdgeCount_};
+    if (!contour.data_) return {};
+    return {contour.data_->borderHalfEdges.data() + contour.firstHalfEdge_, contour.halfEdgeCount_};
   }
+  static const GraphData& DataOf(const Contour& contour) { return *contour.data_; }
 };
 
 }  // namespace TesselFixed::Internal

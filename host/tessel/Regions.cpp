@@ -121,6 +121,11 @@ void RegionAccess::BuildRegions(GraphData& data, const std::vector<std::uint32_t
     data.contours[c].begin_ = data.borders.data() + contourBorderBegin[c];
     data.contours[c].end_ = data.borders.data() + contourBorderBegin[c + 1];
     data.contours[c].area_ = contourArea[c];
+    data.contours[c].data_ = &data;
+    const Border& first = *data.contours[c].begin_;
+    const Border& last = *(data.contours[c].end_ - 1);
+    data.contours[c].firstHalfEdge_ = first.firstHalfEdge_;
+    data.contours[c].halfEdgeCount_ = last.firstHalfEdge_ + last.halfEdgeCount_ - first.firstHalfEdge_;
   }
   data.regions.resize(regionCount);
   data.regionList.resize(regionCount);
