@@ -355,30 +355,55 @@ void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float
 // (1 − α)·BC with α = alphaFactor·clamp(shape). With α, t and BC in [0, 1] (a program checks
 // BC) C cannot leave [0, 1], even rounded (each product is at most its bound, and α + fl(1 − α)
 // rounds to at most 1), so it needs no clamp.
+// C = α·clamp(t) + (1 − α)·BC of a mask element, α = alphaFactor·clamp(shape), per role.
+inline float TintsLuminosity(float c, float m, float y, float k, const float (&backdrop)[4],
+                             float a) {
+  const float uncovered = 1.0f - a;
+  const float r = 1.0f - (a * Clamp01(c) + uncovered * backdrop[0]);
+  const float g = 1.0f - (a * Clamp01(m) + uncovered * backdrop[1]);
+  const float b = 1.0f - (a * Clamp01(y) + uncovered * backdrop[2]);
+  const float w = 1.0f - (a * Clamp01(k) + uncovered * backdrop[3]);
+  return (0.30f * r + 0.59f * g + 0.11f * b) * w;
+}
+
 void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
                            const float (&backdrop)[4], float alphaFactor,
-                           const float* __restrict shape, int n) {
+                           const float* __restrict shape, const MaskReader& reader, int n) {
   const float* __restrict c = roles[0];
   const float* __restrict m = roles[1];
   const float* __restrict y = roles[2];
   const float* __restrict k = roles[3];
-  const float bc = backdrop[0], bm = backdrop[1], by = backdrop[2], bk = backdrop[3];
+  const float* __restrict readerShape = reader.shape;
+  const float scale = reader.alphaFactor;
+  if (!readerShape) {
+    for (int x = 0; x < n; ++x) {
+      out[x] = TintsLuminosity(c[x], m[x], y[x], k[x], backdrop, alphaFactor * Clamp01(shape[x]));
+    }
+    return;
+  }
   for (int x = 0; x < n; ++x) {
-    const float a = alphaFactor * Clamp01(shape[x]);
-    const float uncovered = 1.0f - a;
-    const float r = 1.0f - (a * Clamp01(c[x]) + uncovered * bc);
-    const float g = 1.0f - (a * Clamp01(m[x]) + uncovered * bm);
-    const float b = 1.0f - (a * Clamp01(y[x]) + uncovered * by);
-    const float w = 1.0f - (a * Clamp01(k[x]) + uncovered * bk);
-    out[x] = (0.30f * r + 0.59f * g + 0.11f * b) * w;
+    const float mask =
+        TintsLuminosity(c[x], m[x], y[x], k[x], backdrop, alphaFactor * Clamp01(shape[x]));
+    out[x] = scale * mask * Clamp01(readerShape[x]);
   }
 }
 
 void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k, float backdrop,
-                                float alphaFactor, const float* __restrict shape, int n) {
+                                float alphaFactor, const float* __restrict shape,
+                                const MaskReader& reader, int n) {
+  const float* __restrict readerShape = reader.shape;
+  const float scale = reader.alphaFactor;
+  if (!readerShape) {
+    for (int x = 0; x < n; ++x) {
+      const float a = alphaFactor * Clamp01(shape[x]);
+      out[x] = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+    }
+    return;
+  }
   for (int x = 0; x < n; ++x) {
     const float a = alphaFactor * Clamp01(shape[x]);
-    out[x] = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+    const float mask = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+    out[x] = scale * mask * Clamp01(readerShape[x]);
   }
 }
 

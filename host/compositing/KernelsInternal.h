@@ -81,6 +81,14 @@ TripleKernel SelectTripleKernel(BlendMode mode, SourceForm form, Step step);
 
 // One compiled copy of every kernel. The pixel kernels are built once per instruction set
 // (KernelBodiesInternal.h); the best copy the processor runs is chosen on first use.
+// The one element that reads a luminosity mask, when the mask pass may write that element's
+// alpha α_s = alphaFactor · m · clamp(shape) itself: one pass over the chunk fewer. No shape
+// plane: the pass writes m.
+struct MaskReader {
+  float alphaFactor = 1;
+  const float* shape = nullptr;
+};
+
 struct KernelSet {
   // [blend mode, or kKeepBackdropSlot][source form][step]
   ChannelKernel channel[kBlendModeCount + 1][kSourceFormCount][kStepCount];
@@ -99,8 +107,9 @@ struct KernelSet {
   void (*maskLuminosity)(float*, const float* const (&)[4], const float (&)[4], const float*, int);
   void (*maskLuminosityBlack)(float*, const float*, float, const float*, int);
   void (*maskLuminosityOfTints)(float*, const float* const (&)[4], const float (&)[4], float,
-                                const float*, int);
-  void (*maskLuminosityOfBlackTints)(float*, const float*, float, float, const float*, int);
+                                const float*, const MaskReader&, int);
+  void (*maskLuminosityOfBlackTints)(float*, const float*, float, float, const float*,
+                                     const MaskReader&, int);
   void (*applyTransfer)(float*, const float*, int, int);
   void (*quantise)(const float*, std::uint8_t*, std::size_t);
 };
@@ -174,14 +183,17 @@ inline void MaskLuminosityBlack(float* out, const float* black, float backdrop,
 // The same for a mask group that is one varying element, straight from its plain tints and
 // shape: C = α·clamp(t) + (1 − α)·BC, α = alphaFactor·clamp(shape). Saves storing the
 // element in the group's planes first. Absent roles are zero planes with BC 0.
+// With `reader.shape` set, `out` receives the alpha of the element the mask is read by,
+// reader.alphaFactor · m · clamp(reader.shape), instead of m.
 inline void MaskLuminosityOfTints(float* out, const float* const (&roles)[4],
                                   const float (&backdrop)[4], float alphaFactor,
-                                  const float* shape, int n) {
-  ActiveKernels().maskLuminosityOfTints(out, roles, backdrop, alphaFactor, shape, n);
+                                  const float* shape, const MaskReader& reader, int n) {
+  ActiveKernels().maskLuminosityOfTints(out, roles, backdrop, alphaFactor, shape, reader, n);
 }
 inline void MaskLuminosityOfBlackTints(float* out, const float* black, float backdrop,
-                                       float alphaFactor, const float* shape, int n) {
-  ActiveKernels().maskLuminosityOfBlackTints(out, black, backdrop, alphaFactor, shape, n);
+                                       float alphaFactor, const float* shape,
+                                       const MaskReader& reader, int n) {
+  ActiveKernels().maskLuminosityOfBlackTints(out, black, backdrop, alphaFactor, shape, reader, n);
 }
 // The transfer function: identity when the table is empty, else linear interpolation in it.
 inline void ApplyTransfer(float* plane, const float* table, int tableSize, int n) {

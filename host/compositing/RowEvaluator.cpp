@@ -59,6 +59,7 @@ void ChunkEvaluator::EvaluateMasks() {
       Detail::Copy(mask.value, group.groupAlpha, n_);
     } else if (mask.single) {
       LuminosityOfElement(mask);
+      if (mask.reader) continue;  // no transfer function; the reader's alpha is written
     } else {
       EvaluateGroup(mask.group, &mask.backdrop, plan_.one);
       MaskLuminosity(mask, group);
@@ -88,18 +89,29 @@ RolePlanes GatherRoles(const Detail::MaskPlan& mask, const float* zero, const au
 
 void ChunkEvaluator::LuminosityOfElement(const Detail::MaskPlan& mask) {
   const SourcePlan& only = *mask.single;
+  const auto shapeOf = [&](const SourcePlan& source) {
+    const float* shape = inputs_[static_cast<std::size_t>(source.source->input)].shape;
+    return shape ? shape + x0_ : plan_.one;
+  };
   const InputRow& input = inputs_[static_cast<std::size_t>(only.source->input)];
-  const float* shape = input.shape ? input.shape + x0_ : plan_.one;
+  const float* shape = shapeOf(only);
   const auto tintsOf = [&](std::size_t channel) { return input.tints[channel] + x0_; };
+  float* out = mask.value;
+  Detail::MaskReader reader;
+  if (mask.reader) {
+    out = mask.reader->alpha;
+    reader.alphaFactor = mask.reader->alphaFactor;
+    reader.shape = mask.reader->source->input == kNone ? plan_.one : shapeOf(*mask.reader);
+  }
   if (mask.blackOnly) {
     const auto black = static_cast<std::size_t>(mask.roles[3]);
-    Detail::MaskLuminosityOfBlackTints(mask.value, tintsOf(black), mask.mask->backdrop[black],
-                                       only.alphaFactor, shape, n_);
+    Detail::MaskLuminosityOfBlackTints(out, tintsOf(black), mask.mask->backdrop[black],
+                                       only.alphaFactor, shape, reader, n_);
     return;
   }
   const RolePlanes roles = GatherRoles(mask, plan_.zero, tintsOf);
-  Detail::MaskLuminosityOfTints(mask.value, roles.planes, roles.backdrop, only.alphaFactor, shape,
-                                n_);
+  Detail::MaskLuminosityOfTints(out, roles.planes, roles.backdrop, only.alphaFactor, shape,
+                                reader, n_);
 }
 
 void ChunkEvaluator::MaskLuminosity(const Detail::MaskPlan& mask, const GroupPlan& group) {
@@ -194,7 +206,7 @@ void ChunkEvaluator::PrepareSource(SourcePlan& source) {
       source.colourIn[c] = input.tints[c] + x0_;
     if (input.shape) shapeIn = input.shape + x0_;
   }
-  Detail::ScaledProduct(source.alpha, source.alphaFactor, mask, shapeIn, n_);
+  if (!source.alphaFromMask) Detail::ScaledProduct(source.alpha, source.alphaFactor, mask, shapeIn, n_);
   if (source.shape) {
     Detail::ScaledProduct(source.shape, source.shapeFactor, maskOnShape, shapeIn, n_);
   }
@@ -214,22 +226,17 @@ void ChunkEvaluator::CompositeOver(GroupPlan& group, const SourcePlan& source) {
                                                      : group.alpha;
   const auto& p0 = fromBelow ? *group.below : group.backdrop;
   const bool toOutput = source.writesOutput && !output_.empty();
-  // Consecutive channels with the same kernel go in one call.
   std::array<Detail::ChannelArgs, 8> batch;
-  int count = 0;
-  Detail::ChannelKernel kernel = nullptr;
-  for (std::size_t c = 0; c < source.kernels.size(); ++c) {
-    if (!source.kernels[c]) continue;
-    if (count > 0 && (source.kernels[c] != kernel || count == static_cast<int>(batch.size()))) {
-      kernel(batch.data(), count);
-      count = 0;
+  for (const SourcePlan::KernelRun& run : source.runs) {
+    int count = 0;
+    for (const int channel : run.channels) {
+      const auto c = static_cast<std::size_t>(channel);
+      batch[static_cast<std::size_t>(count++)] = {
+          group.colour[c], p0[c], backdropAlpha, source.colourIn[c], source.alpha, source.shape,
+          n_,              toOutput ? output_.data() + c * width_ + x0_ : nullptr};
     }
-    kernel = source.kernels[c];
-    batch[static_cast<std::size_t>(count++)] = {
-        group.colour[c], p0[c], backdropAlpha, source.colourIn[c], source.alpha, source.shape,
-        n_,              toOutput ? output_.data() + c * width_ + x0_ : nullptr};
+    run.kernel(batch.data(), count);
   }
-  if (count > 0) kernel(batch.data(), count);
   if (source.triple) CompositeTriple(group, source, backdropAlpha);
   if (!source.writesOutput) UpdateAlpha(group, source);
 }

@@ -18,6 +18,29 @@ RowPlan::RowPlan(const ProgramData& programData) : data(programData) {
                  root.alpha == groups[static_cast<std::size_t>(root.group)].groupAlpha;
   top = pageForwards ? root.group : 0;
   MarkOutputStep();
+  FuseMaskReaders();
+}
+
+// A picture under a luminosity mask of one image or shading is the commonest masked artwork:
+// when that element is the mask's only reader, the mask pass computes its alpha as well.
+void RowPlan::FuseMaskReaders() {
+  std::vector<int> readCount(masks.size(), 0);
+  std::vector<SourcePlan*> lastReader(masks.size(), nullptr);
+  for (GroupPlan& group : groups) {
+    for (SourcePlan& source : group.sources) {
+      if (source.mask == kNone) continue;
+      ++readCount[static_cast<std::size_t>(source.mask)];
+      lastReader[static_cast<std::size_t>(source.mask)] = &source;
+    }
+  }
+  for (std::size_t i = 0; i < masks.size(); ++i) {
+    SourcePlan* reader = lastReader[i];
+    if (!masks[i].single || readCount[i] != 1 || masks[i].mask->transferTable.size() >= 2) continue;
+    // A group scales its planes by the mask, and alpha-is-shape reads the mask for the shape.
+    if (reader->group != kNone || reader->alphaConstant || reader->source->alphaIsShape) continue;
+    masks[i].reader = reader;
+    reader->alphaFromMask = true;
+  }
 }
 
 // The output group's last step can write the output planes itself when nothing follows it:
@@ -178,6 +201,16 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
       }
     }
     plan.kernels[static_cast<std::size_t>(c)] = SelectChannelKernel(op, mode, plan.form, plan.step);
+  }
+  constexpr std::size_t kMaxRun = 8;  // the evaluator's batch
+  for (int c = 0; c < parent.channels; ++c) {
+    const ChannelKernel kernel = plan.kernels[static_cast<std::size_t>(c)];
+    if (!kernel) continue;
+    if (plan.runs.empty() || plan.runs.back().kernel != kernel ||
+        plan.runs.back().channels.size() == kMaxRun) {
+      plan.runs.push_back({kernel, {}});
+    }
+    plan.runs.back().channels.push_back(c);
   }
   const bool anyRole = ink.cyan >= 0 || ink.magenta >= 0 || ink.yellow >= 0;
   if (!separable && parent.channels > 0 && anyRole) {

@@ -34,6 +34,7 @@ struct SourcePlan {
   // directly, and its alpha and shape are not kept (nothing reads them).
   bool writesOutput = false;
   bool alphaConstant = false;  // alpha and shape planes filled once, when the plan is built
+  bool alphaFromMask = false;  // its mask's pass writes α_s (MaskPlan::reader)
   float* alpha = nullptr;
   float* shape = nullptr;  // null when nothing reads the shape
   // Source colour planes: the nested group's colour, a flat element's broadcast colour
@@ -41,6 +42,12 @@ struct SourcePlan {
   // varying element.
   std::vector<const float*> colourIn;
   std::vector<ChannelKernel> kernels;  // per channel; null where `triple` acts
+  // The channels that share a kernel, in channel order: one call each.
+  struct KernelRun {
+    ChannelKernel kernel = nullptr;
+    std::vector<int> channels;
+  };
+  std::vector<KernelRun> runs;
   TripleKernel triple = nullptr;
   std::array<int, 3> tripleChannels{kNone, kNone, kNone};  // C, M, Y roles
 };
@@ -80,6 +87,9 @@ struct MaskPlan {
   // A luminosity mask whose group is one varying element over BC: its luminosity is read
   // straight from the element's tints, and the group is not evaluated.
   const SourcePlan* single = nullptr;
+  // Such a mask with no transfer function whose one reader is an element: the mask pass writes
+  // that element's alpha directly, and `value` is not used.
+  SourcePlan* reader = nullptr;
 };
 
 // Everything row evaluation needs besides the inputs. Planes live in `planes`, whose
@@ -110,6 +120,7 @@ class RowPlan {
   void MarkOutputStep();
   void ChooseKernels(SourcePlan& plan, const GroupPlan& parent);
   void BuildMask(int maskIndex);
+  void FuseMaskReaders();
 };
 
 }  // namespace Composite::Detail
