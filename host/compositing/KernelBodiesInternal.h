@@ -145,6 +145,28 @@ inline void QuantiseBlock(const float* __restrict tints, std::uint8_t* __restric
 #endif
 }
 
+// 64 values clamped as Clamp01 does. The vector max gives its second operand when the first
+// is NaN, so clamping takes one max and one min per vector; the vectoriser, which must keep
+// the scalar form's NaN rule, emits two compares and two blends. Kernels that clamp a plane
+// clamp it a block at a time through this.
+inline void ClampBlock(const float* __restrict in, float* __restrict out) {
+#if defined(__AVX512F__)
+  const __m512 zero = _mm512_setzero_ps();
+  const __m512 one = _mm512_set1_ps(1.0f);
+  for (int i = 0; i < 64; i += 16) {
+    _mm512_store_ps(out + i, _mm512_min_ps(_mm512_max_ps(_mm512_loadu_ps(in + i), zero), one));
+  }
+#elif defined(__AVX2__)
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 one = _mm256_set1_ps(1.0f);
+  for (int i = 0; i < 64; i += 8) {
+    _mm256_store_ps(out + i, _mm256_min_ps(_mm256_max_ps(_mm256_loadu_ps(in + i), zero), one));
+  }
+#else
+  for (int i = 0; i < 64; ++i) out[i] = Clamp01(in[i]);
+#endif
+}
+
 // The source over P_b. Normal from plain tints is (1 − α_s)·P_b + α_s·t, one multiply-add
 // once t − P_b is known: a step the page's commonest stacks take for every channel.
 template <class Op, SourceForm kForm>
@@ -173,23 +195,62 @@ inline float StepResult(const float* p, const float* p0, const float* ab, const 
   }
 }
 
+// One block of 64 pixels from x: raw source tints (and the raw tints below, FromBelowTints)
+// are clamped first by ClampBlock and then read as plain tints.
+template <class Op, SourceForm kForm, Step kStep>
+inline void CompositeBlock(const float* __restrict p, const float* __restrict p0,
+                           const float* __restrict ab, const float* __restrict src,
+                           const float* __restrict as, const float* __restrict fs, int x,
+                           float* __restrict result) {
+  constexpr bool kClampSource = kForm == SourceForm::RawTints;
+  constexpr bool kClampBelow = kStep == Step::FromBelowTints;
+  constexpr SourceForm kBlockForm = kClampSource ? SourceForm::Tints : kForm;
+  alignas(64) float source[64];
+  alignas(64) float below[64];
+  if constexpr (kClampSource) ClampBlock(src + x, source);
+  if constexpr (kClampBelow) ClampBlock(p0 + x, below);
+  for (int i = 0; i < 64; ++i) {
+    const float s = kClampSource ? source[i] : src[x + i];
+    const float e = as[x + i];
+    float value;
+    if constexpr (kClampBelow) {
+      value = OverSource<Op, kBlockForm>(ab[x + i] * below[i], ab[x + i], s, e);
+    } else if constexpr (kStep == Step::Knockout) {
+      value = (1.0f - fs[x + i]) * (p[x + i] - p0[x + i]) +
+              OverSource<Op, kBlockForm>(p0[x + i], ab[x + i], s, e);
+    } else if constexpr (kStep == Step::FromBelow) {
+      value = OverSource<Op, kBlockForm>(p0[x + i], ab[x + i], s, e);
+    } else {
+      value = OverSource<Op, kBlockForm>(p[x + i], ab[x + i], s, e);
+    }
+    result[i] = value;
+  }
+}
+
 // The planes are parameters, not fields read through the arguments, so that __restrict holds
 // and a byte store cannot be taken to change the loop's bounds.
 template <class Op, SourceForm kForm, Step kStep, bool kQuantise>
 void CompositeLoop(float* __restrict p, const float* __restrict p0, const float* __restrict ab,
                    const float* __restrict src, const float* __restrict as,
                    const float* __restrict fs, std::uint8_t* __restrict out, int n) {
-  constexpr auto kResult = &StepResult<Op, kForm, kStep>;
-  if constexpr (kQuantise) {
-    int x = 0;
-    for (; x + 64 <= n; x += 64) {
-      alignas(64) float block[64];
-      for (int i = 0; i < 64; ++i) block[i] = kResult(p, p0, ab, src, as, fs, x + i);
+  int x = 0;
+  for (; x + 64 <= n; x += 64) {
+    alignas(64) float block[64];
+    CompositeBlock<Op, kForm, kStep>(p, p0, ab, src, as, fs, x, block);
+    if constexpr (kQuantise) {
       QuantiseBlock(block, out + x);
+    } else {
+      std::memcpy(p + x, block, sizeof(block));
     }
-    for (; x < n; ++x) out[x] = QuantiseOne(kResult(p, p0, ab, src, as, fs, x));
-  } else {
-    for (int x = 0; x < n; ++x) p[x] = kResult(p, p0, ab, src, as, fs, x);
+  }
+  constexpr auto kResult = &StepResult<Op, kForm, kStep>;
+  for (; x < n; ++x) {
+    const float value = kResult(p, p0, ab, src, as, fs, x);
+    if constexpr (kQuantise) {
+      out[x] = QuantiseOne(value);
+    } else {
+      p[x] = value;
+    }
   }
 }
 
@@ -309,15 +370,25 @@ void RemoveBackdrop(float* __restrict p, const float* __restrict p0,
 
 void ScaledProduct(float* __restrict out, float value, const float* __restrict factor,
                    const float* __restrict shape, int n) {
-  if (factor && shape) {
-    for (int x = 0; x < n; ++x) out[x] = value * factor[x] * Clamp01(shape[x]);
-  } else if (factor) {
-    for (int x = 0; x < n; ++x) out[x] = value * factor[x];
-  } else if (shape) {
-    for (int x = 0; x < n; ++x) out[x] = value * Clamp01(shape[x]);
-  } else {
-    for (int x = 0; x < n; ++x) out[x] = value;
+  if (!shape) {
+    if (factor) {
+      for (int x = 0; x < n; ++x) out[x] = value * factor[x];
+    } else {
+      for (int x = 0; x < n; ++x) out[x] = value;
+    }
+    return;
   }
+  int x = 0;
+  for (; x + 64 <= n; x += 64) {
+    alignas(64) float cover[64];
+    ClampBlock(shape + x, cover);
+    if (factor) {
+      for (int i = 0; i < 64; ++i) out[x + i] = value * factor[x + i] * cover[i];
+    } else {
+      for (int i = 0; i < 64; ++i) out[x + i] = value * cover[i];
+    }
+  }
+  for (; x < n; ++x) out[x] = value * (factor ? factor[x] : 1.0f) * Clamp01(shape[x]);
 }
 
 void ScaleInPlace(float* __restrict plane, float value, const float* __restrict factor, int n) {
@@ -355,37 +426,47 @@ void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float
 // (1 − α)·BC with α = alphaFactor·clamp(shape). With α, t and BC in [0, 1] (a program checks
 // BC) C cannot leave [0, 1], even rounded (each product is at most its bound, and α + fl(1 − α)
 // rounds to at most 1), so it needs no clamp.
-// C = α·clamp(t) + (1 − α)·BC of a mask element, α = alphaFactor·clamp(shape), per role.
+// The luminosity of C = α·t + (1 − α)·BC for a mask element's clamped C, M, Y, K tints t and
+// α = alphaFactor · its clamped shape.
 inline float TintsLuminosity(float c, float m, float y, float k, const float (&backdrop)[4],
                              float a) {
   const float uncovered = 1.0f - a;
-  const float r = 1.0f - (a * Clamp01(c) + uncovered * backdrop[0]);
-  const float g = 1.0f - (a * Clamp01(m) + uncovered * backdrop[1]);
-  const float b = 1.0f - (a * Clamp01(y) + uncovered * backdrop[2]);
-  const float w = 1.0f - (a * Clamp01(k) + uncovered * backdrop[3]);
+  const float r = 1.0f - (a * c + uncovered * backdrop[0]);
+  const float g = 1.0f - (a * m + uncovered * backdrop[1]);
+  const float b = 1.0f - (a * y + uncovered * backdrop[2]);
+  const float w = 1.0f - (a * k + uncovered * backdrop[3]);
   return (0.30f * r + 0.59f * g + 0.11f * b) * w;
 }
 
 void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
                            const float (&backdrop)[4], float alphaFactor,
                            const float* __restrict shape, const MaskReader& reader, int n) {
-  const float* __restrict c = roles[0];
-  const float* __restrict m = roles[1];
-  const float* __restrict y = roles[2];
-  const float* __restrict k = roles[3];
   const float* __restrict readerShape = reader.shape;
   const float scale = reader.alphaFactor;
-  if (!readerShape) {
-    for (int x = 0; x < n; ++x) {
-      out[x] = TintsLuminosity(c[x], m[x], y[x], k[x], backdrop, alphaFactor * Clamp01(shape[x]));
+  int x = 0;
+  for (; x + 64 <= n; x += 64) {
+    alignas(64) float tints[4][64], cover[64], readerCover[64];
+    for (int r = 0; r < 4; ++r) ClampBlock(roles[r] + x, tints[r]);
+    ClampBlock(shape + x, cover);
+    if (readerShape) ClampBlock(readerShape + x, readerCover);
+    for (int i = 0; i < 64; ++i) {
+      const float mask = TintsLuminosity(tints[0][i], tints[1][i], tints[2][i], tints[3][i],
+                                         backdrop, alphaFactor * cover[i]);
+      out[x + i] = readerShape ? scale * mask * readerCover[i] : mask;
     }
-    return;
   }
-  for (int x = 0; x < n; ++x) {
-    const float mask =
-        TintsLuminosity(c[x], m[x], y[x], k[x], backdrop, alphaFactor * Clamp01(shape[x]));
-    out[x] = scale * mask * Clamp01(readerShape[x]);
+  for (; x < n; ++x) {
+    const float mask = TintsLuminosity(Clamp01(roles[0][x]), Clamp01(roles[1][x]),
+                                       Clamp01(roles[2][x]), Clamp01(roles[3][x]), backdrop,
+                                       alphaFactor * Clamp01(shape[x]));
+    out[x] = readerShape ? scale * mask * Clamp01(readerShape[x]) : mask;
   }
+}
+
+// 1 − C of a gray mask element from its clamped black tint and shape.
+inline float BlackTintsMask(float k, float shape, float alphaFactor, float backdrop) {
+  const float a = alphaFactor * shape;
+  return 1.0f - (a * k + (1.0f - a) * backdrop);
 }
 
 void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k, float backdrop,
@@ -393,17 +474,24 @@ void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k
                                 const MaskReader& reader, int n) {
   const float* __restrict readerShape = reader.shape;
   const float scale = reader.alphaFactor;
-  if (!readerShape) {
-    for (int x = 0; x < n; ++x) {
-      const float a = alphaFactor * Clamp01(shape[x]);
-      out[x] = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
+  int x = 0;
+  for (; x + 64 <= n; x += 64) {
+    alignas(64) float tint[64], cover[64], readerCover[64];
+    ClampBlock(k + x, tint);
+    ClampBlock(shape + x, cover);
+    if (!readerShape) {
+      for (int i = 0; i < 64; ++i) out[x + i] = BlackTintsMask(tint[i], cover[i], alphaFactor, backdrop);
+      continue;
     }
-    return;
+    ClampBlock(readerShape + x, readerCover);
+    for (int i = 0; i < 64; ++i) {
+      const float mask = BlackTintsMask(tint[i], cover[i], alphaFactor, backdrop);
+      out[x + i] = scale * mask * readerCover[i];
+    }
   }
-  for (int x = 0; x < n; ++x) {
-    const float a = alphaFactor * Clamp01(shape[x]);
-    const float mask = 1.0f - (a * Clamp01(k[x]) + (1.0f - a) * backdrop);
-    out[x] = scale * mask * Clamp01(readerShape[x]);
+  for (; x < n; ++x) {
+    const float mask = BlackTintsMask(Clamp01(k[x]), Clamp01(shape[x]), alphaFactor, backdrop);
+    out[x] = readerShape ? scale * mask * Clamp01(readerShape[x]) : mask;
   }
 }
 

@@ -1,7 +1,10 @@
 // Row evaluation: per-pixel inputs at known pixels, input errors, and a seeded differential
 // test of the pixel kernels against point evaluation on random trees.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <iostream>
 #include <random>
 
@@ -169,8 +172,18 @@ constexpr int kRandomTrees = 400;
 constexpr int kRandomTrees = 60;
 #endif
 
-// Fills every input with seeded values (edge tints 0 and 1 and unpainted pixels included)
-// and checks every pixel of the row against point evaluation.
+// A row value that is now and then out of range or NaN, which rows must read as clamped.
+float Raw(float value, std::mt19937& pixels) {
+  const float outside[] = {-.5f, 1.5f, std::numeric_limits<float>::quiet_NaN(), -0.0f, 7.0f};
+  if (std::uniform_real_distribution<float>(0, 1)(pixels) >= .05f) return value;
+  return outside[std::uniform_int_distribution<int>(0, 4)(pixels)];
+}
+
+float Clamped(float value) { return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f); }
+
+// Fills every input with seeded values (edge tints 0 and 1, unpainted pixels, and values out
+// of range or NaN, which must read as clamped) and checks every pixel of the row against
+// point evaluation of the clamped values.
 void ExpectRowMatchesPoints(const Program& program, std::mt19937& pixels) {
   std::uniform_real_distribution<float> unit(0, 1);
   constexpr std::size_t kWidth = 270;  // one full chunk and a partial one
@@ -178,9 +191,10 @@ void ExpectRowMatchesPoints(const Program& program, std::mt19937& pixels) {
   for (std::size_t i = 0; i < program.GetInputCount(); ++i) {
     for (std::size_t x = 0; x < kWidth; ++x) {
       for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
-        inputs.Tints(i, c)[x] = unit(pixels) < .2f ? std::round(unit(pixels)) : unit(pixels);
+        const float tint = unit(pixels) < .2f ? std::round(unit(pixels)) : unit(pixels);
+        inputs.Tints(i, c)[x] = Raw(tint, pixels);
       }
-      inputs.Shape(i)[x] = unit(pixels) < .7f ? 1.0f : std::round(unit(pixels));
+      inputs.Shape(i)[x] = Raw(unit(pixels) < .7f ? 1.0f : std::round(unit(pixels)), pixels);
     }
   }
   const auto planes = EvaluateRowBytes(program, inputs, kWidth);
@@ -189,9 +203,9 @@ void ExpectRowMatchesPoints(const Program& program, std::mt19937& pixels) {
     std::vector<PointInput> point(program.GetInputCount());
     for (std::size_t i = 0; i < point.size(); ++i) {
       for (std::size_t c = 0; c < program.GetInputChannelCount(i); ++c) {
-        point[i].tints.push_back(inputs.Tints(i, c)[x]);
+        point[i].tints.push_back(Clamped(inputs.Tints(i, c)[x]));
       }
-      point[i].shape = inputs.Shape(i)[x];
+      point[i].shape = Clamped(inputs.Shape(i)[x]);
     }
     const std::vector<float> expected = program.EvaluatePoint(point);
     for (std::size_t c = 0; c < expected.size(); ++c) {
