@@ -448,12 +448,13 @@ void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4]
     alignas(64) float tints[4][64], cover[64], readerCover[64];
     for (int r = 0; r < 4; ++r) ClampBlock(roles[r] + x, tints[r]);
     ClampBlock(shape + x, cover);
-    if (readerShape) ClampBlock(readerShape + x, readerCover);
     for (int i = 0; i < 64; ++i) {
-      const float mask = TintsLuminosity(tints[0][i], tints[1][i], tints[2][i], tints[3][i],
-                                         backdrop, alphaFactor * cover[i]);
-      out[x + i] = readerShape ? scale * mask * readerCover[i] : mask;
+      out[x + i] = TintsLuminosity(tints[0][i], tints[1][i], tints[2][i], tints[3][i], backdrop,
+                                   alphaFactor * cover[i]);
     }
+    if (!readerShape) continue;
+    ClampBlock(readerShape + x, readerCover);
+    for (int i = 0; i < 64; ++i) out[x + i] *= scale * readerCover[i];
   }
   for (; x < n; ++x) {
     const float mask = TintsLuminosity(Clamp01(roles[0][x]), Clamp01(roles[1][x]),
