@@ -4,7 +4,8 @@
 // instruction set enabled; everything here has internal linkage except <ISA>::Kernels().
 //
 // The loops are written for the vectoriser: no calls, selects instead of branches, and
-// __restrict on planes that never alias.
+// __restrict on planes that never alias. Two block helpers use intrinsics where the vectoriser
+// does poorly: QuantiseBlock (narrowing) and ClampBlock (clamping with NaN read as 0).
 
 #include <compositing/BlendFunctions.h>
 #include <compositing/KernelsInternal.h>
