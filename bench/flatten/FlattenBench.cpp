@@ -61,24 +61,29 @@ void BM_Flatten_PrepareGroupOutline(benchmark::State& state) {
 }
 BENCHMARK(BM_Flatten_PrepareGroupOutline)->Arg(2000)->Unit(benchmark::kMillisecond);
 
-// The part outside the map build alone: grouping by stack and one outline per group, on a map
-// built once.
+// A page with its map built once, for the steps that follow the build.
+struct BuiltPage {
+  explicit BuiltPage(int shapes)
+      : document(MakePage(shapes)),
+        environment(Corvel::PrepareGraphEnvironment(document->GetPages().front()->GetContent(),
+                                                    kVisible, true, kAll)) {}
+  const Corvel::AttributedGraph& Graph() const { return *environment.GetImpl()->graph; }
+
+  std::unique_ptr<MavDoc::Document> document;
+  Corvel::GraphEnvironment environment;
+};
+
+// The part outside the map build alone: grouping by stack and one outline per group.
 void BM_Flatten_GroupOutlineOnly(benchmark::State& state) {
-  const auto document = MakePage(static_cast<int>(state.range(0)));
-  auto& content = document->GetPages().front()->GetContent();
-  const auto environment = Corvel::PrepareGraphEnvironment(content, kVisible, true, kAll);
-  const auto& graph = *environment.GetImpl()->graph;
-  for (auto _ : state) benchmark::DoNotOptimize(OutlineEveryGroup(graph).subpaths);
+  const BuiltPage page(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(OutlineEveryGroup(page.Graph()).subpaths);
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Flatten_GroupOutlineOnly)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 void BM_Flatten_GroupOnly(benchmark::State& state) {
-  const auto document = MakePage(static_cast<int>(state.range(0)));
-  auto& content = document->GetPages().front()->GetContent();
-  const auto environment = Corvel::PrepareGraphEnvironment(content, kVisible, true, kAll);
-  const auto& graph = *environment.GetImpl()->graph;
-  for (auto _ : state) benchmark::DoNotOptimize(Corvel::GroupRegionsByStack(graph));
+  const BuiltPage page(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(Corvel::GroupRegionsByStack(page.Graph()));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Flatten_GroupOnly)->Arg(2000)->Unit(benchmark::kMillisecond);

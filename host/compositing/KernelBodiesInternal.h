@@ -423,12 +423,10 @@ void MaskLuminosityBlack(float* __restrict out, const float* __restrict k, float
   for (int x = 0; x < n; ++x) out[x] = 1.0f - Clamp01(k[x] + (1.0f - groupAlpha[x]) * backdrop);
 }
 
-// The luminosity of one varying element over BC, from its plain tints: C = α·clamp(t) +
-// (1 − α)·BC with α = alphaFactor·clamp(shape). With α, t and BC in [0, 1] (a program checks
-// BC) C cannot leave [0, 1], even rounded (each product is at most its bound, and α + fl(1 − α)
-// rounds to at most 1), so it needs no clamp.
-// The luminosity of C = α·t + (1 − α)·BC for a mask element's clamped C, M, Y, K tints t and
-// α = alphaFactor · its clamped shape.
+// The luminosity of one varying element over BC, from its clamped C, M, Y, K tints t:
+// C = α·t + (1 − α)·BC with α = alphaFactor · its clamped shape. With α, t and BC in [0, 1] (a
+// program checks BC) C cannot leave [0, 1], even rounded (each product is at most its bound,
+// and α + fl(1 − α) rounds to at most 1), so it needs no clamp.
 inline float TintsLuminosity(float c, float m, float y, float k, const float (&backdrop)[4],
                              float a) {
   const float uncovered = 1.0f - a;
@@ -439,61 +437,60 @@ inline float TintsLuminosity(float c, float m, float y, float k, const float (&b
   return (0.30f * r + 0.59f * g + 0.11f * b) * w;
 }
 
-void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
-                           const float (&backdrop)[4], float alphaFactor,
-                           const float* __restrict shape, const MaskReader& reader, int n) {
-  const float* __restrict readerShape = reader.shape;
-  const float scale = reader.alphaFactor;
-  int x = 0;
-  for (; x + 64 <= n; x += 64) {
-    alignas(64) float tints[4][64], cover[64], readerCover[64];
-    for (int r = 0; r < 4; ++r) ClampBlock(roles[r] + x, tints[r]);
-    ClampBlock(shape + x, cover);
-    for (int i = 0; i < 64; ++i) {
-      out[x + i] = TintsLuminosity(tints[0][i], tints[1][i], tints[2][i], tints[3][i], backdrop,
-                                   alphaFactor * cover[i]);
-    }
-    if (!readerShape) continue;
-    ClampBlock(readerShape + x, readerCover);
-    for (int i = 0; i < 64; ++i) out[x + i] *= scale * readerCover[i];
-  }
-  for (; x < n; ++x) {
-    const float mask = TintsLuminosity(Clamp01(roles[0][x]), Clamp01(roles[1][x]),
-                                       Clamp01(roles[2][x]), Clamp01(roles[3][x]), backdrop,
-                                       alphaFactor * Clamp01(shape[x]));
-    out[x] = readerShape ? scale * mask * Clamp01(readerShape[x]) : mask;
-  }
-}
-
 // 1 − C of a gray mask element from its clamped black tint and shape.
 inline float BlackTintsMask(float k, float shape, float alphaFactor, float backdrop) {
   const float a = alphaFactor * shape;
   return 1.0f - (a * k + (1.0f - a) * backdrop);
 }
 
+// Turns the block of mask values at x into its reader's alpha, when the mask has a reader.
+inline void ScaleBlockForReader(float* __restrict out, const MaskReader& reader, int x) {
+  if (!reader.shape) return;
+  alignas(64) float cover[64];
+  ClampBlock(reader.shape + x, cover);
+  for (int i = 0; i < 64; ++i) out[x + i] *= reader.alphaFactor * cover[i];
+}
+
+inline float ForReader(float mask, const MaskReader& reader, int x) {
+  return reader.shape ? mask * (reader.alphaFactor * Clamp01(reader.shape[x])) : mask;
+}
+
+void MaskLuminosityOfTints(float* __restrict out, const float* const (&roles)[4],
+                           const float (&backdrop)[4], float alphaFactor,
+                           const float* __restrict shape, const MaskReader& reader, int n) {
+  int x = 0;
+  for (; x + 64 <= n; x += 64) {
+    alignas(64) float tints[4][64], cover[64];
+    for (int r = 0; r < 4; ++r) ClampBlock(roles[r] + x, tints[r]);
+    ClampBlock(shape + x, cover);
+    for (int i = 0; i < 64; ++i) {
+      out[x + i] = TintsLuminosity(tints[0][i], tints[1][i], tints[2][i], tints[3][i], backdrop,
+                                   alphaFactor * cover[i]);
+    }
+    ScaleBlockForReader(out, reader, x);
+  }
+  for (; x < n; ++x) {
+    const float mask = TintsLuminosity(Clamp01(roles[0][x]), Clamp01(roles[1][x]),
+                                       Clamp01(roles[2][x]), Clamp01(roles[3][x]), backdrop,
+                                       alphaFactor * Clamp01(shape[x]));
+    out[x] = ForReader(mask, reader, x);
+  }
+}
+
 void MaskLuminosityOfBlackTints(float* __restrict out, const float* __restrict k, float backdrop,
                                 float alphaFactor, const float* __restrict shape,
                                 const MaskReader& reader, int n) {
-  const float* __restrict readerShape = reader.shape;
-  const float scale = reader.alphaFactor;
   int x = 0;
   for (; x + 64 <= n; x += 64) {
-    alignas(64) float tint[64], cover[64], readerCover[64];
+    alignas(64) float tint[64], cover[64];
     ClampBlock(k + x, tint);
     ClampBlock(shape + x, cover);
-    if (!readerShape) {
-      for (int i = 0; i < 64; ++i) out[x + i] = BlackTintsMask(tint[i], cover[i], alphaFactor, backdrop);
-      continue;
-    }
-    ClampBlock(readerShape + x, readerCover);
-    for (int i = 0; i < 64; ++i) {
-      const float mask = BlackTintsMask(tint[i], cover[i], alphaFactor, backdrop);
-      out[x + i] = scale * mask * readerCover[i];
-    }
+    for (int i = 0; i < 64; ++i) out[x + i] = BlackTintsMask(tint[i], cover[i], alphaFactor, backdrop);
+    ScaleBlockForReader(out, reader, x);
   }
   for (; x < n; ++x) {
     const float mask = BlackTintsMask(Clamp01(k[x]), Clamp01(shape[x]), alphaFactor, backdrop);
-    out[x] = readerShape ? scale * mask * Clamp01(readerShape[x]) : mask;
+    out[x] = ForReader(mask, reader, x);
   }
 }
 

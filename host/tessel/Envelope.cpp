@@ -72,36 +72,41 @@ double Envelope::GetArea() const {
   return area;
 }
 
-// Border walks jump around the map's arrays. The records a few steps ahead are loaded early so
-// that the walk does not wait on memory at every point; a vertex index is read from its edge,
-// so edges are loaded further ahead than vertices.
 namespace {
 
 // Border walks jump around the map's arrays, and most contours are short (17 half-edges on
-// average on a busy page), so a fixed look-ahead would rarely start in time. Instead each batch
-// of half-edges is walked three times: its edges are requested, then their origin vertices, then
-// the points are sent. The loads of a batch overlap instead of waiting on memory one by one.
+// average on a busy page), so a fixed look-ahead would rarely start in time. Points go out in
+// batches instead: the batch's records are all requested first, then read, so their loads
+// overlap instead of waiting on memory one by one.
 constexpr std::size_t kBatch = 64;
 
+// Sends the points of one batch: the origin vertex of each half-edge (`origins`), requested
+// first. The loop's first point is a MoveTo.
+void SendBatch(const std::vector<Internal::FixedPoint>& vertices,
+               std::span<const std::uint32_t> halfEdges, std::span<const std::uint32_t> origins,
+               bool startsLoop, ADT::TVectorContourEngine& engine, EdgeHintSink* hints) {
+  for (const std::uint32_t vertex : origins) __builtin_prefetch(&vertices[vertex]);
+  for (std::size_t k = 0; k < origins.size(); ++k) {
+    if (hints) hints->NextEdge(halfEdges[k], origins[k]);
+    const Vexl::Point p = Internal::ToMillipoints(vertices[origins[k]]);
+    if (startsLoop && k == 0) {
+      engine.MoveTo(p);
+    } else {
+      engine.LineTo(p);
+    }
+  }
+}
+
+// A region's half-edges give their vertices through their edges, which are requested first.
 void FeedHalfEdges(const Internal::HalfEdgeMap& map, std::span<const std::uint32_t> halfEdges,
                    ADT::TVectorContourEngine& engine, EdgeHintSink* hints) {
   std::array<std::uint32_t, kBatch> origins;
   for (std::size_t start = 0; start < halfEdges.size(); start += kBatch) {
     const auto batch = halfEdges.subspan(start, std::min(kBatch, halfEdges.size() - start));
     for (const std::uint32_t halfEdge : batch) __builtin_prefetch(&map.edges[halfEdge >> 1]);
-    for (std::size_t k = 0; k < batch.size(); ++k) {
-      origins[k] = map.Origin(batch[k]);
-      __builtin_prefetch(&map.vertices[origins[k]]);
-    }
-    for (std::size_t k = 0; k < batch.size(); ++k) {
-      if (hints) hints->NextEdge(batch[k], origins[k]);
-      const Vexl::Point p = Internal::ToMillipoints(map.vertices[origins[k]]);
-      if (start + k == 0) {
-        engine.MoveTo(p);
-      } else {
-        engine.LineTo(p);
-      }
-    }
+    for (std::size_t k = 0; k < batch.size(); ++k) origins[k] = map.Origin(batch[k]);
+    SendBatch(map.vertices, batch, std::span(origins).first(batch.size()), start == 0, engine,
+              hints);
   }
 }
 
@@ -113,8 +118,7 @@ void FeedToEngine(const Region& region, ADT::TVectorContourEngine& engine, bool 
     if (!includeHoles && !contour.IsOuter()) continue;
     const auto halfEdges = Internal::RegionAccess::ContourHalfEdges(contour);
     if (halfEdges.empty()) continue;
-    FeedHalfEdges(Internal::RegionAccess::DataOf(contour).map, halfEdges,
-                  engine, hints);
+    FeedHalfEdges(Internal::RegionAccess::DataOf(contour).map, halfEdges, engine, hints);
     engine.Close();
   }
 }
@@ -124,20 +128,13 @@ void FeedToEngine(const Envelope& envelope, ADT::TVectorContourEngine& engine, b
   const auto& vertices = envelope.graph_->Data().map.vertices;
   for (std::size_t i = 0; i < envelope.NLoops(); ++i) {
     if (!includeHoles && envelope.loopArea_[i] < 0) continue;
-    const std::uint32_t begin = envelope.loopBegin_[i], end = envelope.loopBegin_[i + 1];
-    // In batches as for regions; the envelope holds its vertex indices already.
-    for (std::uint32_t start = begin; start < end; start += kBatch) {
-      const std::uint32_t stop = std::min<std::uint32_t>(start + kBatch, end);
-      for (std::uint32_t k = start; k < stop; ++k) __builtin_prefetch(&vertices[envelope.vertices_[k]]);
-      for (std::uint32_t k = start; k < stop; ++k) {
-        if (hints) hints->NextEdge(envelope.halfEdges_[k], envelope.vertices_[k]);
-        const Vexl::Point p = Internal::ToMillipoints(vertices[envelope.vertices_[k]]);
-        if (k == begin) {
-          engine.MoveTo(p);
-        } else {
-          engine.LineTo(p);
-        }
-      }
+    const std::size_t begin = envelope.loopBegin_[i], end = envelope.loopBegin_[i + 1];
+    // The envelope holds its loops' vertex indices already.
+    for (std::size_t start = begin; start < end; start += kBatch) {
+      const std::size_t count = std::min(kBatch, end - start);
+      SendBatch(vertices, std::span(envelope.halfEdges_).subspan(start, count),
+                std::span(envelope.vertices_).subspan(start, count), start == begin, engine,
+                hints);
     }
     engine.Close();
   }

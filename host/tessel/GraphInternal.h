@@ -102,7 +102,6 @@ struct RegionAccess {
   // Regions, contours and borders of the graph from its half-edges, coverage and fills.
   // fillNumber: per coverage fill index, the number of its TFill.
   static void BuildRegions(GraphData& data, const std::vector<std::uint32_t>& fillNumber);
-  static const GraphData& DataOf(const Border& border) { return *border.data_; }
   // The half-edges of a border, in order.
   static std::span<const std::uint32_t> BorderHalfEdges(const GraphData& data, const Border& border) {
     return {data.borderHalfEdges.data() + border.firstHalfEdge_, border.halfEdgeCount_};
