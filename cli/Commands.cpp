@@ -1,20 +1,16 @@
 #include <cli/Commands.h>
 
-#include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
-#include <cli/OutlineCount.h>
-#include <cli/Selection.h>
-#include <io/pdf/PdfWriter.h>
+#include <cli/FileAction.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <mavdoc/Describe.h>
-#include <module/Exports.h>
 
 namespace CorvelCli {
 
@@ -26,12 +22,10 @@ struct UsageError : std::invalid_argument {
 
 struct Settings {
   std::string input, output, report;
-  int firstPage = 1, lastPage = 1 << 30;
-  double resolution = 1200;
-  bool inkTypeStacking = false;
+  FileSettings file;
 };
 
-void ParsePages(const std::string& text, Settings& settings) {
+void ParsePages(const std::string& text, FileSettings& settings) {
   const auto dash = text.find('-');
   try {
     settings.firstPage = std::stoi(text.substr(0, dash));
@@ -55,19 +49,30 @@ Settings Parse(const std::vector<std::string>& arguments) {
     if (a == "-o") {
       settings.output = value();
     } else if (a == "--pages") {
-      ParsePages(value(), settings);
+      ParsePages(value(), settings.file);
     } else if (a == "--resolution") {
       const std::string& text = value();
       try {
-        settings.resolution = std::stod(text);
+        std::size_t used = 0;
+        settings.file.resolution = std::stod(text, &used);
+        if (used != text.size()) throw std::invalid_argument(text);
       } catch (const std::exception&) {
         throw UsageError("--resolution wants pixels per inch, got '" + text + "'");
       }
-      if (!(settings.resolution >= 1 && settings.resolution <= 9600)) {
+      if (!(settings.file.resolution >= 1 && settings.file.resolution <= 9600)) {
         throw UsageError("--resolution must lie between 1 and 9600 ppi");
       }
     } else if (a == "--ink-type-stacking") {
-      settings.inkTypeStacking = true;
+      settings.file.inkTypeStacking = true;
+    } else if (a == "--select") {
+      const std::string& text = value();
+      if (text != "involved" && text != "all") throw UsageError("--select wants involved or all, got '" + text + "'");
+      settings.file.selection = text == "all" ? Selection::All : Selection::Involved;
+    } else if (a == "--pdf-version") {
+      const std::string& text = value();
+      static const std::set<std::string> kVersions{"1.3", "1.4", "1.5", "1.6", "1.7", "2.0"};
+      if (!kVersions.contains(text)) throw UsageError("--pdf-version wants 1.3 … 1.7 or 2.0, got '" + text + "'");
+      settings.file.pdfVersion = text;
     } else if (a == "--report") {
       settings.report = value();
     } else if (!a.empty() && a[0] == '-') {
@@ -95,92 +100,45 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-// What the report says of one page.
-struct PageReport {
-  int number = 0;
-  std::size_t before = 0, after = 0, inserted = 0, flatPaths = 0, images = 0, keptInPlace = 0;
-  Drawn outlinesBefore, outlinesAfter;
-  std::vector<std::string> imageSizes;
-  double seconds = 0;
-};
-
-void CountInserted(const MavDoc::ContentObject& object, PageReport& page) {
-  if (const auto* path = dynamic_cast<const MavDoc::Path*>(&object)) {
-    if (!path->IsClippingObject()) ++page.flatPaths;
-  } else if (const auto* image = dynamic_cast<const MavDoc::Image*>(&object)) {
-    ++page.images;
-    const auto& source = image->GetPaintedPicture()->GetPictureData(true)->GetSource();
-    page.imageSizes.push_back(std::to_string(source->GetWidth()) + "x" + std::to_string(source->GetHeight()));
-  } else if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) {
-    for (const auto& member : group->GetContent().GetChildren()) CountInserted(member, page);
-  }
+void WritePage(std::ostream& out, const PageReport& p) {
+  out << "    {\"page\": " << p.number << ", \"transparency\": " << (p.transparency ? "true" : "false")
+      << ", \"replaced\": " << (p.replaced ? "true" : "false") << ", \"objectsBefore\": " << p.before
+      << ", \"objectsAfter\": " << p.after << ", \"units\": " << p.units
+      << ", \"transparentUnits\": " << p.transparentUnits << ", \"involvedUnits\": " << p.involvedUnits
+      << ", \"textRuns\": " << p.textRuns << ", \"textRunsOutlined\": " << p.textRunsOutlined
+      << ", \"annotationsDrawn\": " << p.annotationsDrawn << ", \"newObjects\": " << p.inserted
+      << ", \"flatPaths\": " << p.flatPaths << ", \"images\": " << p.images
+      << ", \"keptInPlace\": " << p.keptInPlace << ", \"outlineSubpathsBefore\": " << p.outlinesBefore.subpaths
+      << ", \"outlineSubpathsAfter\": " << p.outlinesAfter.subpaths
+      << ", \"distinctOutlineSubpathsBefore\": " << p.outlinesBefore.distinctSubpaths
+      << ", \"distinctOutlineSubpathsAfter\": " << p.outlinesAfter.distinctSubpaths << ", \"seconds\": " << p.seconds
+      << ", \"imageSizes\": [";
+  for (std::size_t k = 0; k < p.imageSizes.size(); ++k) out << (k ? ", " : "") << Quoted(p.imageSizes[k]);
+  out << "]}";
 }
 
-void WriteReport(const Settings& settings, const std::vector<PageReport>& pages,
-                 const std::vector<std::string>& warnings) {
+void WriteReport(const Settings& settings, const FileReport& report) {
   std::ofstream out(settings.report);
   if (!out) throw std::runtime_error("cannot write the report " + settings.report);
   out << "{\n  \"input\": " << Quoted(settings.input) << ",\n  \"output\": " << Quoted(settings.output)
-      << ",\n  \"warnings\": [";
-  for (std::size_t i = 0; i < warnings.size(); ++i) out << (i ? ", " : "") << Quoted(warnings[i]);
+      << ",\n  \"pageCount\": " << report.pageCount << ",\n  \"carriedOver\": [";
+  for (std::size_t i = 0; i < report.carriedOver.size(); ++i)
+    out << (i ? ", " : "") << Quoted(report.carriedOver[i]);
+  out << "],\n  \"warnings\": [";
+  for (std::size_t i = 0; i < report.warnings.size(); ++i) out << (i ? ", " : "") << Quoted(report.warnings[i]);
   out << "],\n  \"pages\": [";
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    const auto& p = pages[i];
-    out << (i ? ",\n" : "\n") << "    {\"page\": " << p.number << ", \"objectsBefore\": " << p.before
-        << ", \"objectsAfter\": " << p.after << ", \"newObjects\": " << p.inserted
-        << ", \"flatPaths\": " << p.flatPaths << ", \"images\": " << p.images
-        << ", \"keptInPlace\": " << p.keptInPlace << ", \"outlineSubpathsBefore\": " << p.outlinesBefore.subpaths
-        << ", \"outlineSubpathsAfter\": " << p.outlinesAfter.subpaths
-        << ", \"distinctOutlineSubpathsBefore\": " << p.outlinesBefore.distinctSubpaths
-        << ", \"distinctOutlineSubpathsAfter\": " << p.outlinesAfter.distinctSubpaths << ", \"seconds\": " << p.seconds
-        << ", \"imageSizes\": [";
-    for (std::size_t k = 0; k < p.imageSizes.size(); ++k) out << (k ? ", " : "") << Quoted(p.imageSizes[k]);
-    out << "]}";
+  for (std::size_t i = 0; i < report.pages.size(); ++i) {
+    out << (i ? ",\n" : "\n");
+    WritePage(out, report.pages[i]);
   }
   out << "\n  ]\n}\n";
 }
 
-PageReport RunOnPage(const std::string& action, const Settings& settings, MavDoc::Page& page, int number) {
-  PageReport report;
-  report.number = number;
-  MavDoc::Content& content = page.GetContent();
-  report.before = CountObjects(content);
-  report.outlinesBefore = CountDrawn(content);
-  report.keptInPlace = Unrepresentable(content).size();
-  const auto start = std::chrono::steady_clock::now();
-  const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) { return layer->visible; };
-  const auto chosen = [](const MavDoc::ContentObject& object) { return IsRepresentable(object); };
-  const auto inserted =
-      action == "outline"
-          ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
-          : Corvel::FlattenAction(content, visible, true, chosen, settings.inkTypeStacking, settings.resolution);
-  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  report.inserted = inserted.size();
-  for (const auto* object : inserted) CountInserted(*object, report);
-  report.after = CountObjects(content);
-  report.outlinesAfter = CountDrawn(content);
-  return report;
-}
-
-int Run(const std::string& action, const Settings& settings) {
-  auto read = CorvelPdf::ReadDocument(settings.input);
-  for (const auto& warning : read.warnings) std::cerr << "corvel: " << settings.input << ": " << warning << "\n";
-  const bool progress = isatty(STDERR_FILENO);
-  std::vector<PageReport> pages;
-  const auto all = read.document->GetPages();
-  for (int number = settings.firstPage; number <= settings.lastPage && number <= int(all.size()); ++number) {
-    if (progress) std::cerr << "\rcorvel: page " << number << " of " << all.size() << std::flush;
-    try {
-      pages.push_back(RunOnPage(action, settings, *all[number - 1], number));
-    } catch (const std::exception& e) {
-      if (progress) std::cerr << "\n";
-      std::cerr << "corvel: " << settings.input << ", page " << number << ": " << e.what() << "\n";
-      return 1;
-    }
-  }
-  if (progress) std::cerr << "\n";
-  CorvelPdf::WriteDocument(*read.document, settings.output);
-  if (!settings.report.empty()) WriteReport(settings, pages, read.warnings);
+int Run(const std::string& action, Settings settings) {
+  settings.file.action = action;
+  const FileReport report = RunOnFile(settings.input, settings.output, settings.file);
+  for (const auto& warning : report.warnings) std::cerr << "corvel: " << settings.input << ": " << warning << "\n";
+  if (!settings.report.empty()) WriteReport(settings, report);
   return 0;
 }
 

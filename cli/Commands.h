@@ -7,6 +7,7 @@
 namespace CorvelCli {
 
 // flatten | outline in.pdf -o out.pdf [--pages A-B] [--resolution R] [--ink-type-stacking]
+//                                     [--select involved|all] [--pdf-version V]
 //                                     [--report report.json]
 int RunPageAction(const std::string& action, const std::vector<std::string>& arguments);
 // info in.pdf: pages, inks, the object tree with transparency marked, and reading warnings.

@@ -14,6 +14,8 @@ class GroupContent final : public Content {
 
 }  // namespace
 
+SourceRecord::~SourceRecord() = default;
+
 ContentObject::~ContentObject() = default;
 
 Group* ContentObject::GetParent() const { return container_ ? container_->GetOwner() : nullptr; }

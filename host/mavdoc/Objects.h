@@ -35,6 +35,14 @@ class ListItem {
 };
 }  // namespace Detail
 
+// Where an object came from, for a writer that can copy it back from its source file unchanged.
+// Opaque to the model: the reader that made the object and the writer that reads it know what it
+// holds. Objects made by editing have none.
+class SourceRecord {
+ public:
+  virtual ~SourceRecord();
+};
+
 class ContentObject : public Visitable, public Detail::ListItem<ContentObject> {
  public:
   ~ContentObject() override;
@@ -47,6 +55,9 @@ class ContentObject : public Visitable, public Detail::ListItem<ContentObject> {
   // The content list this object sits in, or null.
   Content* GetContainer() const { return container_; }
   virtual bool IsClippingObject() const { return false; }
+  // Null for objects that do not come from a file.
+  const std::shared_ptr<const SourceRecord>& GetSource() const { return source_; }
+  void SetSource(std::shared_ptr<const SourceRecord> source) { source_ = std::move(source); }
 
  protected:
   ContentObject() = default;
@@ -54,6 +65,7 @@ class ContentObject : public Visitable, public Detail::ListItem<ContentObject> {
  private:
   friend class Content;
   Content* container_ = nullptr;
+  std::shared_ptr<const SourceRecord> source_;
 };
 
 // Modes of Transformable::SetTransformation: which attached geometry stays where it is on the

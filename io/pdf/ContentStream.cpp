@@ -114,11 +114,10 @@ void ContentStreamWriter::WriteClip(const MavDoc::Content& content) {
 void ContentStreamWriter::WriteObject(const MavDoc::ContentObject& object,
                                       const Vexl::Transformation& contentToStream) {
   const auto* layer = dynamic_cast<const MavDoc::Layer*>(&object);
-  if (layer) {
-    const auto membership = LayerMembership(state_, *layer, Where());
-    out_ += "/OC /" + resources_.NameFor("Properties", membership) + " BDC\n";
-  }
-  if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) {
+  if (layer) out_ += "/OC /" + LayerMembershipName(*layer) + " BDC\n";
+  if (WriteFromSource(object)) {
+    // written as the file had it
+  } else if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) {
     WriteGroup(*group, contentToStream);
   } else if (const auto* path = dynamic_cast<const MavDoc::Path*>(&object)) {
     WritePath(*path, path->GetTransformation() * contentToStream);

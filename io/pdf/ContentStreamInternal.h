@@ -30,6 +30,9 @@ class ContentStreamWriter {
   void WriteClip(const MavDoc::Content& content);
   void WriteObject(const MavDoc::ContentObject& object,
                    const Vexl::Transformation& contentToStream);
+  // Writes the object as its source file painted it; false when it has no usable record.
+  bool WriteFromSource(const MavDoc::ContentObject& object);
+  std::string LayerMembershipName(const MavDoc::Layer& layer);
   void WriteGroup(const MavDoc::Group& group, const Vexl::Transformation& contentToStream);
   void WritePath(const MavDoc::Path& path, const Vexl::Transformation& objectToStream);
   void WriteText(const MavDoc::Text& text, const Vexl::Transformation& objectToStream);

@@ -11,7 +11,8 @@ namespace {
 const std::map<std::string, std::string>& CategoryPrefixes() {
   static const std::map<std::string, std::string> prefixes{
       {"ExtGState", "GS"}, {"ColorSpace", "CS"}, {"Shading", "Sh"},
-      {"Pattern", "P"},    {"XObject", "X"},     {"Properties", "OC"}};
+      {"Pattern", "P"},    {"XObject", "X"},     {"Properties", "OC"},
+      {"Font", "F"}};
   return prefixes;
 }
 

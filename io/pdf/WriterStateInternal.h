@@ -23,6 +23,10 @@ class WriterState {
   WriterState& operator=(const WriterState&) = delete;
 
   QPDF& Pdf() { return pdf_; }
+  // Whether objects read from this same file are written back from their source records
+  // (io/pdf/PdfSource.h) instead of from the model. Only when editing the file they came from.
+  bool PassThrough() const { return passThrough_; }
+  void SetPassThrough(bool on) { passThrough_ = on; }
   QPDFObjectHandle MakeIndirect(QPDFObjectHandle object) { return pdf_.makeIndirectObject(object); }
   QPDFObjectHandle NewStream(const std::string& data, QPDFObjectHandle dictionary);
 
@@ -63,6 +67,7 @@ class WriterState {
   std::map<std::string, QPDFObjectHandle> written_;
   std::vector<LayerEntry> layers_;
   int formDepth_ = 0;
+  bool passThrough_ = false;
 };
 
 // A key naming a shared value by its address, for values that live as long as the write.

@@ -16,10 +16,10 @@ ReadError OpenError(const std::string& description, const std::exception& e) {
   return ReadError(description, why);
 }
 
-ReadResult ReadPages(QPDF& pdf, const ReadLimits& limits) {
+ReadResult ReadSelected(QPDF& pdf, const ReadOptions& options) {
   ReadResult result;
   result.document = std::make_unique<MavDoc::Document>();
-  Detail::ReaderContext context(pdf, *result.document, limits);
+  Detail::ReaderContext context(pdf, *result.document, options.limits);
   context.CollectPdfWarnings();
   std::vector<QPDFPageObjectHelper> pages;
   try {
@@ -27,12 +27,18 @@ ReadResult ReadPages(QPDF& pdf, const ReadLimits& limits) {
   } catch (const std::exception& e) {
     throw ReadError("page tree", e.what());
   }
-  int number = 0;
-  for (auto& page : pages) {
-    const std::string where = "page " + std::to_string(++number);
+  std::vector<int> numbers = options.pages;
+  if (numbers.empty()) {
+    for (std::size_t i = 1; i <= pages.size(); ++i) numbers.push_back(static_cast<int>(i));
+  }
+  for (int number : numbers) {
+    const std::string where = "page " + std::to_string(number);
+    if (number < 1 || number > static_cast<int>(pages.size()))
+      throw ReadError(where, "the file has " + std::to_string(pages.size()) + " pages");
     context.StartPage(number);
     try {
-      Detail::ReadPage(context, page.getObjectHandle());
+      Detail::ReadPage(context, pages[number - 1].getObjectHandle(),
+                       options.onlyTransparentAnnotations);
     } catch (const ReadError& e) {
       throw e.Within(where);
     } catch (const std::exception& e) {
@@ -46,9 +52,9 @@ ReadResult ReadPages(QPDF& pdf, const ReadLimits& limits) {
 
 // Reads an opened file: whatever qpdf throws while the document-level structure is looked at
 // (the catalog, optional content, the page tree) is a ReadError naming the file too.
-ReadResult ReadOpened(QPDF& pdf, const std::string& description, const ReadLimits& limits) {
+ReadResult ReadOpened(QPDF& pdf, const std::string& description, const ReadOptions& options) {
   try {
-    return ReadPages(pdf, limits);
+    return ReadSelected(pdf, options);
   } catch (const ReadError&) {
     throw;
   } catch (const std::exception& e) {
@@ -66,7 +72,7 @@ ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
   } catch (const std::exception& e) {
     throw OpenError(path, e);
   }
-  return ReadOpened(pdf, path, limits);
+  return ReadOpened(pdf, path, ReadOptions{limits, {}, false});
 }
 
 ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
@@ -79,7 +85,20 @@ ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
   } catch (const std::exception& e) {
     throw OpenError(description, e);
   }
-  return ReadOpened(pdf, description, limits);
+  return ReadOpened(pdf, description, ReadOptions{limits, {}, false});
+}
+
+ReadResult ReadPages(QPDF& pdf, const std::string& description, const ReadOptions& options) {
+  return ReadOpened(pdf, description, options);
+}
+
+void OpenFile(QPDF& pdf, const std::string& path) {
+  pdf.setSuppressWarnings(true);
+  try {
+    pdf.processFile(path.c_str());
+  } catch (const std::exception& e) {
+    throw OpenError(path, e);
+  }
 }
 
 }  // namespace CorvelPdf

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class QPDF;
+
 namespace CorvelPdf {
 
 // Hard limits that keep a hostile file from exhausting memory or time. Reading fails with a
@@ -51,5 +53,19 @@ ReadResult ReadDocument(const std::string& path, const ReadLimits& limits = {});
 ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
                                   const std::string& description = "memory",
                                   const ReadLimits& limits = {});
+
+// Reading some pages of a file that stays open for editing.
+struct ReadOptions {
+  ReadLimits limits;
+  std::vector<int> pages;  // 1-based, ascending; empty reads every page
+  // Annotations stay annotations, except those whose appearance may paint transparency: those
+  // are drawn into the page (see TransparencyScan.h).
+  bool onlyTransparentAnnotations = false;
+};
+// The document holds one page per page read, in the order of `options.pages`. Objects carry
+// source records (io/pdf/PdfSource.h) that refer to `pdf`, which must outlive the document.
+ReadResult ReadPages(QPDF& pdf, const std::string& description, const ReadOptions& options);
+// Opens a file for ReadPages, repairing damaged cross-reference structure; throws ReadError.
+void OpenFile(QPDF& pdf, const std::string& path);
 
 }  // namespace CorvelPdf

@@ -36,9 +36,11 @@ void Interpreter::OpSetSpace(const Operation& operation) {
     paint = PaintState{};
     paint.space = DeviceGraySpace();
     paint.unsupported = "unreadable colour space";
+    RecordColor(operation, true);
     return;
   }
   SetColor(paint, space, space->initial);
+  RecordColor(operation, true);
 }
 
 void Interpreter::OpSetColor(const Operation& operation) {
@@ -46,26 +48,31 @@ void Interpreter::OpSetColor(const Operation& operation) {
   if (!paint.space) throw BadOperands{};
   if (paint.space->family == ReaderColorSpace::Family::Pattern) {
     SetPattern(paint, NameOperand(operation));
+    RecordColor(operation, false);
     return;
   }
   if (!paint.unsupported.empty()) return;
   SetColor(paint, paint.space,
            NumberOperands(operation, static_cast<std::size_t>(paint.space->ComponentCount())));
+  RecordColor(operation, false);
 }
 
 void Interpreter::OpSetGray(const Operation& operation) {
   SetColor(operation.op == "G" ? State().stroke : State().fill, DeviceGraySpace(),
            NumberOperands(operation, 1));
+  RecordColor(operation, true);
 }
 
 void Interpreter::OpSetRGB(const Operation& operation) {
   SetColor(operation.op == "RG" ? State().stroke : State().fill, DeviceRGBSpace(),
            NumberOperands(operation, 3));
+  RecordColor(operation, true);
 }
 
 void Interpreter::OpSetCMYK(const Operation& operation) {
   SetColor(operation.op == "K" ? State().stroke : State().fill, DeviceCMYKSpace(),
            NumberOperands(operation, 4));
+  RecordColor(operation, true);
 }
 
 void Interpreter::SetPattern(PaintState& paint, const std::string& name) {
@@ -120,6 +127,9 @@ void Interpreter::OpShade(const Operation& operation) {
   }
   auto path = std::make_unique<MavDoc::Path>(Vexl::MakeRectangle(box));
   path->SetTransformation(State().ctm, 0);
+  auto source = StateSource(false, false);
+  AddOperation(*source, {operation, "Shading", shading});
+  path->SetSource(std::move(source));
   path->SetFillPaint(read.paint);
   path->SetTransparency(CurrentTransparency());
   Emit(std::move(path));

@@ -38,6 +38,13 @@ void ReaderContext::Warn(const std::string& message) {
   if (seen_.insert(message).second) warnings_.push_back(message);
 }
 
+QPDFObjectHandle ReaderContext::Indirect(QPDFObjectHandle object) {
+  if (object.isIndirect()) return object;
+  auto& found = indirect_[object.unparse()];
+  if (!found.isInitialized()) found = pdf_.makeIndirectObject(object);
+  return found;
+}
+
 void ReaderContext::CollectPdfWarnings() {
   for (const auto& warning : pdf_.getWarnings()) {
     if (++pdfWarningCount_ <= kMaxPdfWarnings) {

@@ -45,6 +45,10 @@ class ReaderContext {
   FontCache& Fonts() { return *fonts_; }
   OptionalContent& Layers() { return *layers_; }
 
+  // `object` as an indirect object of the file: itself when it is one, else one new object per
+  // distinct value, so that resources written again can be shared by name.
+  QPDFObjectHandle Indirect(QPDFObjectHandle object);
+
   // Soft-mask artwork already built, by the object number of its form.
   std::map<QPDFObjGen, std::shared_ptr<MavDoc::Content>>& SoftMaskContents() { return masks_; }
   // Colour spaces already read, by the object number of an indirect colour-space array.
@@ -63,6 +67,7 @@ class ReaderContext {
   std::unique_ptr<OptionalContent> layers_;
   std::map<QPDFObjGen, std::shared_ptr<MavDoc::Content>> masks_;
   std::map<QPDFObjGen, std::shared_ptr<const ReaderColorSpace>> spaces_;
+  std::map<std::string, QPDFObjectHandle> indirect_;
 };
 
 // Numbers of a PDF array as doubles; throws ReadError when an element is not a number.

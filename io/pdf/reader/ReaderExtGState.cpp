@@ -3,6 +3,7 @@
 #include <io/pdf/reader/ReaderOperandsInternal.h>
 
 #include <algorithm>
+#include <set>
 
 namespace CorvelPdf::Detail {
 
@@ -52,6 +53,11 @@ void Interpreter::OpExtGState(const Operation& operation) {
 
 void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle value) {
   auto& s = State();
+  // Parameters that are not transparency, line style or font: written again as they were.
+  static const std::set<std::string> kPassed{"/OP", "/op",  "/OPM", "/RI",   "/FL",
+                                             "/SM", "/SA",  "/BG",  "/BG2",  "/UCR",
+                                             "/UCR2", "/TR", "/TR2", "/HT", "/UseBlackPtComp"};
+  if (kPassed.contains(key)) s.passedKeys[key] = value;
   if (key == "/CA")
     s.strokeAlpha = AlphaOf(value);
   else if (key == "/ca")
@@ -78,6 +84,7 @@ void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle val
   } else if (key == "/Font" && value.isArray() && value.getArrayNItems() == 2) {
     s.text.font = context_.Fonts().Get(context_, value.getArrayItem(0));
     s.text.size = NumberOr(value.getArrayItem(1), 0);
+    s.text.fontOp.reset();  // no Tf names it: text in it is written as outlines
   } else if ((key == "/OP" || key == "/op") && value.isBool() && value.getBoolValue()) {
     context_.Warn("overprint not supported yet (OP, op, OPM ignored)");
   } else if (key == "/TK" && value.isBool() && !value.getBoolValue()) {

@@ -2,6 +2,7 @@
 #include <io/pdf/reader/ReaderOperandsInternal.h>
 
 #include <cmath>
+#include <set>
 
 namespace CorvelPdf::Detail {
 
@@ -56,6 +57,8 @@ void Interpreter::Apply(const Operation& operation) {
     context_.Warn("unknown operator " + operation.op + " ignored");
     return;
   }
+  static const std::set<std::string> kPathConstruction{"m", "l", "c", "v", "y", "h", "re"};
+  if (kPathConstruction.contains(operation.op)) pathOps_.push_back(operation);
   try {
     (this->*found->second)(operation);
   } catch (const BadOperands&) {
@@ -77,7 +80,7 @@ const std::unordered_map<std::string, Interpreter::Handler>& Interpreter::Handle
       {"cm", &Interpreter::OpConcat},       {"w", &Interpreter::OpLineWidth},
       {"J", &Interpreter::OpLineCap},       {"j", &Interpreter::OpLineJoin},
       {"M", &Interpreter::OpMiterLimit},    {"d", &Interpreter::OpDash},
-      {"ri", &Interpreter::OpIgnore},       {"i", &Interpreter::OpIgnore},
+      {"ri", &Interpreter::OpRendering},    {"i", &Interpreter::OpRendering},
       {"gs", &Interpreter::OpExtGState},    {"m", &Interpreter::OpMoveTo},
       {"l", &Interpreter::OpLineTo},        {"c", &Interpreter::OpCurveTo},
       {"v", &Interpreter::OpCurveToV},      {"y", &Interpreter::OpCurveToY},
@@ -113,6 +116,12 @@ const std::unordered_map<std::string, Interpreter::Handler>& Interpreter::Handle
 }
 
 void Interpreter::OpIgnore(const Operation&) {}
+
+// Rendering intent and flatness change nothing the model shows, but objects written again
+// from their source keep them.
+void Interpreter::OpRendering(const Operation& operation) {
+  State().renderingOps[operation.op] = operation;
+}
 
 void Interpreter::OpUnsupported(const Operation& operation) {
   context_.Warn("operator " + operation.op + " not supported yet");

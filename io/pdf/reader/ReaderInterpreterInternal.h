@@ -8,6 +8,7 @@
 // become groups of identity transformation, created lazily when an object is emitted, so
 // that a group encloses exactly the objects its clip or layer governs.
 
+#include <io/pdf/PdfSource.h>
 #include <io/pdf/reader/ReaderColorSpacesInternal.h>
 #include <io/pdf/reader/ReaderContextInternal.h>
 #include <io/pdf/reader/ReaderFontsInternal.h>
@@ -16,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,11 +26,20 @@
 
 namespace CorvelPdf::Detail {
 
-// One operator with its operands. An inline image is one "BI" operation whose operands are
-// its dictionary and its raw data (a string).
-struct Operation {
-  std::string op;
-  mutable std::vector<QPDFObjectHandle> operands;  // mutable: qpdf's accessors are not const
+using Operation = PdfOperation;
+
+// Colour-space names that name no resource: the device spaces, Pattern, and the abbreviations
+// of inline images.
+bool IsDeviceSpaceName(const std::string& name);
+
+// Objects under a content, groups and their members included.
+std::size_t CountMembers(const MavDoc::Content& content);
+
+// An operation kept to be written again, with the resource it names (uninitialised if none).
+struct RecordedOp {
+  Operation operation;
+  std::string category;
+  QPDFObjectHandle resource;
 };
 
 // Parses a content stream (or an array of them) into operations. Syntax errors are repaired
@@ -52,6 +63,7 @@ struct PaintState {
   // A shading pattern: its transformation maps shading space into the level's space.
   std::shared_ptr<const MavPaint::ShadingPaint> shading;
   std::string unsupported;  // why the colour cannot be represented (objects are then dropped)
+  std::vector<RecordedOp> setting;  // the operators that set it, to write it again
 };
 
 // A soft mask set by an ExtGState: its artwork and the CTM (level space → page) at that time.
@@ -73,6 +85,7 @@ struct TextState {
   double leading = 0;
   double rise = 0;
   int renderingMode = 0;
+  std::optional<RecordedOp> fontOp;  // the Tf that chose the font, to write the text again
 };
 
 struct GraphicsState {
@@ -87,6 +100,11 @@ struct GraphicsState {
   bool alphaIsShape = false;
   std::shared_ptr<const SoftMaskState> softMask;
   TextState text;
+  // What an object written again from its source needs besides colour, line style and text
+  // state: the graphics-state parameters that are not transparency (overprint, rendering intent,
+  // smoothness, transfer and halftone...), and the ri and i operators.
+  std::map<std::string, QPDFObjectHandle> passedKeys;
+  std::map<std::string, Operation> renderingOps;
 };
 
 class Interpreter {
@@ -156,6 +174,7 @@ class Interpreter {
   void OpMiterLimit(const Operation& op);
   void OpDash(const Operation& op);
   void OpIgnore(const Operation& op);
+  void OpRendering(const Operation& op);
   void OpUnsupported(const Operation& op);
   void OpExtGState(const Operation& op);
   void ApplyExtGStateKey(const std::string& key, QPDFObjectHandle value);
@@ -176,6 +195,13 @@ class Interpreter {
   void PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool close);
   Vexl::Subpath& OpenSubpath();
 
+  // Source records (ReaderSource.cpp).
+  std::shared_ptr<PdfSource> StateSource(bool fill, bool stroke);
+  void AddOperation(PdfSource& source, const RecordedOp& recorded);
+  void AddTextOperations(PdfSource& source, const Operation& show, const Vexl::Transformation& tm);
+  void RecordColor(const Operation& operation, bool replace);
+  std::shared_ptr<PdfSource> TakeTextSource(int paintMode);
+
   // Colour (ReaderColorOps.cpp, ReaderShadings.cpp).
   void OpSetSpace(const Operation& op);
   void OpSetColor(const Operation& op);
@@ -188,9 +214,11 @@ class Interpreter {
 
   // XObjects (ReaderXObjects.cpp, ReaderImageOps.cpp).
   void OpDo(const Operation& op);
-  void RunForm(QPDFObjectHandle form, const std::string& name);
+  void RunForm(QPDFObjectHandle form, const std::string& name,
+               const std::optional<RecordedOp>& paintOp = std::nullopt);
   void RunFormContent(QPDFObjectHandle form, MavDoc::Group& group, bool transparencyGroup);
-  void DrawImage(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data);
+  void DrawImage(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data,
+                 const RecordedOp& paintOp);
   void OpInlineImage(const Operation& op);
   template <class F>
   void WithinObject(const std::string& where, QPDFObjectHandle optionalContent, F&& body);
@@ -217,6 +245,9 @@ class Interpreter {
   std::uint64_t lastId_ = 0;
 
   std::vector<Vexl::Subpath> path_;
+  std::vector<Operation> pathOps_;     // the operators that built path_
+  const Operation* showing_ = nullptr;  // the text-showing operation being run
+  Vexl::Transformation showMatrix_;     // the text matrix when it started
   std::optional<Vexl::FillRule> pendingClip_;
 
   bool inText_ = false;

@@ -101,7 +101,7 @@ std::optional<MavDoc::LayerExpression> OptionalContent::MembershipOf(QPDFObjectH
 std::optional<LayerDefinition> OptionalContent::LayerOf(QPDFObjectHandle object) {
   if (IsType(object, "/OCG")) {
     auto properties = PropertiesOf(object);
-    return LayerDefinition{properties, MavDoc::LayerExpression::Of(properties)};
+    return LayerDefinition{properties, MavDoc::LayerExpression::Of(properties), object};
   }
   if (!IsType(object, "/OCMD")) return std::nullopt;
   auto expression = MembershipOf(object);
@@ -111,7 +111,7 @@ std::optional<LayerDefinition> OptionalContent::LayerOf(QPDFObjectHandle object)
   properties->visible = MavDoc::Evaluate(
       *expression,
       [](const std::shared_ptr<MavDoc::LayerProperties>& p) { return p && p->visible; });
-  return LayerDefinition{properties, std::move(*expression)};
+  return LayerDefinition{properties, std::move(*expression), object};
 }
 
 }  // namespace CorvelPdf::Detail

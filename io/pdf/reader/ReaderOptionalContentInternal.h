@@ -16,6 +16,7 @@ namespace CorvelPdf::Detail {
 struct LayerDefinition {
   std::shared_ptr<MavDoc::LayerProperties> properties;
   MavDoc::LayerExpression expression;
+  QPDFObjectHandle membership;  // the OCG or OCMD it was read from
 };
 
 // The optional-content groups of one file with their default visibility (from the default

@@ -1,5 +1,6 @@
 #include <io/pdf/reader/ReaderInterpreterInternal.h>
 #include <io/pdf/reader/ReaderPageInternal.h>
+#include <io/pdf/reader/TransparencyScan.h>
 
 #include <cmath>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -10,9 +11,6 @@ namespace {
 
 // US Letter, the usual default of readers for a page without a usable /MediaBox.
 constexpr Vexl::Rectangle kDefaultMediaBox{0, 0, 612000, 792000};
-// Annotation flags (ISO 32000-1 Table 165).
-constexpr int kHiddenFlag = 2;
-constexpr int kPrintFlag = 4;
 
 Vexl::Rectangle Scaled(const Vexl::Rectangle& box, double unit) {
   return {box.x * unit, box.y * unit, box.width * unit, box.height * unit};
@@ -39,19 +37,6 @@ void ReadBoxes(ReaderContext& context, QPDFPageObjectHelper& helper, MavDoc::Pag
   page.SetRotation(static_cast<int>(((quarter % 4) + 4) % 4 * 90));
 }
 
-// The normal appearance of a printable, visible annotation, or null.
-QPDFObjectHandle PrintedAppearance(QPDFObjectHandle annotation) {
-  const int flags = static_cast<int>(NumberOr(annotation.getKey("/F"), 0));
-  if ((flags & kPrintFlag) == 0 || (flags & kHiddenFlag) != 0) return QPDFObjectHandle::newNull();
-  auto appearances = annotation.getKey("/AP");
-  if (!appearances.isDictionary()) return QPDFObjectHandle::newNull();
-  auto normal = appearances.getKey("/N");
-  if (normal.isDictionary() && !normal.isStream())
-    normal = normal.getKey(annotation.getKey("/AS").isName() ? annotation.getKey("/AS").getName()
-                                                             : "/Off");
-  return normal.isStream() ? normal : QPDFObjectHandle::newNull();
-}
-
 // Maps the appearance's transformed bounding box onto the annotation's rectangle.
 std::optional<Vexl::Transformation> AppearancePlacement(QPDFObjectHandle form,
                                                         const Vexl::Rectangle& rect) {
@@ -64,13 +49,9 @@ std::optional<Vexl::Transformation> AppearancePlacement(QPDFObjectHandle form,
 }
 
 void DrawAnnotations(ReaderContext& context, QPDFObjectHandle page, Interpreter& interpreter,
-                     double unit) {
-  auto annotations = page.getKey("/Annots");
-  if (!annotations.isArray()) return;
-  for (auto& annotation : annotations.aitems()) {
-    if (!annotation.isDictionary()) continue;
+                     double unit, bool onlyTransparent) {
+  for (auto& annotation : DrawnAnnotations(page, onlyTransparent)) {
     auto form = PrintedAppearance(annotation);
-    if (form.isNull()) continue;
     const auto placement =
         AppearancePlacement(form, Scaled(RectangleOf(annotation.getKey("/Rect")), unit));
     if (!placement) continue;
@@ -81,7 +62,7 @@ void DrawAnnotations(ReaderContext& context, QPDFObjectHandle page, Interpreter&
 
 }  // namespace
 
-void ReadPage(ReaderContext& context, QPDFObjectHandle page) {
+void ReadPage(ReaderContext& context, QPDFObjectHandle page, bool onlyTransparentAnnotations) {
   QPDFPageObjectHelper helper(page);
   auto mediaBox = RectangleOf(helper.getAttribute("/MediaBox", false));
   if (mediaBox.IsNull() || mediaBox.IsEmpty()) {
@@ -98,7 +79,7 @@ void ReadPage(ReaderContext& context, QPDFObjectHandle page) {
   Interpreter interpreter(context, modelPage.GetContent(), helper.getAttribute("/Resources", false),
                           Vexl::Transformation::Scaling(unit, unit), Scaled(mediaBox, unit));
   interpreter.Run(page.getKey("/Contents"));
-  DrawAnnotations(context, page, interpreter, unit);
+  DrawAnnotations(context, page, interpreter, unit, onlyTransparentAnnotations);
 }
 
 }  // namespace CorvelPdf::Detail

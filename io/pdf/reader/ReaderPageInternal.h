@@ -7,6 +7,8 @@ namespace CorvelPdf::Detail {
 
 // Adds the page to the document. Throws ReadError (without the page number, which the caller
 // adds) when the page cannot be read.
-void ReadPage(ReaderContext& context, QPDFObjectHandle page);
+// Reads one page into a new page of the document. Printable annotations are drawn into it; with
+// `onlyTransparentAnnotations`, only those whose appearance may paint transparency.
+void ReadPage(ReaderContext& context, QPDFObjectHandle page, bool onlyTransparentAnnotations = false);
 
 }  // namespace CorvelPdf::Detail

@@ -82,12 +82,21 @@ void Interpreter::PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool cl
   if (!path_.empty() || pendingClip_)
     outline = std::make_shared<const Vexl::Compound>(std::move(path_));
   path_.clear();
+  std::vector<Operation> construction = std::move(pathOps_);
+  pathOps_.clear();
   if (outline && !outline->IsEmpty() && (fill || stroke)) {
     auto fillPaint = fill ? PaintFor(State().fill, false) : nullptr;
     auto strokePaint = stroke ? PaintFor(State().stroke, true) : nullptr;
     if (fillPaint || strokePaint) {
       auto path = std::make_unique<MavDoc::Path>(outline);
       path->SetTransformation(State().ctm, 0);
+      auto source = StateSource(fill, stroke);
+      for (auto& operation : construction) source->operations.push_back(std::move(operation));
+      if (close) source->operations.push_back({"h", {}});
+      const bool evenOdd = rule == Vexl::FillRule::EvenOdd;
+      source->operations.push_back(
+          {fill && stroke ? (evenOdd ? "B*" : "B") : fill ? (evenOdd ? "f*" : "f") : "S", {}});
+      path->SetSource(std::move(source));
       path->SetFillRule(rule);
       path->SetFillPaint(std::move(fillPaint));
       path->SetStrokePaint(std::move(strokePaint));

@@ -63,6 +63,9 @@ MavDoc::Content& Interpreter::Target() {
     if (wanted[i].layer) {
       group =
           std::make_unique<MavDoc::Layer>(wanted[i].layer->properties, wanted[i].layer->expression);
+      auto source = std::make_shared<PdfLayerSource>();
+      source->membership = wanted[i].layer->membership;
+      group->SetSource(std::move(source));
     } else {
       group = std::make_unique<MavDoc::Group>();
       group->AddOnTop(MakeClipObject(*wanted[i].clip));

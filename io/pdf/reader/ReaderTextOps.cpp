@@ -41,6 +41,7 @@ void Interpreter::OpFont(const Operation& operation) {
   const std::string name = NameOf(operation.operands[0]);
   auto font = Resource("/Font", name);
   State().text.size = NumberOperands(operation, 1)[0];
+  State().text.fontOp = RecordedOp{operation, "Font", font};
   if (!font.isDictionary()) {
     context_.Warn("font missing from the resources: its text has empty glyphs");
     State().text.font.reset();
@@ -72,8 +73,11 @@ void Interpreter::OpShowText(const Operation& operation) {
   if (!operand.isString()) throw BadOperands{};
   Vexl::CompoundFactory glyphs;
   std::string characters;
+  showing_ = &operation;
+  showMatrix_ = textMatrix_;
   ShowString(operand.getStringValue(), glyphs, characters);
   EmitText(glyphs, std::move(characters));
+  showing_ = nullptr;
 }
 
 void Interpreter::OpShowNextLine(const Operation& operation) {
@@ -96,6 +100,8 @@ void Interpreter::OpShowSpaced(const Operation& operation) {
   Vexl::CompoundFactory glyphs;
   std::string characters;
   const auto& text = State().text;
+  showing_ = &operation;
+  showMatrix_ = textMatrix_;
   for (auto& item : operand.aitems()) {
     if (item.isString()) {
       ShowString(item.getStringValue(), glyphs, characters);
@@ -105,6 +111,7 @@ void Interpreter::OpShowSpaced(const Operation& operation) {
     }
   }
   EmitText(glyphs, std::move(characters));
+  showing_ = nullptr;
 }
 
 void Interpreter::ShowString(const std::string& bytes, Vexl::CompoundFactory& glyphs,
@@ -148,6 +155,7 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   if (!fill && !stroke && paintMode != 3) return;
   auto text = std::make_unique<MavDoc::Text>(std::move(characters), outline, paintMode);
   text->SetTransformation(State().ctm, 0);
+  text->SetSource(TakeTextSource(paintMode));
   text->SetFillPaint(std::move(fill));
   text->SetStrokePaint(std::move(stroke));
   if (paintMode == 1 || paintMode == 2) text->SetStrokeStyle(State().strokeStyle);

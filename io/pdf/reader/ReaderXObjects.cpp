@@ -27,10 +27,14 @@ void Interpreter::OpDo(const Operation& operation) {
   auto dict = xobject.getDict();
   auto subtype = dict.getKey("/Subtype");
   if (subtype.isNameAndEquals("/Form")) {
-    WithinObject("form /" + name, dict.getKey("/OC"), [&] { RunForm(xobject, name); });
+    WithinObject("form /" + name, dict.getKey("/OC"),
+                 [&] { RunForm(xobject, name, RecordedOp{operation, "XObject", xobject}); });
   } else if (subtype.isNameAndEquals("/Image")) {
     WithinObject("image /" + name, dict.getKey("/OC"),
-                 [&] { DrawImage(dict, [&] { return ImageStreamData(context_, xobject); }); });
+                 [&] {
+                   DrawImage(dict, [&] { return ImageStreamData(context_, xobject); },
+                             {operation, "XObject", xobject});
+                 });
   } else {
     context_.Warn("XObject of subtype " + subtype.unparse() + " ignored");
   }
@@ -40,12 +44,23 @@ void Interpreter::OpInlineImage(const Operation& operation) {
   if (operation.operands.size() != 2) throw BadOperands{};
   auto dict = ExpandInlineImageDict(operation.operands[0]);
   const std::string raw = operation.operands[1].getStringValue();
-  WithinObject("inline image", QPDFObjectHandle::newNull(),
-               [&] { DrawImage(dict, [&] { return InlineImageData(context_, dict, raw); }); });
+  // An inline image may name a colour space of the resources.
+  RecordedOp recorded{operation, "", {}};
+  for (const char* key : {"/CS", "/ColorSpace"}) {
+    auto space = operation.operands[0].getKey(key);
+    if (space.isName() && !IsDeviceSpaceName(space.getName())) {
+      recorded.category = "ColorSpace";
+      recorded.resource = Resource("/ColorSpace", NameOf(space));
+    }
+  }
+  WithinObject("inline image", QPDFObjectHandle::newNull(), [&] {
+    DrawImage(dict, [&] { return InlineImageData(context_, dict, raw); }, recorded);
+  });
 }
 
 void Interpreter::DrawImage(QPDFObjectHandle dict,
-                            const std::function<std::optional<std::string>()>& data) {
+                            const std::function<std::optional<std::string>()>& data,
+                            const RecordedOp& paintOp) {
   const auto image = DecodeImage(context_, dict, data, CurrentLevel().resources);
   if (!image.picture) return;
   std::unique_ptr<MavDoc::ContentObject> object;
@@ -55,12 +70,18 @@ void Interpreter::DrawImage(QPDFObjectHandle dict,
     if (!paint) return;
     auto mask = std::make_unique<MavDoc::ImageMask>(image.picture, image.inverted);
     mask->SetTransformation(State().ctm, 0);
+    auto source = StateSource(true, false);
+    AddOperation(*source, paintOp);
+    mask->SetSource(std::move(source));
     mask->SetFillPaint(std::move(paint));
     mask->SetTransparency(std::move(transparency));
     object = std::move(mask);
   } else {
     auto picture = std::make_unique<MavDoc::Image>(image.picture);
     picture->SetTransformation(State().ctm, 0);
+    auto source = StateSource(false, false);
+    AddOperation(*source, paintOp);
+    picture->SetSource(std::move(source));
     if (image.opacity) {
       // The image's own mask replaces the graphics state's (ISO 32000-1 §11.6.5.3): a
       // luminosity mask of its gray opacity image on the same place, black elsewhere.
@@ -78,7 +99,8 @@ void Interpreter::DrawImage(QPDFObjectHandle dict,
   Emit(std::move(object));
 }
 
-void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name) {
+void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name,
+                          const std::optional<RecordedOp>& paintOp) {
   const QPDFObjGen id = form.getObjGen();
   if (std::find(formStack_.begin(), formStack_.end(), id) != formStack_.end()) {
     throw ReadError("", "form /" + name + " contains itself");
@@ -112,9 +134,23 @@ void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name) {
   else
     group->AddOnTop(MavDoc::Build::ClipRectangle(box));
   MavDoc::Group& added = *group;
+  std::shared_ptr<PdfSource> source;
+  if (paintOp) {
+    // The form inherits the whole graphics state: colours and line style included.
+    source = StateSource(true, true);
+    AddOperation(*source, *paintOp);
+    source->isForm = true;
+  }
   Emit(std::move(group));
   RunFormContent(form, added, transparencyGroup);
-  if (added.GetContent().Size() == (box.IsNull() ? 0u : 1u)) added.GetContainer()->Remove(added);
+  if (added.GetContent().Size() == (box.IsNull() ? 0u : 1u)) {
+    added.GetContainer()->Remove(added);
+    return;
+  }
+  if (source) {
+    source->members = CountMembers(added.GetContent());
+    added.SetSource(std::move(source));
+  }
 }
 
 void Interpreter::RunAppearance(QPDFObjectHandle form, const Vexl::Transformation& placement) {

@@ -1,0 +1,174 @@
+#include <cli/FileAction.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <stdexcept>
+
+#include <cli/Involvement.h>
+#include <cli/Selection.h>
+#include <io/pdf/PdfEditor.h>
+#include <io/pdf/reader/PdfReader.h>
+#include <io/pdf/reader/TransparencyScan.h>
+#include <module/Exports.h>
+
+namespace CorvelCli {
+
+namespace {
+
+void CountInserted(const MavDoc::ContentObject& object, PageReport& page) {
+  if (const auto* path = dynamic_cast<const MavDoc::Path*>(&object)) {
+    if (!path->IsClippingObject()) ++page.flatPaths;
+  } else if (const auto* image = dynamic_cast<const MavDoc::Image*>(&object)) {
+    ++page.images;
+    const auto& source = image->GetPaintedPicture()->GetPictureData(true)->GetSource();
+    page.imageSizes.push_back(std::to_string(source->GetWidth()) + "x" +
+                              std::to_string(source->GetHeight()));
+  } else if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) {
+    for (const auto& member : group->GetContent().GetChildren()) CountInserted(member, page);
+  }
+}
+
+// Text runs drawn (not clips), and of those the ones a predicate picks.
+template <class Pick>
+std::size_t CountText(const MavDoc::Content& content, const Pick& pick) {
+  std::size_t count = 0;
+  for (const MavDoc::ContentObject& member : content.GetChildren()) {
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
+      count += CountText(group->GetContent(), pick);
+    } else if (dynamic_cast<const MavDoc::Text*>(&member) && !member.IsClippingObject() &&
+               pick(member)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Runs the action on one page read into the model; returns whether the page changed.
+bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& report) {
+  MavDoc::Content& content = page.GetContent();
+  report.before = CountObjects(content);
+  report.outlinesBefore = CountDrawn(content);
+  report.keptInPlace = Unrepresentable(content).size();
+  const bool all = settings.action == "outline" || settings.selection == Selection::All;
+  const Involvement involvement = all ? Involvement{} : FindInvolved(content);
+  report.units = involvement.units;
+  report.transparentUnits = involvement.transparent;
+  report.involvedUnits = involvement.involved;
+  const auto chosen = [&](const MavDoc::ContentObject& object) {
+    return (all || involvement.Contains(object)) && IsRepresentable(object);
+  };
+  report.textRuns = CountText(content, [](const auto&) { return true; });
+  report.textRunsOutlined = CountText(content, chosen);
+  if (!all && involvement.involved == 0) {
+    report.after = report.before;
+    report.outlinesAfter = report.outlinesBefore;
+    return false;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) {
+    return layer->visible;
+  };
+  const auto inserted =
+      settings.action == "outline"
+          ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
+          : Corvel::FlattenAction(content, visible, true, chosen, settings.inkTypeStacking,
+                                  settings.resolution);
+  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  report.inserted = inserted.size();
+  for (const auto* object : inserted) CountInserted(*object, report);
+  report.after = CountObjects(content);
+  report.outlinesAfter = CountDrawn(content);
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error);
+}
+
+// Catalogue and trailer entries that the edit keeps, for the report.
+std::vector<std::string> DocumentLevelEntries(QPDF& pdf) {
+  std::vector<std::string> entries;
+  for (const char* key : {"/Metadata", "/Outlines", "/Names", "/Dests", "/PageLabels",
+                          "/OutputIntents", "/ViewerPreferences", "/AcroForm", "/StructTreeRoot",
+                          "/MarkInfo", "/Lang", "/OCProperties", "/OpenAction", "/PageMode"}) {
+    if (pdf.getRoot().hasKey(key)) entries.push_back(key + 1);
+  }
+  if (pdf.getTrailer().hasKey("/Info")) entries.push_back("Info");
+  return entries;
+}
+
+}  // namespace
+
+FileReport RunOnFile(const std::string& input, const std::string& output,
+                     const FileSettings& settings) {
+  if (SameFile(input, output))
+    throw std::invalid_argument("the output " + output + " is the input file: choose another");
+  QPDF pdf;
+  CorvelPdf::OpenFile(pdf, input);
+  std::vector<QPDFPageObjectHelper> pages;
+  try {
+    pages = QPDFPageDocumentHelper(pdf).getAllPages();
+  } catch (const std::exception& e) {
+    throw CorvelPdf::ReadError("page tree", e.what());
+  }
+  FileReport report;
+  report.pageCount = static_cast<int>(pages.size());
+  if (settings.firstPage > report.pageCount) {
+    throw std::invalid_argument("--pages starts at page " + std::to_string(settings.firstPage) +
+                                " but the file has " + std::to_string(report.pageCount) +
+                                (report.pageCount == 1 ? " page" : " pages"));
+  }
+  if (settings.lastPage != FileSettings{}.lastPage && settings.lastPage > report.pageCount) {
+    throw std::invalid_argument("--pages ends at page " + std::to_string(settings.lastPage) +
+                                " but the file has " + std::to_string(report.pageCount) +
+                                (report.pageCount == 1 ? " page" : " pages"));
+  }
+  report.carriedOver = DocumentLevelEntries(pdf);
+  CorvelPdf::PdfEditor editor(pdf);
+  const int last = std::min(settings.lastPage, report.pageCount);
+  const bool progress = isatty(STDERR_FILENO);
+  const bool outline = settings.action == "outline";
+  for (int number = settings.firstPage; number <= last; ++number) {
+    if (progress) std::cerr << "\rcorvel: page " << number << " of " << last << std::flush;
+    PageReport page;
+    page.number = number;
+    const auto handle = pages[number - 1].getObjectHandle();
+    page.transparency = CorvelPdf::PageMayPaintTransparency(handle);
+    if (page.transparency || outline) {
+      // One page at a time: memory holds the model of one page, never of the document.
+      auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true});
+      report.warnings.insert(report.warnings.end(), read.warnings.begin(), read.warnings.end());
+      MavDoc::Page& modelPage = *read.document->GetPages().front();
+      try {
+        page.replaced = RunOnPage(settings, modelPage, page);
+        if (page.replaced) {
+          const auto drawn = CorvelPdf::DrawnAnnotations(handle, true);
+          page.annotationsDrawn = drawn.size();
+          editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
+        }
+      } catch (const std::exception& e) {
+        if (progress) std::cerr << "\n";
+        throw std::runtime_error("page " + std::to_string(number) + ": " + e.what());
+      }
+    }
+    report.pages.push_back(std::move(page));
+  }
+  if (progress) std::cerr << "\n";
+  editor.WriteFile(output, CorvelPdf::EditOptions{settings.pdfVersion});
+  // Each message once, in the order first met.
+  std::vector<std::string> unique;
+  for (auto& warning : report.warnings) {
+    if (std::find(unique.begin(), unique.end(), warning) == unique.end()) unique.push_back(warning);
+  }
+  report.warnings = std::move(unique);
+  return report;
+}
+
+}  // namespace CorvelCli

@@ -1,0 +1,54 @@
+#pragma once
+// Flattening (or rebuilding for outline view) the pages of a PDF file, written as the same file
+// edited: pages that nothing transparent paints on are not even read and come out unchanged;
+// on the others only the objects the action selects are replaced, and everything else is
+// written back as the file painted it.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <cli/OutlineCount.h>
+
+namespace CorvelCli {
+
+enum class Selection { Involved, All };
+
+struct FileSettings {
+  std::string action = "flatten";  // or "outline"
+  int firstPage = 1, lastPage = 1 << 30;
+  double resolution = 1200;
+  bool inkTypeStacking = false;
+  Selection selection = Selection::Involved;  // what flatten replaces (outline: always All)
+  std::string pdfVersion;                     // empty: the input's
+};
+
+// What happened to one page.
+struct PageReport {
+  int number = 0;
+  bool transparency = false;  // anything on it may paint transparency
+  bool replaced = false;      // its content was written anew
+  std::size_t before = 0, after = 0, inserted = 0, flatPaths = 0, images = 0, keptInPlace = 0;
+  std::size_t units = 0, transparentUnits = 0, involvedUnits = 0;
+  std::size_t textRuns = 0, textRunsOutlined = 0;
+  std::size_t annotationsDrawn = 0;
+  Drawn outlinesBefore, outlinesAfter;
+  std::vector<std::string> imageSizes;
+  double seconds = 0;
+};
+
+struct FileReport {
+  int pageCount = 0;
+  std::vector<PageReport> pages;  // the pages in the range, in order
+  std::vector<std::string> warnings;
+  std::vector<std::string> carriedOver;  // document-level entries of the catalogue and trailer
+};
+
+// Reads `input`, runs the action on the pages in range and writes `output` atomically (a
+// temporary file renamed into place). Throws std::invalid_argument for settings the file cannot
+// meet (a page range beyond it, an output path naming the input, a PDF version too low),
+// CorvelPdf::ReadError for a file or page that cannot be read, and std::runtime_error when a
+// page cannot be flattened or the output cannot be written; nothing is written then.
+FileReport RunOnFile(const std::string& input, const std::string& output, const FileSettings& settings);
+
+}  // namespace CorvelCli

@@ -1,0 +1,362 @@
+// `corvel flatten` on files: the output is the input edited. What no transparency touches comes
+// out as it went in (text as text in its font, images in their compression, overprint, pages,
+// the catalogue's metadata); failures write nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <set>
+
+#include <cli/FileAction.h>
+#include <io/pdf/reader/PdfReader.h>
+#include <tools/catalogue/TransparencyCheck.h>
+#include <tools/oracle/Comparison.h>
+#include <tools/oracle/SeparationRender.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Handle = QPDFObjectHandle;
+
+// Builds test files with qpdf: objects given as PDF text.
+class TestFile {
+ public:
+  TestFile() { pdf_.emptyPDF(); }
+  Handle Object(const std::string& text) { return pdf_.makeIndirectObject(Handle::parse(text)); }
+  Handle Stream(const std::string& data, const std::string& dict = "<< >>") {
+    auto stream = Handle::newStream(&pdf_, data);
+    for (auto& [key, value] : Handle::parse(dict).getDictAsMap()) stream.getDict().replaceKey(key, value);
+    return stream;
+  }
+  // A page of A4 painting `content` with `resources` (PDF text, may name objects by Ref).
+  Handle AddPage(const std::string& content, Handle resources) {
+    auto page = Handle::parse("<< /Type /Page /MediaBox [0 0 595 842] >>");
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", Stream(content));
+    auto indirect = pdf_.makeIndirectObject(page);
+    pdf_.addPage(indirect, false);
+    return indirect;
+  }
+  QPDF& Pdf() { return pdf_; }
+  void Save(const fs::path& path) {
+    QPDFWriter writer(pdf_, path.c_str());
+    writer.setStaticID(true);
+    writer.write();
+  }
+
+ private:
+  QPDF pdf_;
+};
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class FileAction : public ::testing::Test {
+ protected:
+  fs::path folder = fs::temp_directory_path() / ("corvel-file-action-" + std::to_string(::getpid()) + "-" +
+                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path input = folder / "in.pdf";
+  fs::path output = folder / "out.pdf";
+  void SetUp() override { fs::create_directories(folder); }
+  void TearDown() override {
+    if (!std::getenv("CORVEL_KEEP_TEST_FILES")) fs::remove_all(folder);
+  }
+
+  CorvelCli::FileReport Flatten(const CorvelCli::FileSettings& settings = {}) {
+    return CorvelCli::RunOnFile(input.string(), output.string(), settings);
+  }
+  // Every page of the output prints as the input's, like with like, at 100 ppi.
+  void ExpectPrintsTheSame(int pages) {
+    const auto simple = CorvelOracle::ColorConversion::Simple;
+    for (int page = 1; page <= pages; ++page) {
+      const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input.string(), page, 100, simple),
+                                                    CorvelOracle::RenderPdfPage(output.string(), page, 100, simple));
+      EXPECT_TRUE(comparison.Agrees()) << "page " << page << "\n" << comparison.Report();
+    }
+  }
+};
+
+const char* const kHelvetica =
+    "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
+
+// The flyer: 30 lines of body text, a cyan panel, a black Multiply 0.5 shadow over it and a
+// headline above the shadow.
+void WriteFlyer(const fs::path& path) {
+  TestFile file;
+  auto resources = Handle::newDictionary();
+  resources.replaceKey("/Font", Handle::newDictionary());
+  resources.getKey("/Font").replaceKey("/F1", file.Object(kHelvetica));
+  resources.replaceKey("/ExtGState", Handle::parse("<< /Shadow << /BM /Multiply /ca 0.5 >> >>"));
+  std::string content = "BT /F1 10 Tf 12 TL 40 800 Td\n";
+  for (int line = 1; line <= 30; ++line)
+    content += "(Body line " + std::to_string(line) + " of the flyer, set in Helvetica.) Tj T*\n";
+  content += "ET\n1 0 0 0 k 40 60 300 200 re f\n";
+  content += "q /Shadow gs 0 0 0 1 k 55 45 300 200 re f Q\n";
+  content += "BT /F1 24 Tf 0 0 0 1 k 60 200 Td (Headline) Tj ET\n";
+  file.AddPage(content, resources);
+  file.Save(path);
+}
+
+// Text runs of page `page` as the reader finds them: each is still text, not outlines.
+std::vector<std::string> TextRuns(const fs::path& path) {
+  const auto read = CorvelPdf::ReadDocument(path.string());
+  std::vector<std::string> runs;
+  std::function<void(const MavDoc::Content&)> walk = [&](const MavDoc::Content& content) {
+    for (const MavDoc::ContentObject& member : content.GetChildren()) {
+      if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) walk(group->GetContent());
+      if (const auto* text = dynamic_cast<const MavDoc::Text*>(&member)) runs.push_back(text->GetCharacters());
+    }
+  };
+  walk(read.document->GetPages().front()->GetContent());
+  return runs;
+}
+
+std::vector<std::string> FontNames(QPDFPageObjectHelper page) {
+  std::vector<std::string> names;
+  auto fonts = page.getAttribute("/Resources", false).getKey("/Font");
+  if (fonts.isDictionary())
+    for (auto& [key, font] : fonts.getDictAsMap()) names.push_back(font.getKey("/BaseFont").getName());
+  return names;
+}
+
+TEST_F(FileAction, TheFlyerKeepsItsTextAsTextAndReplacesOnlyThePanels) {
+  WriteFlyer(input);
+  const auto report = Flatten();
+  ASSERT_EQ(report.pages.size(), 1u);
+  const auto& page = report.pages[0];
+  EXPECT_TRUE(page.replaced);
+  EXPECT_EQ(page.involvedUnits, 2u) << "the cyan panel and the shadow";
+  EXPECT_EQ(page.textRuns, 31u);
+  EXPECT_EQ(page.textRunsOutlined, 0u);
+
+  const auto runs = TextRuns(output);
+  ASSERT_EQ(runs.size(), 31u);
+  EXPECT_EQ(runs.front(), "Body line 1 of the flyer, set in Helvetica.");
+  EXPECT_EQ(runs.back(), "Headline");
+  QPDF out;
+  out.processFile(output.c_str());
+  const auto pages = QPDFPageDocumentHelper(out).getAllPages();
+  EXPECT_EQ(FontNames(pages[0]), std::vector<std::string>{"/Helvetica"});
+  EXPECT_TRUE(CorvelCatalogue::FindTransparency(ReadBytes(output)).empty());
+  EXPECT_LT(fs::file_size(output), 2 * fs::file_size(input));
+}
+
+TEST_F(FileAction, ThePageWithoutTransparencyAndTheCatalogueComeOutAsTheyWent) {
+  TestFile file;
+  auto& pdf = file.Pdf();
+  auto resources = Handle::parse("<< /ExtGState << /Half << /CA 0.5 /ca 0.5 >> >> >>");
+  auto page1 = file.AddPage("0 1 0 0 k 10 10 200 200 re f /Half gs 1 0 0 0 k 100 100 200 200 re f", resources);
+  page1.replaceKey("/TrimBox", Handle::parse("[10 10 585 832]"));
+  auto fontResources = Handle::newDictionary();
+  fontResources.replaceKey("/Font", Handle::newDictionary());
+  fontResources.getKey("/Font").replaceKey("/F1", file.Object(kHelvetica));
+  auto page2 = file.AddPage("BT /F1 12 Tf 50 700 Td (Untouched page) Tj ET 0 0 1 0 k 50 50 100 100 re f",
+                            fontResources);
+  auto root = pdf.getRoot();
+  root.replaceKey("/Metadata", file.Stream("<x:xmpmeta xmlns:x='adobe:ns:meta/'/>", "<< /Type /Metadata /Subtype /XML >>"));
+  auto outlines = file.Object("<< /Type /Outlines /Count 2 >>");
+  auto first = file.Object("<< /Title (Cover) >>");
+  auto second = file.Object("<< /Title (Back) >>");
+  first.replaceKey("/Parent", outlines);
+  first.replaceKey("/Next", second);
+  first.replaceKey("/Dest", Handle::parse("[null /Fit]"));
+  first.getKey("/Dest").setArrayItem(0, page1);
+  second.replaceKey("/Parent", outlines);
+  second.replaceKey("/Prev", first);
+  second.replaceKey("/Dest", Handle::parse("[null /Fit]"));
+  second.getKey("/Dest").setArrayItem(0, page2);
+  outlines.replaceKey("/First", first);
+  outlines.replaceKey("/Last", second);
+  root.replaceKey("/Outlines", outlines);
+  root.replaceKey("/PageLabels", Handle::parse("<< /Nums [0 << /S /r >> 1 << /S /D /St 5 >>] >>"));
+  auto profile = file.Stream(std::string(512, '\x11'), "<< /N 4 >>");
+  auto intent = Handle::parse("<< /Type /OutputIntent /S /GTS_PDFX /OutputConditionIdentifier (FOGRA39) >>");
+  intent.replaceKey("/DestOutputProfile", profile);
+  root.replaceKey("/OutputIntents", Handle::newArray({intent}));
+  root.replaceKey("/ViewerPreferences", Handle::parse("<< /DisplayDocTitle true >>"));
+  pdf.getTrailer().replaceKey("/Info", file.Object("<< /Title (Brochure) /Author (Corvel tests) >>"));
+  file.Save(input);
+
+  const auto report = Flatten();
+  ASSERT_EQ(report.pages.size(), 2u);
+  EXPECT_TRUE(report.pages[0].replaced);
+  EXPECT_FALSE(report.pages[1].transparency);
+  EXPECT_FALSE(report.pages[1].replaced);
+  for (const char* entry : {"Metadata", "Outlines", "PageLabels", "OutputIntents", "ViewerPreferences", "Info"})
+    EXPECT_NE(std::find(report.carriedOver.begin(), report.carriedOver.end(), entry), report.carriedOver.end()) << entry;
+
+  QPDF in, out;
+  in.processFile(input.c_str());
+  out.processFile(output.c_str());
+  auto inRoot = in.getRoot(), outRoot = out.getRoot();
+  EXPECT_EQ(outRoot.getKey("/Metadata").getStreamData()->getSize(), inRoot.getKey("/Metadata").getStreamData()->getSize());
+  EXPECT_EQ(outRoot.getKey("/PageLabels").unparseResolved(), inRoot.getKey("/PageLabels").unparseResolved());
+  EXPECT_EQ(outRoot.getKey("/ViewerPreferences").unparseResolved(), inRoot.getKey("/ViewerPreferences").unparseResolved());
+  auto outIntent = outRoot.getKey("/OutputIntents").getArrayItem(0);
+  EXPECT_EQ(outIntent.getKey("/OutputConditionIdentifier").getUTF8Value(), "FOGRA39");
+  EXPECT_EQ(outIntent.getKey("/DestOutputProfile").getStreamData()->getSize(), 512u);
+  EXPECT_EQ(out.getTrailer().getKey("/Info").getKey("/Title").getUTF8Value(), "Brochure");
+  const auto outPages = QPDFPageDocumentHelper(out).getAllPages();
+  auto bookmark = outRoot.getKey("/Outlines").getKey("/First");
+  EXPECT_EQ(bookmark.getKey("/Title").getUTF8Value(), "Cover");
+  EXPECT_EQ(bookmark.getKey("/Dest").getArrayItem(0).getObjGen(), outPages[0].getObjectHandle().getObjGen());
+  EXPECT_EQ(bookmark.getKey("/Next").getKey("/Dest").getArrayItem(0).getObjGen(),
+            outPages[1].getObjectHandle().getObjGen());
+  auto outPage1 = outPages[0].getObjectHandle();
+  EXPECT_EQ(outPage1.getKey("/TrimBox").unparse(), "[ 10 10 585 832 ]");
+
+  const auto inPages = QPDFPageDocumentHelper(in).getAllPages();
+  auto inPage2 = inPages[1].getObjectHandle(), outPage2 = outPages[1].getObjectHandle();
+  EXPECT_EQ(outPage2.getKey("/Contents").getStreamData()->getSize(), inPage2.getKey("/Contents").getStreamData()->getSize());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(outPage2.getKey("/Contents").getStreamData()->getBuffer()),
+                        outPage2.getKey("/Contents").getStreamData()->getSize()),
+            std::string(reinterpret_cast<const char*>(inPage2.getKey("/Contents").getStreamData()->getBuffer()),
+                        inPage2.getKey("/Contents").getStreamData()->getSize()));
+  EXPECT_EQ(outPage2.getKey("/Resources").getKey("/Font").getKey("/F1").unparseResolved(),
+            inPage2.getKey("/Resources").getKey("/Font").getKey("/F1").unparseResolved());
+  EXPECT_TRUE(CorvelCatalogue::FindTransparency(ReadBytes(output)).empty());
+}
+
+// An untouched image keeps its own stream (compression, bytes); an untouched overprinting
+// object keeps its overprint; annotations stay annotations.
+TEST_F(FileAction, UntouchedImagesOverprintAndAnnotationsStay) {
+  TestFile file;
+  std::string samples;
+  for (int i = 0; i < 16 * 16; ++i) samples += static_cast<char>(i);
+  auto image = file.Stream(samples, "<< /Type /XObject /Subtype /Image /Width 16 /Height 16 "
+                                     "/ColorSpace /DeviceGray /BitsPerComponent 8 >>");
+  image.replaceStreamData(samples, Handle::newNull(), Handle::newNull());
+  auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> /Over << /OP true /op true /OPM 1 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Im1", image);
+  auto page = file.AddPage(
+      "q 100 0 0 100 400 600 cm /Im1 Do Q\n"
+      "q /Over gs 0 0 0 1 k 400 400 100 50 re f Q\n"
+      "0 1 0 0 k 10 10 200 200 re f q /Half gs 1 0 0 0 k 100 100 200 200 re f Q\n",
+      resources);
+  page.replaceKey("/Annots", Handle::parse("[<< /Type /Annot /Subtype /Link /Rect [10 700 100 720] /Border [0 0 0] >>]"));
+  file.Save(input);
+  QPDF in;
+  in.processFile(input.c_str());
+  auto inImage = QPDFPageDocumentHelper(in).getAllPages()[0].getObjectHandle().getKey("/Resources").getKey("/XObject").getKey("/Im1");
+  const std::string inRaw = inImage.getRawStreamData()->getSize() ? std::string(reinterpret_cast<const char*>(inImage.getRawStreamData()->getBuffer()), inImage.getRawStreamData()->getSize()) : "";
+
+  const auto report = Flatten();
+  EXPECT_EQ(report.pages[0].involvedUnits, 2u);
+  QPDF out;
+  out.processFile(output.c_str());
+  auto outPage = QPDFPageDocumentHelper(out).getAllPages()[0].getObjectHandle();
+  auto xobjects = outPage.getKey("/Resources").getKey("/XObject").getDictAsMap();
+  bool imageKept = false;
+  for (auto& [name, xobject] : xobjects) {
+    auto raw = xobject.getRawStreamData();
+    if (xobject.getDict().getKey("/Width").isInteger() && xobject.getDict().getKey("/Width").getIntValue() == 16)
+      imageKept = std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()) == inRaw &&
+                  xobject.getDict().getKey("/Filter").unparse() == inImage.getDict().getKey("/Filter").unparse();
+  }
+  EXPECT_TRUE(imageKept) << "the image stream is written back unchanged";
+  bool overprint = false;
+  for (auto& [name, state] : outPage.getKey("/Resources").getKey("/ExtGState").getDictAsMap())
+    overprint = overprint || (state.getKey("/OP").isBool() && state.getKey("/OP").getBoolValue() &&
+                              state.getKey("/OPM").isInteger() && state.getKey("/OPM").getIntValue() == 1);
+  EXPECT_TRUE(overprint);
+  ASSERT_TRUE(outPage.getKey("/Annots").isArray());
+  EXPECT_EQ(outPage.getKey("/Annots").getArrayNItems(), 1);
+}
+
+TEST_F(FileAction, APageWhoseTransparencyIsNeverUsedIsLeftAlone) {
+  TestFile file;
+  file.AddPage("0 1 0 0 k 10 10 200 200 re f", Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>"));
+  file.Save(input);
+  const auto report = Flatten();
+  EXPECT_TRUE(report.pages[0].transparency);
+  EXPECT_FALSE(report.pages[0].replaced);
+  QPDF out;
+  out.processFile(output.c_str());
+  auto contents = QPDFPageDocumentHelper(out).getAllPages()[0].getObjectHandle().getKey("/Contents");
+  auto data = contents.getStreamData();
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()), "0 1 0 0 k 10 10 200 200 re f");
+}
+
+TEST_F(FileAction, FailuresWriteNothingAndNameTheProblem) {
+  WriteFlyer(input);
+  const std::string before = ReadBytes(input);
+  CorvelCli::FileSettings beyond;
+  beyond.firstPage = 5;
+  beyond.lastPage = 9;
+  try {
+    Flatten(beyond);
+    ADD_FAILURE() << "a range beyond the file was accepted";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_NE(std::string(e.what()).find("the file has 1 page"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(output));
+  EXPECT_THROW(CorvelCli::RunOnFile(input.string(), input.string(), {}), std::invalid_argument);
+  EXPECT_EQ(ReadBytes(input), before) << "the input is never modified";
+  std::ofstream(folder / "broken.pdf") << "%PDF-1.4 not really";
+  EXPECT_THROW(CorvelCli::RunOnFile((folder / "broken.pdf").string(), output.string(), {}), std::exception);
+  EXPECT_FALSE(fs::exists(output));
+  // Nothing but the input is left in the folder: no temporary files.
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder)) left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"in.pdf", "broken.pdf"}));
+}
+
+TEST_F(FileAction, AnOlderPdfVersionIsWrittenOnlyWhenNothingNeedsMore) {
+  WriteFlyer(input);
+  CorvelCli::FileSettings old;
+  old.pdfVersion = "1.3";
+  Flatten(old);
+  EXPECT_EQ(ReadBytes(output).substr(0, 8), "%PDF-1.3");
+  // Outside the pages flattened, transparency stays: 1.3 cannot hold it.
+  TestFile file;
+  file.AddPage("0 1 0 0 k 10 10 200 200 re f", Handle::newDictionary());
+  file.AddPage("/Half gs 10 10 200 200 re f", Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>"));
+  file.Save(input);
+  old.lastPage = 1;
+  try {
+    Flatten(old);
+    ADD_FAILURE() << "PDF 1.3 written with transparency on page 2";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_NE(std::string(e.what()).find("page 2"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(FileAction, FlattenedPagesPrintTheSame) {
+  WriteFlyer(input);
+  Flatten();
+  ExpectPrintsTheSame(1);
+}
+
+TEST_F(FileAction, UntouchedObjectsPrintTheSameOnAFlattenedPage) {
+  TestFile file;
+  std::string samples;
+  for (int i = 0; i < 16 * 16; ++i) samples += static_cast<char>(i);
+  auto image = file.Stream(samples, "<< /Type /XObject /Subtype /Image /Width 16 /Height 16 "
+                                    "/ColorSpace /DeviceGray /BitsPerComponent 8 >>");
+  auto resources = Handle::parse(
+      "<< /ExtGState << /Half << /ca 0.5 >> >> /ColorSpace << /Spot [/Separation /Gold /DeviceCMYK "
+      "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.2 0.9 0.1] /N 1 >>] >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Im1", image);
+  resources.replaceKey("/Font", Handle::newDictionary());
+  resources.getKey("/Font").replaceKey("/F1", file.Object(kHelvetica));
+  file.AddPage(
+      "q 100 0 0 100 400 600 cm /Im1 Do Q\n"
+      "q 10 0 0 10 0 0 cm /Spot cs 0.7 scn 40 40 10 5 re f Q\n"
+      "q 0.5 0 0 1 0 0 cm 4 w 1 J [6 3] 0 d 0 0 1 RG 60 500 m 500 700 l S Q\n"
+      "0 1 0 0 k 10 10 200 200 re f q /Half gs 1 0 0 0 k 100 100 200 200 re f Q\n"
+      "BT /F1 30 Tf 2 Tr 1 w 0 0 0 1 k 1 0 0 0 K 120 150 Td (Over) Tj ET\n",
+      resources);
+  file.Save(input);
+  const auto report = Flatten();
+  EXPECT_EQ(report.pages[0].textRunsOutlined, 0u);
+  ExpectPrintsTheSame(1);
+}
+
+}  // namespace

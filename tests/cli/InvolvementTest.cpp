@@ -1,0 +1,104 @@
+// Which objects transparency involves: what a print shop sees as "left alone" depends on it.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include <cli/Involvement.h>
+#include <mavdoc/Builder.h>
+#include <mavdoc/Content.h>
+#include <mavdoc/Placement.h>
+
+namespace {
+
+using namespace MavDoc::Build;
+using MavBlend::BlendMode;
+
+Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+
+class InvolvementTest : public ::testing::Test {
+ protected:
+  MavDoc::Document document;
+  MavDoc::Content& page = document.AddPage(Box(0, 0, 100000, 100000)).GetContent();
+  const std::shared_ptr<const MavPaint::FlatPaint> cyan = Flat({{"Cyan", 1}});
+};
+
+TEST_F(InvolvementTest, OnlyWhatLiesUnderTheTransparentObjectIsInvolved) {
+  auto& under = Add(page, FilledRectangle(Box(0, 0, 50000, 50000), cyan));
+  auto& beside = Add(page, FilledRectangle(Box(70000, 70000, 10000, 10000), cyan));
+  auto& shadow = Add(page, FilledRectangle(Box(20000, 20000, 40000, 40000), cyan,
+                                           Blend(BlendMode::Multiply, 0.5f)));
+  auto& headline = Add(page, FilledRectangle(Box(25000, 25000, 10000, 10000), cyan));
+  const auto found = CorvelCli::FindInvolved(page);
+  EXPECT_TRUE(found.Contains(under));
+  EXPECT_TRUE(found.Contains(shadow));
+  EXPECT_FALSE(found.Contains(beside)) << "touches no transparent area";
+  EXPECT_FALSE(found.Contains(headline)) << "painted above all transparency";
+  EXPECT_EQ(found.units, 4u);
+  EXPECT_EQ(found.transparent, 1u);
+  EXPECT_EQ(found.involved, 2u);
+}
+
+TEST_F(InvolvementTest, AGroupWithAnEffectIsInvolvedWithAllItsMembers) {
+  auto& group = Add(page, TransparencyGroup(Blend(BlendMode::Normal, 0.5f), true, false));
+  auto& inner = Add(group, FilledRectangle(Box(0, 0, 10000, 10000), cyan));
+  auto& far = Add(group, FilledRectangle(Box(80000, 80000, 10000, 10000), cyan));
+  const auto found = CorvelCli::FindInvolved(page);
+  EXPECT_TRUE(found.Contains(group));
+  EXPECT_TRUE(found.Contains(inner));
+  EXPECT_TRUE(found.Contains(far));
+  EXPECT_EQ(found.units, 1u);
+}
+
+TEST_F(InvolvementTest, AGroupWithoutEffectIsJudgedMemberByMember) {
+  // A map page: everything wrapped in one isolated knockout group with no effect of its own.
+  auto& wrapper = Add(page, TransparencyGroup(Blend(BlendMode::Normal, 1), true, true));
+  auto& below = Add(wrapper, FilledRectangle(Box(0, 0, 20000, 20000), cyan));
+  auto& away = Add(wrapper, FilledRectangle(Box(60000, 60000, 20000, 20000), cyan));
+  auto& glass = Add(wrapper, FilledRectangle(Box(10000, 10000, 20000, 20000), cyan,
+                                             Blend(BlendMode::Screen, 1)));
+  auto& outside = Add(page, FilledRectangle(Box(0, 0, 5000, 5000), cyan));
+  const auto found = CorvelCli::FindInvolved(page);
+  EXPECT_FALSE(found.Contains(wrapper));
+  EXPECT_TRUE(found.Contains(below));
+  EXPECT_TRUE(found.Contains(glass));
+  EXPECT_FALSE(found.Contains(away));
+  EXPECT_FALSE(found.Contains(outside)) << "painted after the wrapper, so above the glass";
+}
+
+TEST_F(InvolvementTest, APageWithoutTransparencyInvolvesNothing) {
+  Add(page, FilledRectangle(Box(0, 0, 50000, 50000), cyan));
+  auto& knockout = Add(page, TransparencyGroup(Blend(BlendMode::Normal, 1), false, true));
+  Add(knockout, FilledRectangle(Box(10000, 10000, 50000, 50000), cyan));
+  const auto found = CorvelCli::FindInvolved(page);
+  EXPECT_EQ(found.involved, 0u);
+  EXPECT_TRUE(found.objects.empty());
+}
+
+// Random pages against the rule itself, counted the slow way: an opaque object is involved
+// exactly when some transparent object painted after it has an overlapping box.
+TEST_F(InvolvementTest, RandomPagesFollowTheRule) {
+  std::mt19937 random(20261207);
+  std::uniform_real_distribution<double> at(0, 90000), size(100, 20000);
+  std::vector<std::pair<MavDoc::Path*, bool>> objects;
+  for (int i = 0; i < 300; ++i) {
+    const bool transparent = random() % 10 == 0;
+    auto& path = Add(page, FilledRectangle(Box(at(random), at(random), size(random), size(random)),
+                                           cyan, transparent ? Blend(BlendMode::Multiply, 0.7f)
+                                                             : nullptr));
+    objects.emplace_back(&path, transparent);
+  }
+  const auto found = CorvelCli::FindInvolved(page);
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    bool expected = objects[i].second;
+    const auto box = MavDoc::GetBoundingBox(*objects[i].first, MavDoc::kStrokes);
+    for (std::size_t j = i + 1; j < objects.size() && !expected; ++j) {
+      if (!objects[j].second) continue;
+      const auto other = MavDoc::GetBoundingBox(*objects[j].first, MavDoc::kStrokes);
+      expected = box.Left() <= other.Right() && other.Left() <= box.Right() &&
+                 box.Bottom() <= other.Top() && other.Bottom() <= box.Top();
+    }
+    EXPECT_EQ(found.Contains(*objects[i].first), expected) << "object " << i;
+  }
+}
+
+}  // namespace
