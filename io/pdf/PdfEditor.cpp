@@ -4,6 +4,7 @@
 #include <io/pdf/PdfSyntaxInternal.h>
 #include <io/pdf/reader/TransparencyScan.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -138,6 +139,10 @@ void PdfEditor::WriteFile(const std::string& path, const EditOptions& options) {
     QPDFWriter writer(pdf_, temporary.c_str());
     Configure(writer, options);
     writer.write();
+    // mkstemp makes the file private; the output gets what any new file gets.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(temporary.c_str(), 0666 & ~mask);
     std::filesystem::rename(temporary, target);
   } catch (...) {
     std::remove(temporary.c_str());
