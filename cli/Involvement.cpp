@@ -21,6 +21,10 @@ struct Unit {
 };
 
 bool CarriesTransparency(const MavDoc::ContentObject& object) {
+  // A picture with a coverage channel of its own composites like a soft mask.
+  if (const auto* image = dynamic_cast<const MavDoc::Image*>(&object);
+      image && image->GetPaintedPicture()->HasAlpha())
+    return true;
   const auto* blendable = dynamic_cast<const MavDoc::Blendable*>(&object);
   return blendable && HasEffect(*blendable->GetTransparency());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Which objects of a page transparency involves: those that carry transparency themselves
-// (constant alpha below 1, a blend mode other than Normal, a soft mask; a group with any of
-// these, with all its members), and those painted below such an object whose painted area
+// (constant alpha below 1, a blend mode other than Normal, a soft mask, a picture with a
+// coverage channel; a group with any of these, with all its members), and those painted below such an object whose painted area
 // meets it. Everything else stays as it is: objects above all transparency, objects beside it.
 // A group without an effect of its own (whatever its isolated and knockout flags) is not a unit:
 // its members are judged one by one, and objects outside it count as below the members they

@@ -2,6 +2,7 @@
 
 #include <tools/catalogue/TransparencyCheck.h>
 
+#include <cli/Involvement.h>
 #include <cli/OutlineCount.h>
 
 #include <chrono>
@@ -31,8 +32,11 @@ Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const Ru
   MavDoc::Content& content = document->GetPages().front()->GetContent();
   Outcome outcome;
   const auto start = std::chrono::steady_clock::now();
+  // Flattening replaces what transparency involves, as the command does.
+  const auto involvement = CorvelCli::FindInvolved(content);
+  const auto involved = [&](const MavDoc::ContentObject& object) { return involvement.Contains(object); };
   const auto inserted = outline ? Corvel::OptimizeForOutlineViewAction(content, Visible, true, Everything)
-                                : Corvel::FlattenAction(content, Visible, true, Everything, false,
+                                : Corvel::FlattenAction(content, Visible, true, involved, false,
                                                         options.flattenResolution);
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   outcome.newObjects = inserted.size();

@@ -23,10 +23,9 @@ void CheckDictionary(QPDFObjectHandle dictionary, const std::string& where, std:
   }
   auto mask = dictionary.getKey("/SMask");
   if (mask.isDictionary() || mask.isStream()) found.push_back(where + ": /SMask");
-  auto group = dictionary.getKey("/Group");
-  if (group.isDictionary() && group.getKey("/S").isNameAndEquals("/Transparency")) {
-    found.push_back(where + ": transparency group");
-  }
+  // A transparency group alone (a page group, an isolated or knockout form) composites nothing:
+  // holding only opaque Normal paint, it prints as plain painting does. Flattening leaves such
+  // groups where nothing transparent was in them.
 }
 
 // Walks an object and its direct children; indirect children are visited on their own.

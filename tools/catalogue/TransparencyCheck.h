@@ -7,8 +7,8 @@
 namespace CorvelCatalogue {
 
 // Every use of transparency in the file, one line each ("object 12: /ca 0.5"): graphics states
-// with alpha below 1, a blend mode other than Normal or a soft mask, images with a soft mask,
-// and transparency groups. Empty when the file prints without any compositing. Throws
+// with alpha below 1, a blend mode other than Normal or a soft mask, and images with a soft
+// mask (groups alone composite nothing). Empty when the file prints without any compositing. Throws
 // std::runtime_error when the bytes are not a PDF qpdf can open.
 std::vector<std::string> FindTransparency(const std::string& pdfBytes);
 
