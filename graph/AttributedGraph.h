@@ -1,6 +1,7 @@
 #pragma once
 // The planar map of one flattening run with the attributes made for it.
 
+#include <type_traits>
 #include <memory>
 
 #include <docgraph/AttributeCreator.h>
@@ -30,7 +31,15 @@ std::unique_ptr<AttributedGraph> BuildGraph(const DocumentGraph::GraphBase::Opti
                                             MavDoc::Content& content,
                                             const DocumentGraph::GraphBase::ObjectSelection& selection) {
   auto graph = std::make_unique<AttributedGraph>();
-  Creator creator(graph->GetAttributes(), true);
+  // Creators that share attributes need the selection to know where new objects will stand.
+  auto creator = [&] {
+    if constexpr (std::is_constructible_v<Creator, AttributedGraph::AttributeContainer&, bool,
+                                          const DocumentGraph::GraphBase::ObjectSelection*>) {
+      return Creator(graph->GetAttributes(), true, &selection);
+    } else {
+      return Creator(graph->GetAttributes(), true);
+    }
+  }();
   graph->SetTesselGraph(DocumentGraph::Detail::CreateGraph(options, content, selection,
                                                            graph->CurveDataOwner(), creator));
   return graph;

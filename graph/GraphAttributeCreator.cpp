@@ -1,5 +1,6 @@
 #include <graph/GraphAttributeCreator.h>
 
+#include <flatten/PlaceNewObject.h>
 #include <graph/AttributeEquality.h>
 
 namespace Corvel {
@@ -27,8 +28,34 @@ const Attribute* Share(std::vector<std::unique_ptr<Attribute>>& list,
 
 }  // namespace
 
-GraphAttributeCreator::GraphAttributeCreator(AttributeContainer& container, bool creatorFlag)
-    : TransparentAttributeCreator(container, creatorFlag) {}
+GraphAttributeCreator::GraphAttributeCreator(
+    AttributeContainer& container, bool creatorFlag,
+    const DocumentGraph::GraphBase::ObjectSelection* selection)
+    : TransparentAttributeCreator(container, creatorFlag), selection_(selection) {}
+
+const MavDoc::ContentObject* GraphAttributeCreator::Place(const MavDoc::ContentObject* object) const {
+  for (const MavDoc::Group* p = object->GetParent();
+       p && IsSelected(*p, selection_->layerPredicate, selection_->selectionFlag,
+                       selection_->objectPredicate);
+       p = p->GetParent()) {
+    object = p;
+  }
+  return object;
+}
+
+bool GraphAttributeCreator::PlacedTogether(const DocumentGraph::ElementAttribute& earlier,
+                                           const DocumentGraph::ElementAttribute& later) const {
+  if (!selection_ || !earlier.ObjectForSelection() || !later.ObjectForSelection()) return true;
+  const MavDoc::ContentObject* first = Place(earlier.ObjectForSelection());
+  const MavDoc::ContentObject* second = Place(later.ObjectForSelection());
+  if (first == second) return true;
+  if (first->GetContainer() != second->GetContainer()) return false;
+  for (const MavDoc::ContentObject* p = second->GetListLink(); p; p = p->GetListLink()) {
+    if (p == first) return true;
+    if (!p->IsClippingObject()) return false;
+  }
+  return false;
+}
 
 GraphAttributeCreator::~GraphAttributeCreator() = default;
 
@@ -40,7 +67,7 @@ const DocumentGraph::ElementAttribute* GraphAttributeCreator::KeepElement(
   const bool ownCoverage = attribute->HasUnknownShape() ||
                            (!elements.empty() && elements.back()->HasUnknownShape());
   if (!elements.empty() && !ownCoverage && ElementAttributesEqual(*elements.back(), *attribute) &&
-      groupPath_ == lastElementGroupPath_) {
+      groupPath_ == lastElementGroupPath_ && PlacedTogether(*elements.back(), *attribute)) {
     return elements.back().get();
   }
   elements.push_back(std::move(attribute));

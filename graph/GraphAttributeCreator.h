@@ -5,6 +5,7 @@
 #include <deque>
 
 #include <docgraph/AttributeCreator.h>
+#include <docgraph/GraphBase.h>
 
 namespace Corvel {
 
@@ -12,9 +13,15 @@ namespace Corvel {
 // groups, is reused; a group or soft-mask attribute equal to any earlier one is reused (the
 // newest equal one). The container owns every attribute that stays; the creator only lives for
 // one build.
+//
+// With a selection, an element is shared only where one new object can stand for both objects:
+// their places (climbed through selected groups, as new objects are placed) are the same, or
+// neighbours in one group with nothing but clips between them. Otherwise the new object would
+// land in one object's group (its clip) and paint over or under unselected objects between.
 class GraphAttributeCreator : public DocumentGraph::TransparentAttributeCreator {
  public:
-  GraphAttributeCreator(AttributeContainer& container, bool creatorFlag);
+  GraphAttributeCreator(AttributeContainer& container, bool creatorFlag,
+                        const DocumentGraph::GraphBase::ObjectSelection* selection = nullptr);
   ~GraphAttributeCreator() override;
 
   void EndGroup() override;
@@ -30,6 +37,11 @@ class GraphAttributeCreator : public DocumentGraph::TransparentAttributeCreator 
  private:
   using GroupPath = std::deque<const DocumentGraph::GroupAttribute*>;
 
+  const MavDoc::ContentObject* Place(const MavDoc::ContentObject* object) const;
+  bool PlacedTogether(const DocumentGraph::ElementAttribute& earlier,
+                      const DocumentGraph::ElementAttribute& later) const;
+
+  const DocumentGraph::GraphBase::ObjectSelection* selection_;
   GroupPath groupPath_;
   GroupPath lastElementGroupPath_;
 };

@@ -95,8 +95,19 @@ bool ContentStreamWriter::WriteFromSource(const MavDoc::ContentObject& object) {
 
 std::string ContentStreamWriter::LayerMembershipName(const MavDoc::Layer& layer) {
   const auto* source = dynamic_cast<const PdfLayerSource*>(layer.GetSource().get());
-  if (state_.PassThrough() && source && source->membership.isIndirect()) {
-    return resources_.NameFor("Properties", source->membership);
+  if (state_.PassThrough() && source && source->membership.isInitialized()) {
+    // The file's own OCG or OCMD, so that its visibility stays governed by the file's
+    // configurations; a direct one becomes an object of its own, once.
+    QPDFObjectHandle membership = source->membership;
+    if (!membership.isIndirect()) {
+      const std::string key = "membership " + membership.unparse();
+      if (auto found = state_.Find(key); found.isInitialized()) {
+        membership = found;
+      } else {
+        membership = state_.Remember(key, state_.MakeIndirect(membership));
+      }
+    }
+    return resources_.NameFor("Properties", membership);
   }
   return resources_.NameFor("Properties", LayerMembership(state_, layer, Where()));
 }

@@ -59,9 +59,14 @@ void MergeLayers(QPDF& pdf, Detail::WriterState& state) {
   auto defaults = existing.getKey("/D");
   for (auto& group : made.getKey("/OCGs").aitems()) existing.getKey("/OCGs").appendItem(group);
   if (!defaults.isDictionary()) return;
-  if (!defaults.getKey("/OFF").isArray()) defaults.replaceKey("/OFF", QPDFObjectHandle::newArray());
-  for (auto& group : made.getKey("/D").getKey("/OFF").aitems())
-    defaults.getKey("/OFF").appendItem(group);
+  for (const char* key : {"/ON", "/OFF"}) {
+    if (!defaults.getKey(key).isArray()) defaults.replaceKey(key, QPDFObjectHandle::newArray());
+  }
+  // Each new group is listed as on or off, whatever the configuration's base state.
+  std::set<QPDFObjGen> hidden;
+  for (auto& group : made.getKey("/D").getKey("/OFF").aitems()) hidden.insert(group.getObjGen());
+  for (auto& group : made.getKey("/OCGs").aitems())
+    defaults.getKey(hidden.contains(group.getObjGen()) ? "/OFF" : "/ON").appendItem(group);
 }
 
 // What in the file needs a version above `version`, or empty.

@@ -359,4 +359,33 @@ TEST_F(FileAction, UntouchedObjectsPrintTheSameOnAFlattenedPage) {
   ExpectPrintsTheSame(1);
 }
 
+// Equal objects far apart in paint order (an unselected object between them) or in different
+// clips (two highlight forms) must not become one new object placed at one of them.
+TEST_F(FileAction, EqualObjectsInDifferentPlacesPrintTheSame) {
+  TestFile file;
+  auto highlight = [&](double x, double y) {
+    auto form = file.Stream("/Mul gs 1 0.5 0 0 k " + std::to_string(x) + " " + std::to_string(y) + " 120 30 re f",
+                            "<< /Type /XObject /Subtype /Form /BBox [" + std::to_string(x) + " " +
+                                std::to_string(y) + " " + std::to_string(x + 120) + " " + std::to_string(y + 30) +
+                                "] /Resources << /ExtGState << /Mul << /BM /Multiply /ca 0.4 >> >> >> >>");
+    return form;
+  };
+  auto resources = Handle::parse("<< /ExtGState << /Half << /BM /Multiply /ca 0.5 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/H1", highlight(60, 700));
+  resources.getKey("/XObject").replaceKey("/H2", highlight(300, 500));
+  resources.replaceKey("/Font", Handle::newDictionary());
+  resources.getKey("/Font").replaceKey("/F1", file.Object(kHelvetica));
+  file.AddPage(
+      // Two yellow squares with a black one between them in paint order, one glass over both.
+      "0 0 1 0 k 50 50 100 100 re f 0 0 0 1 k 310 310 90 90 re f 0 0 1 0 k 250 250 100 100 re f\n"
+      "q /Half gs 0 1 0 0 k 100 100 200 200 re f Q\n"
+      "BT /F1 20 Tf 0 0 0 1 k 65 708 Td (Highlighted) Tj 240 -200 Td (Also) Tj ET\n"
+      "/H1 Do /H2 Do\n",
+      resources);
+  file.Save(input);
+  Flatten();
+  ExpectPrintsTheSame(1);
+}
+
 }  // namespace

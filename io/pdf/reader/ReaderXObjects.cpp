@@ -156,7 +156,9 @@ void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name,
 void Interpreter::RunAppearance(QPDFObjectHandle form, const Vexl::Transformation& placement) {
   states_.push_back(states_.front());
   State().ctm = placement;
-  WithinObject("annotation appearance", form.getDict().getKey("/OC"), [&] { RunForm(form, "AP"); });
+  WithinObject("annotation appearance", form.getDict().getKey("/OC"), [&] {
+    RunForm(form, "AP", RecordedOp{{"Do", {QPDFObjectHandle::newName("/AP")}}, "XObject", form});
+  });
   states_.pop_back();
 }
 

@@ -105,13 +105,17 @@ std::vector<QPDFObjectHandle> DrawnAnnotations(QPDFObjectHandle page, bool onlyT
   std::vector<QPDFObjectHandle> drawn;
   auto annotations = page.getKey("/Annots");
   if (!annotations.isArray()) return drawn;
+  std::size_t lastTransparent = 0;  // one past the last one, in drawing order
   for (auto& annotation : annotations.aitems()) {
     if (!annotation.isDictionary()) continue;
     auto form = PrintedAppearance(annotation);
     if (form.isNull()) continue;
-    if (onlyTransparent && !Scan().XObject(form, 0)) continue;
     drawn.push_back(annotation);
+    if (onlyTransparent && Scan().XObject(form, 0)) lastTransparent = drawn.size();
   }
+  // Annotations paint in array order over the page: those below a transparent one go into the
+  // page with it, so that it still composites over them; those above stay annotations.
+  if (onlyTransparent) drawn.resize(lastTransparent);
   return drawn;
 }
 

@@ -18,8 +18,8 @@ bool MayPaintTransparency(QPDFObjectHandle resources);
 bool PageMayPaintTransparency(QPDFObjectHandle page);
 
 // The annotations a reading draws into the page content: printable, visible ones with a normal
-// appearance; with `onlyTransparent`, only those whose appearance may paint transparency (the
-// others stay annotations).
+// appearance; with `onlyTransparent`, only those up to the last whose appearance may paint
+// transparency (annotations paint in array order: the ones above it stay annotations).
 std::vector<QPDFObjectHandle> DrawnAnnotations(QPDFObjectHandle page, bool onlyTransparent);
 
 // The normal appearance of a printable, visible annotation, or null.
