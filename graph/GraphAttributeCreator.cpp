@@ -43,10 +43,12 @@ const MavDoc::ContentObject* GraphAttributeCreator::Place(const MavDoc::ContentO
   return object;
 }
 
-bool GraphAttributeCreator::PlacedTogether(const DocumentGraph::ElementAttribute& earlier,
+// A shared attribute keeps its first object; each later one must sit right after the one before,
+// so that the chain from the first to the last holds nothing unselected.
+bool GraphAttributeCreator::PlacedTogether(const MavDoc::ContentObject* earlier,
                                            const DocumentGraph::ElementAttribute& later) const {
-  if (!selection_ || !earlier.ObjectForSelection() || !later.ObjectForSelection()) return true;
-  const MavDoc::ContentObject* first = Place(earlier.ObjectForSelection());
+  if (!selection_ || !earlier || !later.ObjectForSelection()) return true;
+  const MavDoc::ContentObject* first = Place(earlier);
   const MavDoc::ContentObject* second = Place(later.ObjectForSelection());
   if (first == second) return true;
   if (first->GetContainer() != second->GetContainer()) return false;
@@ -67,9 +69,11 @@ const DocumentGraph::ElementAttribute* GraphAttributeCreator::KeepElement(
   const bool ownCoverage = attribute->HasUnknownShape() ||
                            (!elements.empty() && elements.back()->HasUnknownShape());
   if (!elements.empty() && !ownCoverage && ElementAttributesEqual(*elements.back(), *attribute) &&
-      groupPath_ == lastElementGroupPath_ && PlacedTogether(*elements.back(), *attribute)) {
+      groupPath_ == lastElementGroupPath_ && PlacedTogether(lastElementObject_, *attribute)) {
+    lastElementObject_ = attribute->ObjectForSelection();
     return elements.back().get();
   }
+  lastElementObject_ = attribute->ObjectForSelection();
   elements.push_back(std::move(attribute));
   // Only the paint form records where it added: pictures keep the older path.
   if (paintForm) lastElementGroupPath_ = groupPath_;

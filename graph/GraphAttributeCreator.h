@@ -38,10 +38,11 @@ class GraphAttributeCreator : public DocumentGraph::TransparentAttributeCreator 
   using GroupPath = std::deque<const DocumentGraph::GroupAttribute*>;
 
   const MavDoc::ContentObject* Place(const MavDoc::ContentObject* object) const;
-  bool PlacedTogether(const DocumentGraph::ElementAttribute& earlier,
+  bool PlacedTogether(const MavDoc::ContentObject* earlier,
                       const DocumentGraph::ElementAttribute& later) const;
 
   const DocumentGraph::GraphBase::ObjectSelection* selection_;
+  const MavDoc::ContentObject* lastElementObject_ = nullptr;  // of the element added last
   GroupPath groupPath_;
   GroupPath lastElementGroupPath_;
 };
