@@ -64,6 +64,8 @@ Settings Parse(const std::vector<std::string>& arguments) {
       }
     } else if (a == "--ink-type-stacking") {
       settings.file.inkTypeStacking = true;
+    } else if (a == "--strict") {
+      settings.file.strict = true;
     } else if (a == "--select") {
       const std::string& text = value();
       if (text != "involved" && text != "all") throw UsageError("--select wants involved or all, got '" + text + "'");
@@ -102,7 +104,9 @@ std::string Quoted(const std::string& text) {
 
 void WritePage(std::ostream& out, const PageReport& p) {
   out << "    {\"page\": " << p.number << ", \"transparency\": " << (p.transparency ? "true" : "false")
-      << ", \"replaced\": " << (p.replaced ? "true" : "false") << ", \"objectsBefore\": " << p.before
+      << ", \"replaced\": " << (p.replaced ? "true" : "false");
+  if (!p.leftAsItWas.empty()) out << ", \"leftAsItWas\": " << Quoted(p.leftAsItWas);
+  out << ", \"objectsBefore\": " << p.before
       << ", \"objectsAfter\": " << p.after << ", \"units\": " << p.units
       << ", \"transparentUnits\": " << p.transparentUnits << ", \"involvedUnits\": " << p.involvedUnits
       << ", \"textRuns\": " << p.textRuns << ", \"textRunsOutlined\": " << p.textRunsOutlined
@@ -138,8 +142,13 @@ int Run(const std::string& action, Settings settings) {
   settings.file.action = action;
   const FileReport report = RunOnFile(settings.input, settings.output, settings.file);
   for (const auto& warning : report.warnings) std::cerr << "corvel: " << settings.input << ": " << warning << "\n";
+  for (const auto& page : report.pages) {
+    if (!page.leftAsItWas.empty())
+      std::cerr << "corvel: " << settings.input << ", page " << page.number << " left as it was: " << page.leftAsItWas
+                << "\n";
+  }
   if (!settings.report.empty()) WriteReport(settings, report);
-  return 0;
+  return report.pagesLeftAsTheyWere > 0 ? 3 : 0;
 }
 
 }  // namespace

@@ -87,6 +87,20 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   return true;
 }
 
+// Reads page `number` alone (memory holds the model of one page, never of the document), runs
+// the action and, when the page changed, gives it its new content.
+void FlattenPage(QPDF& pdf, const std::string& input, const FileSettings& settings, int number,
+                 CorvelPdf::PdfEditor& editor, PageReport& page, std::vector<std::string>& warnings) {
+  auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true});
+  warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
+  MavDoc::Page& modelPage = *read.document->GetPages().front();
+  page.replaced = RunOnPage(settings, modelPage, page);
+  if (!page.replaced) return;
+  const auto drawn = CorvelPdf::DrawnAnnotations(pdf.getAllPages().at(number - 1), true);
+  page.annotationsDrawn = drawn.size();
+  editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error);
@@ -142,20 +156,23 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
     const auto handle = pages[number - 1].getObjectHandle();
     page.transparency = CorvelPdf::PageMayPaintTransparency(handle);
     if (page.transparency || outline) {
-      // One page at a time: memory holds the model of one page, never of the document.
-      auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true});
-      report.warnings.insert(report.warnings.end(), read.warnings.begin(), read.warnings.end());
-      MavDoc::Page& modelPage = *read.document->GetPages().front();
       try {
-        page.replaced = RunOnPage(settings, modelPage, page);
-        if (page.replaced) {
-          const auto drawn = CorvelPdf::DrawnAnnotations(handle, true);
-          page.annotationsDrawn = drawn.size();
-          editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
-        }
+        FlattenPage(pdf, input, settings, number, editor, page, report.warnings);
       } catch (const std::exception& e) {
-        if (progress) std::cerr << "\n";
-        throw std::runtime_error("page " + std::to_string(number) + ": " + e.what());
+        // The page stays as the file has it: nothing was edited before the new content was
+        // complete.
+        std::string why = e.what();
+        if (why.rfind("page " + std::to_string(number) + ", ", 0) == 0)
+          why.erase(0, ("page " + std::to_string(number) + ", ").size());
+        if (settings.strict) {
+          if (progress) std::cerr << "\n";
+          throw std::runtime_error("page " + std::to_string(number) + ": " + why);
+        }
+        page = PageReport{};
+        page.number = number;
+        page.transparency = true;
+        page.leftAsItWas = why;
+        ++report.pagesLeftAsTheyWere;
       }
     }
     report.pages.push_back(std::move(page));

@@ -21,6 +21,8 @@ struct FileSettings {
   bool inkTypeStacking = false;
   Selection selection = Selection::Involved;  // what flatten replaces (outline: always All)
   std::string pdfVersion;                     // empty: the input's
+  // A page that cannot be read or flattened fails the whole run instead of being left as it was.
+  bool strict = false;
 };
 
 // What happened to one page.
@@ -28,6 +30,7 @@ struct PageReport {
   int number = 0;
   bool transparency = false;  // anything on it may paint transparency
   bool replaced = false;      // its content was written anew
+  std::string leftAsItWas;    // why a page with transparency could not be flattened, or empty
   std::size_t before = 0, after = 0, inserted = 0, flatPaths = 0, images = 0, keptInPlace = 0;
   std::size_t units = 0, transparentUnits = 0, involvedUnits = 0;
   std::size_t textRuns = 0, textRunsOutlined = 0;
@@ -39,6 +42,7 @@ struct PageReport {
 
 struct FileReport {
   int pageCount = 0;
+  int pagesLeftAsTheyWere = 0;  // pages with transparency that could not be flattened
   std::vector<PageReport> pages;  // the pages in the range, in order
   std::vector<std::string> warnings;
   std::vector<std::string> carriedOver;  // document-level entries of the catalogue and trailer
@@ -47,8 +51,9 @@ struct FileReport {
 // Reads `input`, runs the action on the pages in range and writes `output` atomically (a
 // temporary file renamed into place). Throws std::invalid_argument for settings the file cannot
 // meet (a page range beyond it, an output path naming the input, a PDF version too low),
-// CorvelPdf::ReadError for a file or page that cannot be read, and std::runtime_error when a
-// page cannot be flattened or the output cannot be written; nothing is written then.
+// CorvelPdf::ReadError for a file that cannot be opened, and std::runtime_error when the output
+// cannot be written; nothing is written then. A page that cannot be read or flattened is left
+// exactly as it was and reported (with `strict`, it throws std::runtime_error naming the page).
 FileReport RunOnFile(const std::string& input, const std::string& output, const FileSettings& settings);
 
 }  // namespace CorvelCli

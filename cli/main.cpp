@@ -18,7 +18,10 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: corvel flatten in.pdf -o out.pdf [--pages A-B] [--resolution PPI]\n"
-               "                      [--ink-type-stacking] [--report report.json]\n"
+               "                      [--ink-type-stacking] [--select involved|all] [--pdf-version V]\n"
+               "                      [--strict] [--report report.json]\n"
+               "       exit status: 0 done, 1 failed (nothing written), 2 usage, 3 done with pages\n"
+               "       left as they were (unreadable or unflattenable; --strict makes that a failure)\n"
                "       corvel outline in.pdf -o out.pdf [same options]\n"
                "       corvel info in.pdf\n"
                "       corvel example [--outline] [--out DIR]   flatten (or rebuild for outline view)\n"

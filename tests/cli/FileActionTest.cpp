@@ -307,6 +307,46 @@ TEST_F(FileAction, FailuresWriteNothingAndNameTheProblem) {
   EXPECT_EQ(left, (std::set<std::string>{"in.pdf", "broken.pdf"}));
 }
 
+// One unreadable object leaves its page exactly as it was; the other pages are flattened.
+TEST_F(FileAction, AnUnreadablePageIsLeftAsItWasAndTheRestIsFlattened) {
+  TestFile file;
+  auto broken = file.Stream("not data any filter knows", "<< /Type /XObject /Subtype /Image /Width 4 /Height 4 "
+                                                         "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /NoSuchDecode >>");
+  auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Im1", broken);
+  file.AddPage("0 1 0 0 k 10 10 200 200 re f q /Half gs 100 0 0 100 50 50 cm /Im1 Do Q", resources);
+  file.AddPage("0 1 0 0 k 10 10 200 200 re f /Half gs 1 0 0 0 k 100 100 200 200 re f",
+               Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>"));
+  file.Save(input);
+  const auto report = Flatten();
+  EXPECT_EQ(report.pagesLeftAsTheyWere, 1);
+  EXPECT_FALSE(report.pages[0].replaced);
+  EXPECT_NE(report.pages[0].leftAsItWas.find("image /Im1"), std::string::npos) << report.pages[0].leftAsItWas;
+  EXPECT_TRUE(report.pages[1].replaced);
+  QPDF in, out;
+  in.processFile(input.c_str());
+  out.processFile(output.c_str());
+  auto inPage = QPDFPageDocumentHelper(in).getAllPages()[0].getObjectHandle();
+  auto outPage = QPDFPageDocumentHelper(out).getAllPages()[0].getObjectHandle();
+  auto inData = inPage.getKey("/Contents").getStreamData();
+  auto outData = outPage.getKey("/Contents").getStreamData();
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(outData->getBuffer()), outData->getSize()),
+            std::string(reinterpret_cast<const char*>(inData->getBuffer()), inData->getSize()));
+  const auto left = CorvelCatalogue::FindTransparency(ReadBytes(output));
+  EXPECT_EQ(left.size(), 1u) << "only page 1's graphics state";
+  CorvelCli::FileSettings strict;
+  strict.strict = true;
+  fs::remove(output);
+  try {
+    Flatten(strict);
+    ADD_FAILURE() << "--strict accepted a page it could not flatten";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("page 1: ", 0), 0u) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(output));
+}
+
 TEST_F(FileAction, AnOlderPdfVersionIsWrittenOnlyWhenNothingNeedsMore) {
   WriteFlyer(input);
   CorvelCli::FileSettings old;
