@@ -1,3 +1,4 @@
+#include <tessel/FarGeometryInternal.h>
 #include <tessel/FlattenInternal.h>
 
 #include <algorithm>
@@ -27,6 +28,8 @@ class Flattener {
  private:
   std::uint32_t AddShape(const Tessel::Outline& outline, const std::string& owner);
   void CheckPoint(Vexl::Point p, const std::string& owner) const;
+  bool InRange(const Vexl::Subpath& subpath, const std::string& owner) const;
+  Vexl::Rectangle FoldingBox() const;
   void AddSubpath(const Vexl::Subpath& subpath, std::uint32_t shape);
   void AddLine(FixedPoint a, FixedPoint b, std::uint32_t shape);
   void AddCubic(Vexl::Point p0, const Vexl::Segment& cubic, std::uint32_t shape);
@@ -64,17 +67,51 @@ bool Flattener::OutsideBounds(const Vexl::Subpath& subpath) const {
   return maxX < bounds->Left() || minX > bounds->Right() || maxY < bounds->Bottom() || minY > bounds->Top();
 }
 
+// Whether every point of the subpath lies within the fixed range; throws for one that is not
+// finite.
+bool Flattener::InRange(const Vexl::Subpath& subpath, const std::string& owner) const {
+  bool inRange = true;
+  const auto check = [&](Vexl::Point p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) CheckPoint(p, owner);
+    inRange = inRange && std::fabs(p.x) <= kMaxMillipoints && std::fabs(p.y) <= kMaxMillipoints;
+  };
+  check(subpath.GetStart());
+  for (const Vexl::Segment& s : subpath.GetSegments()) {
+    check(s.end);
+    if (s.IsCubic()) check(s.control1), check(s.control2);
+  }
+  return inRange;
+}
+
+// The box far-off geometry is folded into: the bounds with room to spare, or half the range.
+Vexl::Rectangle Flattener::FoldingBox() const {
+  constexpr double kLimit = kMaxMillipoints / 2;
+  Vexl::Rectangle box{-kLimit, -kLimit, 2 * kLimit, 2 * kLimit, false};
+  if (const auto& bounds = input_.GetBounds()) {
+    const double left = std::max(-kLimit, bounds->Left() - bounds->width / 8 - 1000);
+    const double bottom = std::max(-kLimit, bounds->Bottom() - bounds->height / 8 - 1000);
+    const double right = std::min(kLimit, bounds->Right() + bounds->width / 8 + 1000);
+    const double top = std::min(kLimit, bounds->Top() + bounds->height / 8 + 1000);
+    box = {left, bottom, right - left, top - bottom, false};
+  }
+  return box;
+}
+
 std::uint32_t Flattener::AddShape(const Tessel::Outline& outline, const std::string& owner) {
   const auto shape = static_cast<std::uint32_t>(out_.shapeRules.size());
   out_.shapeRules.push_back(outline.rule);
   out_.elementOfShape.push_back(kNone);
   for (const Vexl::Subpath& subpath : outline.compound->GetSubpaths()) {
-    CheckPoint(subpath.GetStart(), owner);
-    for (const Vexl::Segment& s : subpath.GetSegments()) {
-      CheckPoint(s.end, owner);
-      if (s.IsCubic()) CheckPoint(s.control1, owner), CheckPoint(s.control2, owner);
+    if (InRange(subpath, owner)) {
+      if (!OutsideBounds(subpath)) AddSubpath(subpath, shape);
+      continue;
     }
-    if (!OutsideBounds(subpath)) AddSubpath(subpath, shape);
+    const auto polygon = ClipToBox(subpath, FoldingBox(), tolerance_, static_cast<int>(kMaxChordsPerCubic));
+    if (polygon.empty()) continue;
+    Vexl::Subpath folded(polygon.front(), true);
+    folded.Reserve(polygon.size());
+    for (std::size_t i = 1; i < polygon.size(); ++i) folded.LineTo(polygon[i]);
+    AddSubpath(folded, shape);
   }
   return shape;
 }

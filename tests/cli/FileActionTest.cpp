@@ -428,4 +428,22 @@ TEST_F(FileAction, EqualObjectsInDifferentPlacesPrintTheSame) {
   ExpectPrintsTheSame(1);
 }
 
+// Artwork reaching beyond the planar map's range of 67,000 points (a clip and a background
+// 160,000 and 200,000 points wide, a curve swinging 900,000 points off the page) flattens like
+// any other. (Ghostscript itself misdraws much larger coordinates, so the oracle cannot judge
+// those.)
+TEST_F(FileAction, GeometryFarOffThePagePrintsTheSame) {
+  TestFile file;
+  file.AddPage(
+      "q 0 0 0 0.3 k -100000 -100000 200000 200000 re f Q\n"
+      "q 0.2 0 0 0 k 100 100 m 300000 -500000 50000 900000 300 400 c h f Q\n"
+      "q -80000 -80000 m 80000 -80000 l 300 500 l h W n /Half gs 1 0 0 0 k 50 50 300 300 re f Q\n",
+      Handle::parse("<< /ExtGState << /Half << /ca 0.5 /BM /Multiply >> >> >>"));
+  file.Save(input);
+  const auto report = Flatten();
+  EXPECT_TRUE(report.pages[0].replaced);
+  EXPECT_EQ(report.pagesLeftAsTheyWere, 0);
+  ExpectPrintsTheSame(1);
+}
+
 }  // namespace
