@@ -13,6 +13,7 @@
 #include <cli/Involvement.h>
 #include <cli/Selection.h>
 #include <io/pdf/PdfEditor.h>
+#include <io/pdf/PdfSource.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <io/pdf/reader/TransparencyScan.h>
 #include <module/Exports.h>
@@ -49,6 +50,21 @@ std::size_t CountText(const MavDoc::Content& content, const Pick& pick) {
   return count;
 }
 
+// Throws when the action would replace an object that only stands in for something the reader
+// cannot represent: the page must then stay as the file has it.
+template <class Chosen>
+void RefuseStandIns(const MavDoc::Content& content, const Chosen& chosen) {
+  for (const MavDoc::ContentObject& member : content.GetChildren()) {
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
+      RefuseStandIns(group->GetContent(), chosen);
+      continue;
+    }
+    const auto* source = dynamic_cast<const CorvelPdf::PdfSource*>(member.GetSource().get());
+    if (source && !source->unreadable.empty() && chosen(member))
+      throw std::runtime_error("transparency involves what cannot be read: " + source->unreadable);
+  }
+}
+
 // Runs the action on one page read into the model; returns whether the page changed.
 bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& report) {
   MavDoc::Content& content = page.GetContent();
@@ -70,6 +86,7 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
     report.outlinesAfter = report.outlinesBefore;
     return false;
   }
+  RefuseStandIns(content, chosen);
   const auto start = std::chrono::steady_clock::now();
   const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) {
     return layer->visible;
@@ -91,7 +108,7 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
 // the action and, when the page changed, gives it its new content.
 void FlattenPage(QPDF& pdf, const std::string& input, const FileSettings& settings, int number,
                  CorvelPdf::PdfEditor& editor, PageReport& page, std::vector<std::string>& warnings) {
-  auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true});
+  auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true, true});
   warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
   MavDoc::Page& modelPage = *read.document->GetPages().front();
   page.replaced = RunOnPage(settings, modelPage, page);

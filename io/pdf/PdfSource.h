@@ -40,6 +40,10 @@ class PdfSource final : public MavDoc::SourceRecord {
   // gained members since is written member by member instead.
   std::size_t members = 0;
   bool isForm = false;
+  // Why the model object only stands in for what the file paints (a colour, pattern or image the
+  // reader cannot represent), or empty. Such an object may be written back from its source but
+  // never flattened.
+  std::string unreadable;
 };
 
 // The optional-content group or membership dictionary a layer came from.

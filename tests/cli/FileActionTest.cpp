@@ -307,6 +307,49 @@ TEST_F(FileAction, FailuresWriteNothingAndNameTheProblem) {
   EXPECT_EQ(left, (std::set<std::string>{"in.pdf", "broken.pdf"}));
 }
 
+// What the reader cannot represent (an image it cannot decode, a tiling pattern) is still written
+// back where no transparency touches it, never dropped.
+TEST_F(FileAction, UnreadableObjectsOutsideTransparencyAreKept) {
+  TestFile file;
+  auto jpx = file.Stream("not really a codestream", "<< /Type /XObject /Subtype /Image /Width 8 /Height 8 "
+                                                   "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /JPXDecode >>");
+  auto tile = file.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
+                                                    "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>");
+  auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Im1", jpx);
+  resources.replaceKey("/Pattern", Handle::newDictionary());
+  resources.getKey("/Pattern").replaceKey("/Tile", tile);
+  file.AddPage("q 100 0 0 100 400 600 cm /Im1 Do Q q /Pattern cs /Tile scn 400 300 100 100 re f Q\n"
+               "0 1 0 0 k 10 10 200 200 re f q /Half gs 1 0 0 0 k 100 100 200 200 re f Q\n",
+               resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_TRUE(report.pages[0].replaced) << report.pages[0].leftAsItWas;
+  QPDF out;
+  out.processFile(output.c_str());
+  auto outResources = QPDFPageDocumentHelper(out).getAllPages()[0].getObjectHandle().getKey("/Resources");
+  bool jpxKept = false;
+  for (auto& [name, xobject] : outResources.getKey("/XObject").getDictAsMap())
+    jpxKept = jpxKept || xobject.getDict().getKey("/Filter").isNameAndEquals("/JPXDecode");
+  EXPECT_TRUE(jpxKept);
+  ASSERT_TRUE(outResources.getKey("/Pattern").isDictionary());
+  EXPECT_EQ(outResources.getKey("/Pattern").getDictAsMap().size(), 1u);
+  // Under transparency the same pattern cannot be flattened: the page stays as it was.
+  TestFile under;
+  auto underResources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
+  underResources.replaceKey("/Pattern", Handle::newDictionary());
+  underResources.getKey("/Pattern").replaceKey(
+      "/Tile", under.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
+                                                      "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>"));
+  under.AddPage("q /Pattern cs /Tile scn 50 50 200 200 re f Q q /Half gs 1 0 0 0 k 100 100 200 200 re f Q",
+                underResources);
+  under.Save(input);
+  const auto refused = Flatten();
+  EXPECT_FALSE(refused.pages[0].replaced);
+  EXPECT_NE(refused.pages[0].leftAsItWas.find("tiling patterns"), std::string::npos) << refused.pages[0].leftAsItWas;
+}
+
 // One unreadable object leaves its page exactly as it was; the other pages are flattened.
 TEST_F(FileAction, AnUnreadablePageIsLeftAsItWasAndTheRestIsFlattened) {
   TestFile file;

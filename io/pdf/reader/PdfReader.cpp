@@ -20,6 +20,7 @@ ReadResult ReadSelected(QPDF& pdf, const ReadOptions& options) {
   ReadResult result;
   result.document = std::make_unique<MavDoc::Document>();
   Detail::ReaderContext context(pdf, *result.document, options.limits);
+  context.SetKeepUnreadable(options.keepUnreadable);
   context.CollectPdfWarnings();
   std::vector<QPDFPageObjectHelper> pages;
   try {
@@ -72,7 +73,7 @@ ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
   } catch (const std::exception& e) {
     throw OpenError(path, e);
   }
-  return ReadOpened(pdf, path, ReadOptions{limits, {}, false});
+  return ReadOpened(pdf, path, ReadOptions{limits, {}, false, false});
 }
 
 ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
@@ -85,7 +86,7 @@ ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
   } catch (const std::exception& e) {
     throw OpenError(description, e);
   }
-  return ReadOpened(pdf, description, ReadOptions{limits, {}, false});
+  return ReadOpened(pdf, description, ReadOptions{limits, {}, false, false});
 }
 
 ReadResult ReadPages(QPDF& pdf, const std::string& description, const ReadOptions& options) {

@@ -61,6 +61,10 @@ struct ReadOptions {
   // Annotations stay annotations, except those whose appearance may paint transparency: those
   // are drawn into the page (see TransparencyScan.h).
   bool onlyTransparentAnnotations = false;
+  // Objects whose paint or image cannot be represented are kept as stand-ins (with a placeholder
+  // paint or picture and PdfSource::unreadable set) instead of being dropped, so that they can
+  // be written back unchanged.
+  bool keepUnreadable = false;
 };
 // The document holds one page per page read, in the order of `options.pages`. Objects carry
 // source records (io/pdf/PdfSource.h) that refer to `pdf`, which must outlive the document.

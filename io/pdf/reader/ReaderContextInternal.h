@@ -30,6 +30,9 @@ class ReaderContext {
   QPDF& Pdf() { return pdf_; }
   MavDoc::Document& Document() { return document_; }
   const ReadLimits& Limits() const { return limits_; }
+  // See ReadOptions::keepUnreadable.
+  bool KeepUnreadable() const { return keepUnreadable_; }
+  void SetKeepUnreadable(bool keep) { keepUnreadable_ = keep; }
 
   // Records a feature read approximately or not at all; repeated messages are dropped.
   void Warn(const std::string& message);
@@ -58,6 +61,7 @@ class ReaderContext {
   QPDF& pdf_;
   MavDoc::Document& document_;
   ReadLimits limits_;
+  bool keepUnreadable_ = false;
   std::vector<std::string> warnings_;
   std::set<std::string> seen_;
   std::size_t pdfWarningCount_ = 0;

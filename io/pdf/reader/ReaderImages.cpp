@@ -321,6 +321,12 @@ std::optional<std::string> UndecodableFilter(QPDFObjectHandle filter) {
 
 }  // namespace
 
+std::shared_ptr<const MavImg::PaintedPicture> StandInPicture(ReaderContext& context) {
+  MavImg::PictureBuffer::Factory factory(1, 1, 1, 8);
+  factory.GetRowPtr(0)[0] = 128;
+  return GrayPicture(context, factory.GetResult());
+}
+
 std::optional<std::string> ImageStreamData(ReaderContext& context, QPDFObjectHandle stream) {
   if (auto filter = UndecodableFilter(stream.getDict().getKey("/Filter"))) {
     context.Warn(*filter + " images not supported yet: dropped");

@@ -30,6 +30,9 @@ DecodedImage DecodeImage(ReaderContext& context, QPDFObjectHandle dict,
                          const std::function<std::optional<std::string>()>& samples,
                          QPDFObjectHandle resources);
 
+// One gray pixel: what stands in for an image that cannot be decoded.
+std::shared_ptr<const MavImg::PaintedPicture> StandInPicture(ReaderContext& context);
+
 // The decoded data of an image XObject, or nullopt (with a warning) for filters qpdf cannot
 // decode (JPX, JBIG2, CCITT fax).
 std::optional<std::string> ImageStreamData(ReaderContext& context, QPDFObjectHandle stream);

@@ -160,6 +160,7 @@ class Interpreter {
   std::shared_ptr<const MavBlend::Transparency> CurrentTransparency();
   std::shared_ptr<const MavBlend::SoftMask> SoftMaskForLevel(const SoftMaskState& mask, bool alphaIsShape);
   std::shared_ptr<const MavPaint::Paint> PaintFor(const PaintState& paint, bool stroke);
+  std::shared_ptr<const MavPaint::Paint> Placeholder();
   void OpBeginMarked(const Operation& op);
   void OpBeginMarkedProperties(const Operation& op);
   void OpEndMarked(const Operation& op);
@@ -247,6 +248,7 @@ class Interpreter {
   std::vector<Vexl::Subpath> path_;
   std::vector<Operation> pathOps_;     // the operators that built path_
   const Operation* showing_ = nullptr;  // the text-showing operation being run
+  std::string unreadable_;              // why the object being made is only a stand-in
   Vexl::Transformation showMatrix_;     // the text matrix when it started
   std::optional<Vexl::FillRule> pendingClip_;
 

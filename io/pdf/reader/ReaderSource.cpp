@@ -63,6 +63,8 @@ std::shared_ptr<PdfSource> Interpreter::StateSource(bool fill, bool stroke) {
   auto source = std::make_shared<PdfSource>();
   const GraphicsState& s = State();
   source->userToLevel = s.ctm;
+  source->unreadable = std::move(unreadable_);
+  unreadable_.clear();
   if (!s.passedKeys.empty()) {
     auto dict = QPDFObjectHandle::newDictionary();
     for (const auto& [key, value] : s.passedKeys) dict.replaceKey(key, value);
@@ -123,7 +125,10 @@ void Interpreter::AddTextOperations(PdfSource& source, const Operation& show,
 }
 
 std::shared_ptr<PdfSource> Interpreter::TakeTextSource(int paintMode) {
-  if (!showing_ || showing_->operands.empty() || !State().text.fontOp) return nullptr;
+  if (!showing_ || showing_->operands.empty() || !State().text.fontOp) {
+    unreadable_.clear();
+    return nullptr;
+  }
   auto source = StateSource(paintMode == 0 || paintMode == 2, paintMode == 1 || paintMode == 2);
   AddTextOperations(*source, *showing_, showMatrix_);
   return source;

@@ -134,8 +134,21 @@ std::shared_ptr<const MavBlend::Transparency> Interpreter::CurrentTransparency()
   return factory.Get();
 }
 
+// Middle gray: what a stand-in for an unreadable paint shows if anything ever draws it.
+std::shared_ptr<const MavPaint::Paint> Interpreter::Placeholder() {
+  const double gray[] = {0.5};
+  return MavPaint::FlatPaint::Factory(MakeColor(*DeviceGraySpace(), gray), &context_.Document(),
+                                      nullptr)
+      .Get();
+}
+
 std::shared_ptr<const MavPaint::Paint> Interpreter::PaintFor(const PaintState& paint, bool stroke) {
   if (!paint.unsupported.empty()) {
+    if (context_.KeepUnreadable()) {
+      context_.Warn(paint.unsupported + ": objects painted with it kept as they are");
+      unreadable_ = paint.unsupported;
+      return Placeholder();
+    }
     context_.Warn(paint.unsupported + ": objects painted with it dropped");
     return nullptr;
   }

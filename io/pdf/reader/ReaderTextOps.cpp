@@ -155,7 +155,9 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   if (!fill && !stroke && paintMode != 3) return;
   auto text = std::make_unique<MavDoc::Text>(std::move(characters), outline, paintMode);
   text->SetTransformation(State().ctm, 0);
+  const bool standIn = !unreadable_.empty();
   text->SetSource(TakeTextSource(paintMode));
+  if (standIn && !text->GetSource()) return;  // a stand-in that cannot be written back
   text->SetFillPaint(std::move(fill));
   text->SetStrokePaint(std::move(stroke));
   if (paintMode == 1 || paintMode == 2) text->SetStrokeStyle(State().strokeStyle);

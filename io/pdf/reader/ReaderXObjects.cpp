@@ -61,8 +61,24 @@ void Interpreter::OpInlineImage(const Operation& operation) {
 void Interpreter::DrawImage(QPDFObjectHandle dict,
                             const std::function<std::optional<std::string>()>& data,
                             const RecordedOp& paintOp) {
-  const auto image = DecodeImage(context_, dict, data, CurrentLevel().resources);
-  if (!image.picture) return;
+  DecodedImage image;
+  if (!context_.KeepUnreadable()) {
+    image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+    if (!image.picture) return;
+  } else {
+    // An image that cannot be decoded stays in the file as it is: a stand-in takes its place.
+    try {
+      image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+      if (!image.picture) unreadable_ = "an image that cannot be decoded";
+    } catch (const ReadError& e) {
+      context_.Warn("image kept as it is: " + e.Why());
+      unreadable_ = e.Why();
+    }
+    if (!image.picture) {
+      image = DecodedImage{};
+      image.picture = StandInPicture(context_);
+    }
+  }
   std::unique_ptr<MavDoc::ContentObject> object;
   auto transparency = CurrentTransparency();
   if (image.stencil) {
