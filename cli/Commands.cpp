@@ -1,6 +1,7 @@
 #include <cli/Commands.h>
 
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -64,6 +65,22 @@ Settings Parse(const std::vector<std::string>& arguments) {
       }
     } else if (a == "--ink-type-stacking") {
       settings.file.inkTypeStacking = true;
+    } else if (a == "--color-conversion") {
+      const std::string& text = value();
+      if (text != "managed" && text != "naive") throw UsageError("--color-conversion wants managed or naive, got '" + text + "'");
+      settings.file.colorConversion = text;
+    } else if (a == "--output-profile") {
+      settings.file.outputProfile = value();
+    } else if (a == "--rgb-profile") {
+      settings.file.rgbProfile = value();
+    } else if (a == "--gray-profile") {
+      settings.file.grayProfile = value();
+    } else if (a == "--intent") {
+      const std::string& text = value();
+      static const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
+      const auto found = std::find(kIntents.begin(), kIntents.end(), text);
+      if (found == kIntents.end()) throw UsageError("--intent wants perceptual, relative, saturation or absolute, got '" + text + "'");
+      settings.file.intent = static_cast<int>(found - kIntents.begin());
     } else if (a == "--strict") {
       settings.file.strict = true;
     } else if (a == "--select") {
@@ -125,7 +142,8 @@ void WriteReport(const Settings& settings, const FileReport& report) {
   std::ofstream out(settings.report);
   if (!out) throw std::runtime_error("cannot write the report " + settings.report);
   out << "{\n  \"input\": " << Quoted(settings.input) << ",\n  \"output\": " << Quoted(settings.output)
-      << ",\n  \"pageCount\": " << report.pageCount << ",\n  \"carriedOver\": [";
+      << ",\n  \"pageCount\": " << report.pageCount << ",\n  \"colorConversion\": " << Quoted(report.colorConversion)
+      << ",\n  \"carriedOver\": [";
   for (std::size_t i = 0; i < report.carriedOver.size(); ++i)
     out << (i ? ", " : "") << Quoted(report.carriedOver[i]);
   out << "],\n  \"warnings\": [";

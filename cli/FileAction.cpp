@@ -17,6 +17,7 @@
 #include <io/pdf/reader/PdfReader.h>
 #include <io/pdf/reader/TransparencyScan.h>
 #include <module/Exports.h>
+#include <values/ColorManagement.h>
 
 namespace CorvelCli {
 
@@ -118,6 +119,54 @@ void FlattenPage(QPDF& pdf, const std::string& input, const FileSettings& settin
   editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
 }
 
+// The CMYK profile of the file's first output intent that carries one, or null.
+std::shared_ptr<const MavColor::ICCProfile> OutputIntentProfile(QPDF& pdf) {
+  auto intents = pdf.getRoot().getKey("/OutputIntents");
+  if (!intents.isArray()) return nullptr;
+  for (auto& intent : intents.aitems()) {
+    auto profile = intent.isDictionary() ? intent.getKey("/DestOutputProfile") : QPDFObjectHandle();
+    if (!profile.isStream()) continue;
+    try {
+      const auto data = profile.getStreamData(qpdf_dl_generalized);
+      std::vector<std::uint8_t> bytes(data->getBuffer(), data->getBuffer() + data->getSize());
+      return MavColor::ParseProfile(std::move(bytes), 4, "the output intent's profile");
+    } catch (const std::exception&) {
+      // A damaged or non-CMYK profile (PDF/A files often name sRGB): the next one, or the
+      // defaults.
+    }
+  }
+  return nullptr;
+}
+
+std::string Described(const std::shared_ptr<const MavColor::ICCProfile>& profile, const std::string& fallback) {
+  return profile ? "\"" + MavColor::ProfileDescription(*profile) + "\"" : fallback;
+}
+
+// The colour settings of a run, and their description for the report.
+MavColor::ColorSettings ColorSettingsFor(QPDF& pdf, const FileSettings& settings, std::string& described) {
+  MavColor::ColorSettings color;
+  if (settings.colorConversion == "naive") {
+    described = "naive (C = 1 - R, M = 1 - G, Y = 1 - B, K = 1 - gray)";
+    return color;
+  }
+  color.managed = true;
+  color.intent = static_cast<MavColor::RenderingIntent>(settings.intent);
+  color.output = OutputIntentProfile(pdf);
+  const bool fromIntent = color.output != nullptr;
+  if (!color.output && !settings.outputProfile.empty())
+    color.output = MavColor::LoadProfile(settings.outputProfile, 4);
+  if (!color.output) color.output = MavColor::LoadProfile(MavColor::DefaultProfilePath("default_cmyk.icc"), 4);
+  color.rgb = MavColor::LoadProfile(
+      settings.rgbProfile.empty() ? MavColor::DefaultProfilePath("default_rgb.icc") : settings.rgbProfile, 3);
+  if (!settings.grayProfile.empty()) color.gray = MavColor::LoadProfile(settings.grayProfile, 1);
+  static const char* const kIntents[] = {"perceptual", "relative colorimetric", "saturation",
+                                         "absolute colorimetric"};
+  described = "managed: output " + Described(color.output, "") + (fromIntent ? " (the file's output intent)" : "") +
+              ", RGB " + Described(color.rgb, "") + ", gray " + Described(color.gray, "to Black alone") +
+              ", intent " + kIntents[settings.intent & 3] + ", black point compensation";
+  return color;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::exists(b, error) && std::filesystem::equivalent(a, b, error);
@@ -162,6 +211,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
                                 (report.pageCount == 1 ? " page" : " pages"));
   }
   report.carriedOver = DocumentLevelEntries(pdf);
+  const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
   CorvelPdf::PdfEditor editor(pdf);
   const int last = std::min(settings.lastPage, report.pageCount);
   const bool progress = isatty(STDERR_FILENO);

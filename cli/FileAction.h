@@ -23,6 +23,12 @@ struct FileSettings {
   std::string pdfVersion;                     // empty: the input's
   // A page that cannot be read or flattened fails the whole run instead of being left as it was.
   bool strict = false;
+  // Colour: "managed" (ICC profiles) or "naive" (C = 1 − R …); profile files that override the
+  // defaults (the output profile yields to the file's own output intent); the rendering intent
+  // (0 perceptual, 1 relative colorimetric, 2 saturation, 3 absolute colorimetric).
+  std::string colorConversion = "managed";
+  std::string outputProfile, rgbProfile, grayProfile;
+  int intent = 0;
 };
 
 // What happened to one page.
@@ -46,6 +52,7 @@ struct FileReport {
   std::vector<PageReport> pages;  // the pages in the range, in order
   std::vector<std::string> warnings;
   std::vector<std::string> carriedOver;  // document-level entries of the catalogue and trailer
+  std::string colorConversion;             // what converted colours, in words
 };
 
 // Reads `input`, runs the action on the pages in range and writes `output` atomically (a

@@ -20,6 +20,8 @@ class PictureSampler final : public PaintSampler {
       throw std::invalid_argument("Pictures with clip outlines or colour tables cannot be rendered yet");
     }
     mapping_ = picture.GetConvertedChannelMapping(nullptr);
+    colors_ = source_->GetManagedCMYK();
+    if (!colors_) colors_ = source_->GetBuffer();
     alphaChannel_ = source_->GetAlphaChannel();
     pageToUnit_ = (source_->GetTransformation() * element.ObjectTransformation()).Inverse();
   }
@@ -42,7 +44,7 @@ class PictureSampler final : public PaintSampler {
       }
       const int column = std::min(static_cast<int>(u * buffer.GetColumns()), buffer.GetColumns() - 1);
       const int row = std::min(static_cast<int>((1 - v) * buffer.GetRows()), buffer.GetRows() - 1);
-      Fill(converted, buffer, column, row);
+      Fill(converted, *colors_, column, row);
       if (alphaChannel_ >= 0) shape[i] = static_cast<float>(buffer.GetSample(column, row, alphaChannel_));
       projector_.Project(converted, pixel.data());
       for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = pixel[c];
@@ -76,6 +78,9 @@ class PictureSampler final : public PaintSampler {
 
   Projector projector_;
   const MavImg::BufferedPictureSource* source_ = nullptr;
+  // The samples the colours are read from: the picture's own, or their managed CMYK copy;
+  // coverage always comes from the picture's own.
+  std::shared_ptr<const MavImg::PictureBuffer> colors_;
   MavColor::ColorList<MavColor::ChannelMappingPolicy> mapping_;
   int alphaChannel_ = -1;
   Vexl::Transformation pageToUnit_;

@@ -1,3 +1,4 @@
+#include <values/ColorManagement.h>
 #include <values/Conversion.h>
 
 #include <algorithm>
@@ -34,6 +35,7 @@ std::array<float, 4> FromLab(const Lab& lab, const float* c) {
 }  // namespace
 
 std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* c) {
+  if (const auto managed = ManagedToCMYK(space, c)) return *managed;
   switch (space.index()) {
     case 2:  // device gray
     case 3:  // CalGray

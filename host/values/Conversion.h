@@ -1,5 +1,6 @@
 #pragma once
-// Colour conversion onto separations (inks), without colour management: every colour becomes
+// Colour conversion onto separations (inks). With colour management on (ColorManagement.h),
+// process colours go through ICC profiles; otherwise, and for what is not managed, every colour becomes
 // tints of named inks. Process colours land on "Cyan", "Magenta", "Yellow", "Black":
 // gray g as Black 1 − g; RGB as C = 1 − R, M = 1 − G, Y = 1 − B (no black generation); Lab
 // through sRGB (D50 white adapted to D65 by the Bradford matrix is not applied: Lab is read

@@ -1,5 +1,10 @@
 #include <values/Picture.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include <values/ColorManagement.h>
+
 #include <stdexcept>
 
 #include <values/Conversion.h>
@@ -93,6 +98,48 @@ int BufferedPictureSource::GetAlphaChannel() const {
   return -1;
 }
 
+std::shared_ptr<const PictureBuffer> BufferedPictureSource::GetManagedCMYK() const {
+  const auto generation = MavColor::ColorSettingsGeneration();
+  std::lock_guard<std::mutex> lock(managedMutex_);
+  if (!managedMade_ || managedGeneration_ != generation) {
+    managed_ = MakeManagedCMYK();
+    managedGeneration_ = generation;
+    managedMade_ = true;
+  }
+  return managed_;
+}
+
+// Gray or RGB-family pictures without spots, colour tables or clips: their decoded samples go
+// through the profiles a row at a time.
+std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK() const {
+  if (!MavColor::CurrentColorSettings().managed || colorTable_ || clip_) return nullptr;
+  const auto& space = mapping_.GetColorSpace();
+  const std::size_t process = mapping_.ProcessCount();
+  const auto& entries = mapping_.GetEntries();
+  if ((process != 1 && process != 3) || entries.size() != process || !MavColor::IsManaged(space))
+    return nullptr;
+  const int columns = buffer_->GetColumns(), rows = buffer_->GetRows();
+  PictureBuffer::Factory factory(columns, rows, 4, 8);
+  std::vector<std::uint8_t> samples(static_cast<std::size_t>(columns) * process);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      for (std::size_t e = 0; e < process; ++e) {
+        const auto channel = static_cast<int>(entries[e].channel);
+        const auto range = static_cast<std::size_t>(channel) < channelInfos_.size()
+                               ? channelInfos_[static_cast<std::size_t>(channel)].GetRange()
+                               : std::array<double, 2>{0, 1};
+        const double value = range[0] + buffer_->GetSample(column, row, channel) * (range[1] - range[0]);
+        samples[static_cast<std::size_t>(column) * process + e] =
+            static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+      }
+    }
+    if (!MavColor::ManagedPixelsToCMYK(space, samples.data(), process, factory.GetRowPtr(row),
+                                       static_cast<std::size_t>(columns)))
+      return nullptr;
+  }
+  return factory.GetResult();
+}
+
 bool PaintedPicture::HasAlpha() const {
   const auto* source = dynamic_cast<const BufferedPictureSource*>(GetPictureData(true)->GetSource().get());
   return source && source->GetAlphaChannel() >= 0;
@@ -119,6 +166,12 @@ MavColor::ColorList<MavColor::ChannelMappingPolicy> PaintedPicture::GetConverted
   std::vector<std::array<double, 2>> ranges(static_cast<std::size_t>(source->GetBuffer()->GetChannels()),
                                             std::array<double, 2>{0, 1});
   for (std::size_t c = 0; c < ranges.size() && c < infos.size(); ++c) ranges[c] = infos[c].GetRange();
+  if (source->GetManagedCMYK()) {
+    // The converted copy holds C, M, Y, K as its channels 0 to 3.
+    MavColor::ColorList<MavColor::ChannelMappingPolicy> converted;
+    for (int i = 0; i < 4; ++i) converted.Append({MavColor::ProcessInkNames()[i], static_cast<std::uint64_t>(i), {0, 1}});
+    return converted;
+  }
   return MavColor::ToSeparations(source->GetMapping(), ranges);
 }
 

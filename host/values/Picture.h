@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,8 +112,14 @@ class BufferedPictureSource final : public PictureSource {
   const Vexl::Transformation& GetTransformation() const { return transformation_; }
   // The channel holding the picture's coverage, or -1 when it covers its whole frame.
   int GetAlphaChannel() const;
+  // The picture's process samples converted to CMYK through ICC profiles (4 channels, 8 bits),
+  // made on first use under the current colour settings; null when its colours are not managed
+  // (see MavColor::ManagedPixelsToCMYK).
+  std::shared_ptr<const PictureBuffer> GetManagedCMYK() const;
 
  private:
+  std::shared_ptr<const PictureBuffer> MakeManagedCMYK() const;
+
   std::shared_ptr<const PictureBuffer> buffer_;
   MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping_;
   std::vector<ChannelInfo> channelInfos_;
@@ -120,6 +127,10 @@ class BufferedPictureSource final : public PictureSource {
   std::optional<std::array<double, 2>> resolution_;
   std::shared_ptr<const Vexl::Compound> clip_;
   Vexl::Transformation transformation_;
+  mutable std::mutex managedMutex_;
+  mutable std::shared_ptr<const PictureBuffer> managed_;
+  mutable std::uint64_t managedGeneration_ = 0;
+  mutable bool managedMade_ = false;
 };
 
 // A picture of a document.

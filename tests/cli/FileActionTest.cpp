@@ -70,9 +70,10 @@ class FileAction : public ::testing::Test {
   CorvelCli::FileReport Flatten(const CorvelCli::FileSettings& settings = {}) {
     return CorvelCli::RunOnFile(input.string(), output.string(), settings);
   }
-  // Every page of the output prints as the input's, like with like, at 100 ppi.
+  // Every page of the output prints as the input's, like with like (colour-managed, groups
+  // blending in CMYK), at 100 ppi.
   void ExpectPrintsTheSame(int pages) {
-    const auto simple = CorvelOracle::ColorConversion::Simple;
+    const auto simple = CorvelOracle::ColorConversion::ManagedCmykGroups;
     for (int page = 1; page <= pages; ++page) {
       const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input.string(), page, 100, simple),
                                                     CorvelOracle::RenderPdfPage(output.string(), page, 100, simple));
@@ -486,6 +487,37 @@ TEST_F(FileAction, GeometryFarOffThePagePrintsTheSame) {
   const auto report = Flatten();
   EXPECT_TRUE(report.pages[0].replaced);
   EXPECT_EQ(report.pagesLeftAsTheyWere, 0);
+  ExpectPrintsTheSame(1);
+}
+
+// RGB, Lab and ICC-based colour under transparency reach the inks through the profiles a proof
+// uses: the colour-managed oracle sees the same plates.
+TEST_F(FileAction, ManagedColourUnderTransparencyPrintsTheSame) {
+  TestFile file;
+  std::string samples;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) samples += {static_cast<char>(x * 16), static_cast<char>(y * 16), static_cast<char>(200)};
+  auto image = file.Stream(samples, "<< /Type /XObject /Subtype /Image /Width 16 /Height 16 "
+                                    "/ColorSpace /DeviceRGB /BitsPerComponent 8 >>");
+  std::ifstream profileFile("/usr/share/color/icc/ghostscript/srgb.icc", std::ios::binary);
+  const std::string profileBytes((std::istreambuf_iterator<char>(profileFile)), {});
+  auto profile = file.Stream(profileBytes, "<< /N 3 >>");
+  auto resources = Handle::parse(
+      "<< /ExtGState << /Mul << /BM /Multiply /ca 0.7 >> /Scr << /BM /Screen >> >> "
+      "/ColorSpace << /L [/Lab << /WhitePoint [0.9642 1 0.8249] /Range [-100 100 -100 100] >>] >> >>");
+  auto icc = Handle::newArray({Handle::newName("/ICCBased"), profile});
+  resources.getKey("/ColorSpace").replaceKey("/Icc", icc);
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Im1", image);
+  file.AddPage(
+      "0.9 0.4 0.1 rg 20 20 200 200 re f /L cs 60 40 -30 sc 250 20 150 200 re f\n"
+      "q 180 0 0 180 40 260 cm /Im1 Do Q /Icc cs 0.1 0.7 0.3 sc 250 260 150 150 re f\n"
+      "q /Mul gs 0.2 0.5 0.8 rg 100 100 250 250 re f Q q /Scr gs /L cs 80 -20 40 sc 150 300 200 80 re f Q\n",
+      resources);
+  file.Save(input);
+  const auto report = Flatten();
+  EXPECT_NE(report.colorConversion.find("managed"), std::string::npos) << report.colorConversion;
+  EXPECT_TRUE(report.pages[0].replaced);
   ExpectPrintsTheSame(1);
 }
 

@@ -114,8 +114,8 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
                                    "-sCompression=none", "-sOutputFile=" + outputName};
   // Ghostscript's non-ICC conversions: RGB (r, g, b) becomes CMYK (1 − r, 1 − g, 1 − b, 0).
   std::string rendered = pagePdf.string();
-  if (conversion == ColorConversion::Simple) {
-    command.push_back("-dUseFastColor=true");
+  if (conversion != ColorConversion::Managed) {
+    if (conversion == ColorConversion::Simple) command.push_back("-dUseFastColor=true");
     rendered = (folder.Path() / "process.pdf").string();
     Detail::BlendInProcessSpace(pagePdf.string(), rendered);
   }

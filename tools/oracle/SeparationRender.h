@@ -59,7 +59,11 @@ class SeparationRender {
 // a press workflow would. Simple: like Corvel, to compare like with like: its non-ICC
 // conversions, RGB (r, g, b) to CMYK (1 − r, 1 − g, 1 − b, 0), and transparency groups (the
 // page's, forms') blending in DeviceCMYK whatever space they declare.
-enum class ColorConversion { Managed, Simple };
+// Managed: Ghostscript as it is (its default ICC profiles, its group blending). Simple: its
+// non-ICC conversions (C = 1 − R …) with every group blending in DeviceCMYK. ManagedCmykGroups:
+// the default profiles with every group blending in DeviceCMYK — like with like for Corvel's
+// colour-managed output, which blends in the output CMYK.
+enum class ColorConversion { Managed, Simple, ManagedCmykGroups };
 
 // Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
 // qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.

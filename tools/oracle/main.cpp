@@ -24,11 +24,13 @@ struct Arguments {
 };
 
 const char* const kUsage =
-    "usage: corvel-oracle a.pdf b.pdf [--page N] [--resolution R] [--simple-color]\n"
+    "usage: corvel-oracle a.pdf b.pdf [--page N] [--resolution R] [--simple-color | --cmyk-groups]\n"
     "Renders page N (default 1) of both files at R pixels per inch (default 72) into separation\n"
     "planes and reports, per separation, the largest difference and the pixels that differ by\n"
     "more than 2/255 away from region outlines. --simple-color converts RGB and gray to CMYK\n"
-    "without ICC profiles (C = 1 - R, ..., K = 0), as Corvel does, to compare like with like.\n";
+    "without ICC profiles (C = 1 - R, ..., K = 0), as Corvel's naive conversion does, and blends\n"
+    "every group in DeviceCMYK; --cmyk-groups keeps Ghostscript's ICC conversions (the profiles\n"
+    "Corvel uses by default) and blends every group in DeviceCMYK, as Corvel does.\n";
 
 double ParseNumber(const std::string& option, const std::string& text) {
   std::size_t used = 0;
@@ -51,6 +53,8 @@ Arguments Parse(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--simple-color") {
       arguments.conversion = CorvelOracle::ColorConversion::Simple;
+    } else if (argument == "--cmyk-groups") {
+      arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups;
     } else if (argument == "--page" || argument == "--resolution") {
       if (i + 1 >= argc) throw std::invalid_argument(argument + " needs a value");
       const double value = ParseNumber(argument, argv[++i]);

@@ -67,12 +67,15 @@ void Interpreter::DrawImage(QPDFObjectHandle dict,
     if (!image.picture) return;
   } else {
     // An image that cannot be decoded stays in the file as it is: a stand-in takes its place.
+    QPDFObjectHandle named = paintOp.operation.operands.empty() ? QPDFObjectHandle::newNull()
+                                                                : paintOp.operation.operands[0];
+    const std::string what = named.isName() ? "image " + named.getName() : "inline image";
     try {
       image = DecodeImage(context_, dict, data, CurrentLevel().resources);
-      if (!image.picture) unreadable_ = "an image that cannot be decoded";
+      if (!image.picture) unreadable_ = what + " cannot be decoded";
     } catch (const ReadError& e) {
       context_.Warn("image kept as it is: " + e.Why());
-      unreadable_ = e.Why();
+      unreadable_ = what + ": " + e.Why();
     }
     if (!image.picture) {
       image = DecodedImage{};

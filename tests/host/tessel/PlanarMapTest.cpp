@@ -187,9 +187,6 @@ TEST(PlanarMap, BadCoordinatesAreRejectedNamingTheObject) {
   } catch (const std::invalid_argument& error) {
     EXPECT_NE(std::string(error.what()).find("element 1 'bad'"), std::string::npos) << error.what();
   }
-  Input far;
-  far.AddElement(&e, {Rectangle(0, 0, 1e9, 10)});
-  EXPECT_THROW(Build(far), std::invalid_argument);
   EXPECT_THROW(Build(Input(), {0.0}), std::invalid_argument);
   Input open;
   open.BeginGroup(nullptr);
@@ -198,6 +195,28 @@ TEST(PlanarMap, BadCoordinatesAreRejectedNamingTheObject) {
   unmasked.BeginSoftMask(nullptr);
   unmasked.EndSoftMask();
   EXPECT_THROW(unmasked.EndGroup(), std::logic_error);
+}
+
+// Geometry beyond the fixed range is folded onto a box around the bounds: what lies inside the
+// bounds keeps its exact area and winding, whatever the outline does far away.
+TEST(PlanarMap, GeometryBeyondTheRangeKeepsWhatLiesInsideTheBounds) {
+  Element wide, loop, hole;
+  Input input;
+  input.SetBounds({0, 0, 1000, 500, false});
+  input.AddElement(&wide, {Rectangle(-1e9, -1e9, 2e9, 2e9)});
+  // A triangle whose far corners lie 10^9 away on both sides: inside the bounds, the strip
+  // below the line y = x / 4 + 100.
+  input.AddElement(&loop, {Polygon({{-1e9, -2.5e8 + 100}, {1e9, 2.5e8 + 100}, {1e9, -1e9}, {-1e9, -1e9}})});
+  // An even-odd ring far bigger than the range whose hole holds the bounds: covers nothing.
+  auto ring = Rectangle(-2e9, -2e9, 4e9, 4e9)->GetSubpaths();
+  const auto inner = Rectangle(-1.5e9, -1.5e9, 3e9, 3e9)->GetSubpaths();
+  ring.insert(ring.end(), inner.begin(), inner.end());
+  input.AddElement(&hole, {std::make_shared<const Vexl::Compound>(ring), Vexl::FillRule::EvenOdd});
+  auto graph = Build(input);
+  ExpectValidPlanarMap(*graph);
+  EXPECT_NEAR(CoveredArea(*graph, &wide), 500000.0, 1);
+  EXPECT_NEAR(CoveredArea(*graph, &loop), 1000 * 100 + 1000 * 1000 / 8.0, 2);
+  EXPECT_NEAR(CoveredArea(*graph, &hole), 0.0, 1);
 }
 
 TEST(PlanarMap, SameInputGivesTheSameMap) {
