@@ -127,6 +127,12 @@ Source SourceOf(const ColorSpace& space) {
                              std::is_same_v<T, ICCThreeComponent>) {
           if (!v.profile) return {};
           return {Open(*v.profile), "icc " + Address(v.profile.get()), v.profile};
+        } else if constexpr (std::is_same_v<T, FourComponent>) {
+          // ICC-based CMYK from another profile than the output's converts CMYK to CMYK;
+          // DeviceCMYK, and CMYK in the output's own profile, stay as they are.
+          if (v.kind != FourComponent::kICCKind || !v.profile) return {};
+          if (s.output && *s.output == *v.profile) return {};
+          return {Open(*v.profile), "icc " + Address(v.profile.get()), v.profile};
         } else {
           return {};
         }
@@ -139,6 +145,7 @@ cmsUInt32Number FloatFormat(cmsColorSpaceSignature signature) {
     case cmsSigGrayData: return TYPE_GRAY_FLT;
     case cmsSigLabData: return TYPE_Lab_FLT;
     case cmsSigRgbData: return TYPE_RGB_FLT;
+    case cmsSigCmykData: return TYPE_CMYK_FLT;
     default: return 0;
   }
 }
@@ -147,6 +154,7 @@ cmsUInt32Number ByteFormat(cmsColorSpaceSignature signature) {
   switch (signature) {
     case cmsSigGrayData: return TYPE_GRAY_8;
     case cmsSigRgbData: return TYPE_RGB_8;
+    case cmsSigCmykData: return TYPE_CMYK_8;
     default: return 0;  // Lab pictures keep their own reading
   }
 }
@@ -243,9 +251,11 @@ bool IsManaged(const ColorSpace& space) {
 std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const float* components) {
   const Transforms* transforms = TransformsFor(space);
   if (!transforms || !transforms->floats) return std::nullopt;
-  float in[3] = {components[0], 0, 0};
+  // lcms2 reads float CMYK in percent.
   const int count = ProcessComponentCount(space);
-  for (int i = 1; i < count && i < 3; ++i) in[i] = components[i];
+  const float scale = count == 4 ? 100.0f : 1.0f;
+  float in[4] = {components[0] * scale, 0, 0, 0};
+  for (int i = 1; i < count && i < 4; ++i) in[i] = components[i] * scale;
   float out[4];
   cmsDoTransform(transforms->floats.get(), in, out, 1);
   std::array<float, 4> cmyk;

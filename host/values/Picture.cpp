@@ -109,14 +109,15 @@ std::shared_ptr<const PictureBuffer> BufferedPictureSource::GetManagedCMYK() con
   return managed_;
 }
 
-// Gray or RGB-family pictures without spots, colour tables or clips: their decoded samples go
-// through the profiles a row at a time.
+// Gray, RGB-family and ICC-based CMYK pictures without spots, colour tables or clips: their
+// decoded samples go through the profiles a row at a time.
 std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK() const {
   if (!MavColor::CurrentColorSettings().managed || colorTable_ || clip_) return nullptr;
   const auto& space = mapping_.GetColorSpace();
   const std::size_t process = mapping_.ProcessCount();
   const auto& entries = mapping_.GetEntries();
-  if ((process != 1 && process != 3) || entries.size() != process || !MavColor::IsManaged(space))
+  if ((process != 1 && process != 3 && process != 4) || entries.size() != process ||
+      !MavColor::IsManaged(space))
     return nullptr;
   const int columns = buffer_->GetColumns(), rows = buffer_->GetRows();
   PictureBuffer::Factory factory(columns, rows, 4, 8);

@@ -46,6 +46,20 @@ void RemoveAnnotations(QPDFObjectHandle page, const std::vector<QPDFObjectHandle
     page.replaceKey("/Annots", kept);
 }
 
+// Objects written back from the file may paint in DeviceGray or DeviceRGB, which the page's
+// default colour spaces remapped: those stay. New objects paint in DeviceCMYK, Separation and
+// DeviceN only, so a /DefaultCMYK is not carried over (it would reinterpret the output's CMYK).
+void KeepDefaultSpaces(QPDFObjectHandle old, QPDFObjectHandle resources) {
+  auto spaces = old.isDictionary() ? old.getKey("/ColorSpace") : QPDFObjectHandle::newNull();
+  if (!spaces.isDictionary()) return;
+  for (const char* key : {"/DefaultGray", "/DefaultRGB"}) {
+    if (!spaces.hasKey(key)) continue;
+    if (!resources.getKey("/ColorSpace").isDictionary())
+      resources.replaceKey("/ColorSpace", QPDFObjectHandle::newDictionary());
+    resources.getKey("/ColorSpace").replaceKey(key, spaces.getKey(key));
+  }
+}
+
 // Layers that had to be made anew join the file's optional content.
 void MergeLayers(QPDF& pdf, Detail::WriterState& state) {
   auto made = Detail::OptionalContentProperties(state);
@@ -107,7 +121,9 @@ void PdfEditor::ReplacePage(int number, const MavDoc::Page& page,
   }
   operators += writer.Operators();
   target.replaceKey("/Contents", state.NewStream(operators, QPDFObjectHandle::newDictionary()));
-  target.replaceKey("/Resources", writer.ResourceDictionary());
+  auto resources = writer.ResourceDictionary();
+  KeepDefaultSpaces(pages_[number - 1].getAttribute("/Resources", false), resources);
+  target.replaceKey("/Resources", resources);
   RemoveAnnotations(target, drawnAnnotations);
   MergeLayers(pdf_, state);
 }

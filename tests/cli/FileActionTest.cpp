@@ -521,4 +521,28 @@ TEST_F(FileAction, ManagedColourUnderTransparencyPrintsTheSame) {
   ExpectPrintsTheSame(1);
 }
 
+// A page's /DefaultCMYK and /DefaultRGB remap its device colours: CMYK from another profile than
+// the output's converts, as a proof converts it.
+TEST_F(FileAction, DefaultColourSpacesRemapDeviceColours) {
+  TestFile file;
+  auto profile = [&](const char* name, int components) {
+    std::ifstream in(std::string("/usr/share/color/icc/ghostscript/") + name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    return Handle::newArray({Handle::newName("/ICCBased"),
+                             file.Stream(bytes, "<< /N " + std::to_string(components) + " >>")});
+  };
+  auto resources = Handle::parse("<< /ExtGState << /Mul << /BM /Multiply /ca 0.6 >> >> /ColorSpace << >> >>");
+  resources.getKey("/ColorSpace").replaceKey("/DefaultCMYK", profile("ps_cmyk.icc", 4));
+  resources.getKey("/ColorSpace").replaceKey("/DefaultRGB", profile("srgb.icc", 3));
+  file.AddPage("0.7 0.1 0 0.1 k 20 20 200 200 re f 0.1 0.6 0.3 rg 240 20 200 200 re f\n"
+               "0 0.3 0.5 0 k 350 350 100 100 re f\n"
+               "q /Mul gs 0.1 0.8 0.2 0 k 120 120 200 200 re f Q\n",
+               resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_TRUE(report.pages[0].replaced);
+  EXPECT_EQ(report.pages[0].involvedUnits, 3u);
+  ExpectPrintsTheSame(1);
+}
+
 }  // namespace

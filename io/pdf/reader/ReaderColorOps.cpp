@@ -57,20 +57,25 @@ void Interpreter::OpSetColor(const Operation& operation) {
   RecordColor(operation, false);
 }
 
+// A device space as the current resources see it: their default colour space when they have one.
+ColorSpacePtr Interpreter::DeviceSpace(const char* name) {
+  return ReadColorSpace(context_, QPDFObjectHandle::newName(name), CurrentLevel().resources);
+}
+
 void Interpreter::OpSetGray(const Operation& operation) {
-  SetColor(operation.op == "G" ? State().stroke : State().fill, DeviceGraySpace(),
+  SetColor(operation.op == "G" ? State().stroke : State().fill, DeviceSpace("/DeviceGray"),
            NumberOperands(operation, 1));
   RecordColor(operation, true);
 }
 
 void Interpreter::OpSetRGB(const Operation& operation) {
-  SetColor(operation.op == "RG" ? State().stroke : State().fill, DeviceRGBSpace(),
+  SetColor(operation.op == "RG" ? State().stroke : State().fill, DeviceSpace("/DeviceRGB"),
            NumberOperands(operation, 3));
   RecordColor(operation, true);
 }
 
 void Interpreter::OpSetCMYK(const Operation& operation) {
-  SetColor(operation.op == "K" ? State().stroke : State().fill, DeviceCMYKSpace(),
+  SetColor(operation.op == "K" ? State().stroke : State().fill, DeviceSpace("/DeviceCMYK"),
            NumberOperands(operation, 4));
   RecordColor(operation, true);
 }

@@ -270,11 +270,33 @@ ColorSpacePtr ReadArraySpace(ReaderContext& context, QPDFObjectHandle array,
   throw ReadError("", "unknown colour space /" + family);
 }
 
+// The default colour space that stands for a device space in these resources (ISO 32000-1
+// §8.6.5.6), or null. A default that is itself a name is ignored: it could only name a device
+// space again.
+ColorSpacePtr DefaultSpace(ReaderContext& context, const char* key, QPDFObjectHandle resources,
+                           int depth) {
+  auto spaces = resources.isDictionary() ? resources.getKey("/ColorSpace") : QPDFObjectHandle::newNull();
+  if (!spaces.isDictionary()) return nullptr;
+  auto space = spaces.getKey(key);
+  if (!space.isArray()) return nullptr;
+  try {
+    return Read(context, space, resources, depth + 1);
+  } catch (const ReadError& e) {
+    context.Warn(std::string(key + 1) + " unreadable (" + e.Why() + "): the device space is used");
+    return nullptr;
+  }
+}
+
 ColorSpacePtr ReadNamed(ReaderContext& context, const std::string& name, QPDFObjectHandle resources,
                         int depth) {
-  if (name == "DeviceGray" || name == "G") return DeviceGraySpace();
-  if (name == "DeviceRGB" || name == "RGB") return DeviceRGBSpace();
-  if (name == "DeviceCMYK" || name == "CMYK") return DeviceCMYKSpace();
+  const auto device = [&](const char* key, ColorSpacePtr (*space)()) {
+    auto remapped = DefaultSpace(context, key, resources, depth);
+    const int components = space()->ComponentCount();
+    return remapped && remapped->ComponentCount() == components ? remapped : space();
+  };
+  if (name == "DeviceGray" || name == "G") return device("/DefaultGray", DeviceGraySpace);
+  if (name == "DeviceRGB" || name == "RGB") return device("/DefaultRGB", DeviceRGBSpace);
+  if (name == "DeviceCMYK" || name == "CMYK") return device("/DefaultCMYK", DeviceCMYKSpace);
   if (name == "Pattern") return ReadPattern(context, QPDFObjectHandle::newNull(), resources, depth);
   auto spaces =
       resources.isDictionary() ? resources.getKey("/ColorSpace") : QPDFObjectHandle::newNull();

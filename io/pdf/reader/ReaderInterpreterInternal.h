@@ -201,6 +201,7 @@ class Interpreter {
   void AddOperation(PdfSource& source, const RecordedOp& recorded);
   void AddTextOperations(PdfSource& source, const Operation& show, const Vexl::Transformation& tm);
   void RecordColor(const Operation& operation, bool replace);
+  QPDFObjectHandle DefaultSpaceFor(const std::string& op, QPDFObjectHandle operand);
   std::shared_ptr<PdfSource> TakeTextSource(int paintMode);
 
   // Colour (ReaderColorOps.cpp, ReaderShadings.cpp).
@@ -210,6 +211,7 @@ class Interpreter {
   void OpSetRGB(const Operation& op);
   void OpSetCMYK(const Operation& op);
   void SetColor(PaintState& paint, const ColorSpacePtr& space, std::vector<double> values);
+  ColorSpacePtr DeviceSpace(const char* name);
   void SetPattern(PaintState& paint, const std::string& name);
   void OpShade(const Operation& op);
 

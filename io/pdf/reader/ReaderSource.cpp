@@ -5,6 +5,7 @@
 #include <io/pdf/reader/ReaderOperandsInternal.h>
 
 #include <cctype>
+#include <map>
 #include <set>
 
 namespace CorvelPdf::Detail {
@@ -81,12 +82,40 @@ std::shared_ptr<PdfSource> Interpreter::StateSource(bool fill, bool stroke) {
   return source;
 }
 
+// The default colour space the resources give a device space, or null (see RecordColor).
+QPDFObjectHandle Interpreter::DefaultSpaceFor(const std::string& op, QPDFObjectHandle operand) {
+  static const std::map<std::string, std::string> kByOperator{
+      {"g", "/DefaultGray"}, {"G", "/DefaultGray"}, {"rg", "/DefaultRGB"}, {"RG", "/DefaultRGB"},
+      {"k", "/DefaultCMYK"}, {"K", "/DefaultCMYK"}};
+  static const std::map<std::string, std::string> kByName{
+      {"/DeviceGray", "/DefaultGray"}, {"/DeviceRGB", "/DefaultRGB"}, {"/DeviceCMYK", "/DefaultCMYK"}};
+  std::string key;
+  if (auto found = kByOperator.find(op); found != kByOperator.end()) key = found->second;
+  if ((op == "cs" || op == "CS") && operand.isName()) {
+    if (auto found = kByName.find(operand.getName()); found != kByName.end()) key = found->second;
+  }
+  auto resources = CurrentLevel().resources;
+  auto spaces = resources.isDictionary() ? resources.getKey("/ColorSpace") : QPDFObjectHandle::newNull();
+  if (key.empty() || !spaces.isDictionary() || !spaces.getKey(key).isArray()) return QPDFObjectHandle::newNull();
+  return spaces.getKey(key);
+}
+
 // cs and the one-step colour operators start a colour afresh; sc and scn keep the space set
-// before them.
+// before them. A device colour that the resources' default colour space remaps is recorded in
+// that space, named explicitly, so that it means the same wherever it is written again.
 void Interpreter::RecordColor(const Operation& operation, bool replace) {
   const std::string& op = operation.op;
   auto& paint = std::isupper(static_cast<unsigned char>(op[0])) ? State().stroke : State().fill;
   auto& setting = paint.setting;
+  const bool stroke = std::isupper(static_cast<unsigned char>(op[0]));
+  QPDFObjectHandle lastOperand =
+      operation.operands.empty() ? QPDFObjectHandle::newNull() : operation.operands.back();
+  if (auto remapped = DefaultSpaceFor(op, lastOperand); !remapped.isNull()) {
+    setting.clear();
+    setting.push_back({{stroke ? "CS" : "cs", {QPDFObjectHandle::newName("/Default")}}, "ColorSpace", remapped});
+    if (op != "cs" && op != "CS") setting.push_back({{stroke ? "SC" : "sc", operation.operands}, "", {}});
+    return;
+  }
   if (replace) {
     setting.clear();
   } else {
