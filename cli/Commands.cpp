@@ -51,18 +51,20 @@ Settings Parse(const std::vector<std::string>& arguments) {
       settings.output = value();
     } else if (a == "--pages") {
       ParsePages(value(), settings.file);
-    } else if (a == "--resolution") {
+    } else if (a == "--resolution" || a == "--line-art-resolution" || a == "--gradient-resolution") {
       const std::string& text = value();
+      double ppi = 0;
       try {
         std::size_t used = 0;
-        settings.file.resolution = std::stod(text, &used);
+        ppi = std::stod(text, &used);
         if (used != text.size()) throw std::invalid_argument(text);
       } catch (const std::exception&) {
-        throw UsageError("--resolution wants pixels per inch, got '" + text + "'");
+        throw UsageError(a + " wants pixels per inch, got '" + text + "'");
       }
-      if (!(settings.file.resolution >= 1 && settings.file.resolution <= 9600)) {
-        throw UsageError("--resolution must lie between 1 and 9600 ppi");
-      }
+      if (!(ppi >= 1 && ppi <= 9600)) throw UsageError(a + " must lie between 1 and 9600 ppi");
+      // --resolution sets both.
+      if (a != "--gradient-resolution") settings.file.resolution = ppi;
+      if (a != "--line-art-resolution") settings.file.gradientResolution = ppi;
     } else if (a == "--ink-type-stacking") {
       settings.file.inkTypeStacking = true;
     } else if (a == "--color-conversion") {

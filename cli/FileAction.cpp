@@ -96,7 +96,7 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
           : Corvel::FlattenAction(content, visible, true, chosen, settings.inkTypeStacking,
-                                  settings.resolution);
+                                  settings.resolution, settings.gradientResolution);
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   report.inserted = inserted.size();
   for (const auto* object : inserted) CountInserted(*object, report);

@@ -17,7 +17,8 @@ enum class Selection { Involved, All };
 struct FileSettings {
   std::string action = "flatten";  // or "outline"
   int firstPage = 1, lastPage = 1 << 30;
-  double resolution = 1200;
+  double resolution = 1200;          // line art: edges and text next to rasterised areas
+  double gradientResolution = 300;   // shadings in rasterised areas
   bool inkTypeStacking = false;
   Selection selection = Selection::Involved;  // what flatten replaces (outline: always All)
   std::string pdfVersion;                     // empty: the input's

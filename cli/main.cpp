@@ -18,6 +18,7 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: corvel flatten in.pdf -o out.pdf [--pages A-B] [--resolution PPI]\n"
+               "                      [--line-art-resolution 1200] [--gradient-resolution 300]\n"
                "                      [--ink-type-stacking] [--select involved|all] [--pdf-version V]\n"
                "                      [--strict] [--report report.json]\n"
                "                      [--color-conversion managed|naive] [--output-profile F.icc]\n"

@@ -12,6 +12,16 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                                                   bool selectionFlag,
                                                   const ObjectPredicate& objectPredicate,
                                                   bool inkTypeStacking, double resolution) {
+  return FlattenAction(content, layerPredicate, selectionFlag, objectPredicate, inkTypeStacking,
+                       resolution, resolution);
+}
+
+std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
+                                                  const LayerPredicate& layerPredicate,
+                                                  bool selectionFlag,
+                                                  const ObjectPredicate& objectPredicate,
+                                                  bool inkTypeStacking, double resolution,
+                                                  double gradientResolution) {
   const Vexl::Rectangle working = WorkingRectangle(content);
   std::unique_ptr<AttributedGraph> graph;
   {
@@ -22,6 +32,7 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
   const SamplingContext sampling = MakeSamplingContext(content, inkTypeStacking, std::nullopt);
   FillRasterizer rasterizer(graph.get(), &content, working, resolution, inkTypeStacking,
                             std::nullopt);
+  rasterizer.gradientResolution = gradientResolution;
   std::vector<DocumentEdit::ObjectAndPosContainer> inserts;
   for (const RegionGroup& group : GroupRegionsByStack(*graph)) {
     auto object = CreateRegionObject(group, *graph, content, sampling, rasterizer);

@@ -31,6 +31,13 @@ CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
     MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,
     const ObjectPredicate& objectPredicate, bool inkTypeStacking, double resolution);
 
+// The same, rendering shadings at `gradientResolution` (pixels per inch) and the other artwork of
+// rasterised regions at `resolution`: gradients are smooth and need far fewer pixels.
+CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
+    MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,
+    const ObjectPredicate& objectPredicate, bool inkTypeStacking, double resolution,
+    double gradientResolution);
+
 // Rebuilds the selected artwork of `content` so that outlines show the visible shapes.
 CORVEL_EXPORT std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(
     MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,

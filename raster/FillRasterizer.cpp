@@ -157,6 +157,7 @@ FillRasterizer::FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Co
       content(content),
       workingRectangle(workingRectangle),
       resolution(resolution),
+      gradientResolution(resolution),
       inkTypeStacking(inkTypeStacking),
       separation(std::move(separation)) {}
 

@@ -31,6 +31,9 @@ class FillRasterizer {
   MavDoc::Content* content;
   Vexl::Rectangle workingRectangle;
   double resolution;
+  // Shadings are smooth: they need fewer pixels than the edges and text around them. The same
+  // as `resolution` unless set.
+  double gradientResolution;
   bool inkTypeStacking;
   std::optional<std::string> separation;
 };

@@ -55,7 +55,7 @@ std::optional<std::pair<double, double>> EffectiveResolution(
     return std::pair{std::min(rx, ry), std::max(rx, ry)};
   }
   if (element.Paint()->GetType() != MavPaint::Paint::kFlat) {
-    return std::pair{rasterizer.resolution, rasterizer.resolution};
+    return std::pair{rasterizer.gradientResolution, rasterizer.gradientResolution};
   }
   return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include <io/pdf/ColorSpacesInternal.h>
+#include <io/pdf/ImageCompressionInternal.h>
 #include <io/pdf/ImagesInternal.h>
 #include <io/pdf/PdfSyntaxInternal.h>
 
@@ -141,7 +142,8 @@ QPDFObjectHandle CoverageMask(WriterState& state, const MavImg::BufferedPictureS
   if (const auto range = alpha->GetRange(); range[0] != 0 || range[1] != 1) {
     dictionary.replaceKey("/Decode", NumberArray({range[0], range[1]}));
   }
-  return state.NewStream(Samples(buffer, {channel}), dictionary);
+  return PredictedImageStream(state, Samples(buffer, {channel}), buffer.GetColumns(), 1,
+                              buffer.GetBitsPerChannel(), dictionary);
 }
 
 }  // namespace
@@ -174,7 +176,9 @@ QPDFObjectHandle WriteImage(WriterState& state, const MavImg::PaintedPicture& pi
     dictionary.replaceKey("/Interpolate", QPDFObjectHandle::newBool(true));
   // The picture's own coverage travels as the image's soft mask.
   if (auto mask = CoverageMask(state, source); mask.isInitialized()) dictionary.replaceKey("/SMask", mask);
-  return state.Remember(key, state.NewStream(Samples(buffer, layout.channels), dictionary));
+  return state.Remember(key, PredictedImageStream(state, Samples(buffer, layout.channels), buffer.GetColumns(),
+                                                  static_cast<int>(layout.channels.size()),
+                                                  buffer.GetBitsPerChannel(), dictionary));
 }
 
 QPDFObjectHandle WriteImageMask(WriterState& state, const MavImg::PaintedPicture& stencil,

@@ -545,4 +545,24 @@ TEST_F(FileAction, DefaultColourSpacesRemapDeviceColours) {
   ExpectPrintsTheSame(1);
 }
 
+// Shadings in rasterised areas are rendered at the gradient resolution, not the line-art one,
+// and the result is written with prediction: a fraction of the pixels and bytes.
+TEST_F(FileAction, GradientsAreRasterisedAtTheirOwnResolution) {
+  TestFile file;
+  auto resources = Handle::parse(
+      "<< /ExtGState << /Half << /ca 0.5 >> >> /Shading << /Sh << /ShadingType 2 /ColorSpace /DeviceCMYK "
+      "/Coords [0 0 300 0] /Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0 0] /C1 [0 0 1 0] /N 1 >> "
+      "/Extend [true true] >> >> >>");
+  file.AddPage("q 0 0 300 300 re W n /Sh sh Q q /Half gs 0 1 0 0 k 100 100 150 150 re f Q", resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_FALSE(report.pages[0].imageSizes.empty());
+  for (const auto& size : report.pages[0].imageSizes) {
+    const int width = std::stoi(size.substr(0, size.find('x')));
+    EXPECT_LE(width, 300 * 300 / 72 + 2) << size;  // 300 points at 300 ppi, not 1200
+  }
+  EXPECT_LT(fs::file_size(output), 400'000u);
+  ExpectPrintsTheSame(1);
+}
+
 }  // namespace
