@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include <cli/FileAction.h>
+#include <cli/Report.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <mavdoc/Describe.h>
 
@@ -108,56 +109,6 @@ Settings Parse(const std::vector<std::string>& arguments) {
   return settings;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      out += ' ';
-      continue;
-    }
-    out += c;
-  }
-  return out + "\"";
-}
-
-void WritePage(std::ostream& out, const PageReport& p) {
-  out << "    {\"page\": " << p.number << ", \"transparency\": " << (p.transparency ? "true" : "false")
-      << ", \"replaced\": " << (p.replaced ? "true" : "false");
-  if (!p.leftAsItWas.empty()) out << ", \"leftAsItWas\": " << Quoted(p.leftAsItWas);
-  out << ", \"objectsBefore\": " << p.before
-      << ", \"objectsAfter\": " << p.after << ", \"units\": " << p.units
-      << ", \"transparentUnits\": " << p.transparentUnits << ", \"involvedUnits\": " << p.involvedUnits
-      << ", \"textRuns\": " << p.textRuns << ", \"textRunsOutlined\": " << p.textRunsOutlined
-      << ", \"annotationsDrawn\": " << p.annotationsDrawn << ", \"newObjects\": " << p.inserted
-      << ", \"flatPaths\": " << p.flatPaths << ", \"images\": " << p.images
-      << ", \"keptInPlace\": " << p.keptInPlace << ", \"outlineSubpathsBefore\": " << p.outlinesBefore.subpaths
-      << ", \"outlineSubpathsAfter\": " << p.outlinesAfter.subpaths
-      << ", \"distinctOutlineSubpathsBefore\": " << p.outlinesBefore.distinctSubpaths
-      << ", \"distinctOutlineSubpathsAfter\": " << p.outlinesAfter.distinctSubpaths << ", \"seconds\": " << p.seconds
-      << ", \"imageSizes\": [";
-  for (std::size_t k = 0; k < p.imageSizes.size(); ++k) out << (k ? ", " : "") << Quoted(p.imageSizes[k]);
-  out << "]}";
-}
-
-void WriteReport(const Settings& settings, const FileReport& report) {
-  std::ofstream out(settings.report);
-  if (!out) throw std::runtime_error("cannot write the report " + settings.report);
-  out << "{\n  \"input\": " << Quoted(settings.input) << ",\n  \"output\": " << Quoted(settings.output)
-      << ",\n  \"pageCount\": " << report.pageCount << ",\n  \"colorConversion\": " << Quoted(report.colorConversion)
-      << ",\n  \"carriedOver\": [";
-  for (std::size_t i = 0; i < report.carriedOver.size(); ++i)
-    out << (i ? ", " : "") << Quoted(report.carriedOver[i]);
-  out << "],\n  \"warnings\": [";
-  for (std::size_t i = 0; i < report.warnings.size(); ++i) out << (i ? ", " : "") << Quoted(report.warnings[i]);
-  out << "],\n  \"pages\": [";
-  for (std::size_t i = 0; i < report.pages.size(); ++i) {
-    out << (i ? ",\n" : "\n");
-    WritePage(out, report.pages[i]);
-  }
-  out << "\n  ]\n}\n";
-}
-
 int Run(const std::string& action, Settings settings) {
   settings.file.action = action;
   const FileReport report = RunOnFile(settings.input, settings.output, settings.file);
@@ -167,7 +118,7 @@ int Run(const std::string& action, Settings settings) {
       std::cerr << "corvel: " << settings.input << ", page " << page.number << " left as it was: " << page.leftAsItWas
                 << "\n";
   }
-  if (!settings.report.empty()) WriteReport(settings, report);
+  if (!settings.report.empty()) WriteReport(settings.report, settings.input, settings.output, report);
   return report.pagesLeftAsTheyWere > 0 ? 3 : 0;
 }
 

@@ -1,0 +1,61 @@
+#include <cli/Report.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+namespace CorvelCli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json PageJson(const PageReport& p) {
+  Json page{{"page", p.number},
+            {"transparency", p.transparency},
+            {"replaced", p.replaced}};
+  if (!p.leftAsItWas.empty()) page["leftAsItWas"] = p.leftAsItWas;
+  page.update(Json{{"objectsBefore", p.before},
+                   {"objectsAfter", p.after},
+                   {"units", p.units},
+                   {"transparentUnits", p.transparentUnits},
+                   {"involvedUnits", p.involvedUnits},
+                   {"textRuns", p.textRuns},
+                   {"textRunsOutlined", p.textRunsOutlined},
+                   {"annotationsDrawn", p.annotationsDrawn},
+                   {"newObjects", p.inserted},
+                   {"flatPaths", p.flatPaths},
+                   {"images", p.images},
+                   {"keptInPlace", p.keptInPlace},
+                   {"outlineSubpathsBefore", p.outlinesBefore.subpaths},
+                   {"outlineSubpathsAfter", p.outlinesAfter.subpaths},
+                   {"distinctOutlineSubpathsBefore", p.outlinesBefore.distinctSubpaths},
+                   {"distinctOutlineSubpathsAfter", p.outlinesAfter.distinctSubpaths},
+                   {"seconds", p.seconds},
+                   {"imageSizes", p.imageSizes}});
+  return page;
+}
+
+}  // namespace
+
+std::string ReportJson(const std::string& input, const std::string& output, const FileReport& report) {
+  Json json{{"input", input},
+            {"output", output},
+            {"pageCount", report.pageCount},
+            {"pagesLeftAsTheyWere", report.pagesLeftAsTheyWere},
+            {"colorConversion", report.colorConversion},
+            {"carriedOver", report.carriedOver},
+            {"warnings", report.warnings},
+            {"pages", Json::array()}};
+  for (const auto& page : report.pages) json["pages"].push_back(PageJson(page));
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void WriteReport(const std::string& path, const std::string& input, const std::string& output,
+                 const FileReport& report) {
+  std::ofstream out(path, std::ios::binary);
+  out << ReportJson(input, output, report);
+  if (!out) throw std::runtime_error("cannot write the report " + path);
+}
+
+}  // namespace CorvelCli
