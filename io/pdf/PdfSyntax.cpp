@@ -1,7 +1,8 @@
 #include <io/pdf/PdfSyntaxInternal.h>
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
+#include <system_error>
 #include <stdexcept>
 
 namespace CorvelPdf::Detail {
@@ -20,9 +21,11 @@ std::string Point(Vexl::Point p) {
 
 std::string FormatNumber(double value, int decimals) {
   if (!std::isfinite(value)) throw std::invalid_argument("Cannot write a non-finite number to PDF");
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  std::string text(buffer);
+  // to_chars ignores the locale: a host that set a comma locale still gets "0.5", never "0,5".
+  char buffer[400];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (written.ec != std::errc()) throw std::invalid_argument("Cannot write a number this large to PDF");
+  std::string text(buffer, written.ptr);
   if (text.find('.') != std::string::npos) {
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();

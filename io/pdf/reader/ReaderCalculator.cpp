@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -154,10 +155,14 @@ struct CalculatorProgram::Node {
 
 namespace {
 
+// from_chars reads the same in every locale (strtod would stop at the "." under a comma locale).
 bool ParseNumber(const std::string& token, double& value) {
-  char* end = nullptr;
-  value = std::strtod(token.c_str(), &end);
-  return end && *end == '\0' && !token.empty();
+  const char* first = token.data();
+  const char* last = token.data() + token.size();
+  if (first != last && *first == '+') ++first;  // PostScript allows it, from_chars does not
+  if (first == last) return false;
+  const auto [end, error] = std::from_chars(first, last, value);
+  return error == std::errc() && end == last && std::isfinite(value);
 }
 
 // Parses until the "}" that closes the current procedure.

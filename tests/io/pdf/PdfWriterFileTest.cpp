@@ -1,6 +1,8 @@
 // The files the writer makes: valid for qpdf, byte for byte repeatable, with the page structure
 // asked for, and clear refusals of what PDF cannot hold.
 #include <gtest/gtest.h>
+
+#include <clocale>
 #include <io/pdf/PdfWriter.h>
 #include <values/Function.h>
 
@@ -94,6 +96,29 @@ TEST(PdfWriterFile, SameDocumentGivesTheSameBytes) {
 QPDFObjectHandle PageOf(QPDF& pdf, const std::string& bytes, std::size_t index) {
   pdf.processMemoryFile("written", bytes.data(), bytes.size());
   return pdf.getAllPages().at(index);
+}
+
+// A host that sets a comma locale (German, French...) must still get "0.5" in the PDF, and the
+// calculator functions it reads must still see 0.5.
+TEST(PdfWriterFile, NumbersIgnoreTheHostsLocale) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
+    GTEST_SKIP() << "no comma locale installed (Debian: locales-all)";
+  ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+  MavDoc::Document document;
+  BuildBusyDocument(document);
+  const std::string pdf = CorvelPdf::WriteDocumentToString(document);
+  std::setlocale(LC_ALL, before.c_str());
+  QPDF reread;
+  reread.processMemoryFile("busy", pdf.data(), pdf.size());
+  auto page = reread.getAllPages().at(0);
+  auto contents = page.getKey("/Contents").getStreamData(qpdf_dl_generalized);
+  const std::string ops(reinterpret_cast<const char*>(contents->getBuffer()), contents->getSize());
+  EXPECT_EQ(ops.find(','), std::string::npos) << ops.substr(0, 200);
+  EXPECT_NE(ops.find("0.5"), std::string::npos);
+  bool passed = false;
+  const std::string report = QpdfCheck(pdf, passed);
+  EXPECT_TRUE(passed) << report;
 }
 
 TEST(PdfWriterFile, PagesKeepTheirBoxesAndRotation) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "PdfTestFiles.h"
 
 namespace {
@@ -98,6 +100,21 @@ TEST(PdfReaderColors, DeviceNLooksComeFromACalculatorTintTransform) {
   EXPECT_EQ(result.document->GetSeparationInfo().back().GetRepresentation().cmyk,
             (std::array<float, 4>{0, 1, 0, 0}));
   EXPECT_TRUE(HasWarning(result, "PostScript calculator functions sampled"));
+}
+
+TEST(PdfReaderColors, CalculatorNumbersIgnoreTheHostsLocale) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
+    GTEST_SKIP() << "no comma locale installed (Debian: locales-all)";
+  PdfBuilder pdf;
+  const int tint = pdf.AddStream("/FunctionType 4 /Domain [0 1 0 1] /Range [0 1 0 1 0 1 0 1]",
+                                 "{ exch pop 0.5 mul 0 exch 0 0 }");
+  const auto result = Read(pdf.OnePage(
+      "/DN cs 0 1 scn 0 0 1 1 re f", "<< /ColorSpace << /DN [/DeviceN [/Cyan /Ruby] /DeviceCMYK " +
+                                         PdfBuilder::Ref(tint) + "] >> >>"));
+  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_EQ(result.document->GetSeparationInfo().back().GetRepresentation().cmyk,
+            (std::array<float, 4>{0, 0.5f, 0, 0}));
 }
 
 TEST(PdfReaderColors, IndexedColoursExpandThroughThePalette) {
