@@ -11,6 +11,7 @@
 
 #include <cli/FileAction.h>
 #include <cli/Report.h>
+#include <cli/Verify.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <mavdoc/Describe.h>
 
@@ -25,6 +26,7 @@ struct UsageError : std::invalid_argument {
 struct Settings {
   std::string input, output, report;
   FileSettings file;
+  bool verify = false;
 };
 
 void ParsePages(const std::string& text, FileSettings& settings) {
@@ -84,6 +86,8 @@ Settings Parse(const std::vector<std::string>& arguments) {
       const auto found = std::find(kIntents.begin(), kIntents.end(), text);
       if (found == kIntents.end()) throw UsageError("--intent wants perceptual, relative, saturation or absolute, got '" + text + "'");
       settings.file.intent = static_cast<int>(found - kIntents.begin());
+    } else if (a == "--verify") {
+      settings.verify = true;
     } else if (a == "--strict") {
       settings.file.strict = true;
     } else if (a == "--select") {
@@ -111,7 +115,8 @@ Settings Parse(const std::vector<std::string>& arguments) {
 
 int Run(const std::string& action, Settings settings) {
   settings.file.action = action;
-  const FileReport report = RunOnFile(settings.input, settings.output, settings.file);
+  FileReport report = RunOnFile(settings.input, settings.output, settings.file);
+  const bool agrees = !settings.verify || VerifyPages(settings.input, settings.output, settings.file, report);
   for (const auto& warning : report.warnings) std::cerr << "corvel: " << settings.input << ": " << warning << "\n";
   for (const auto& page : report.pages) {
     if (!page.leftAsItWas.empty())
@@ -119,6 +124,14 @@ int Run(const std::string& action, Settings settings) {
                 << "\n";
   }
   if (!settings.report.empty()) WriteReport(settings.report, settings.input, settings.output, report);
+  if (!agrees) {
+    for (const auto& page : report.pages) {
+      if (page.check && !page.check->agrees)
+        std::cerr << "corvel: " << settings.output << ", page " << page.number
+                  << " does not print as the original (see the report's verification)\n";
+    }
+    return 4;
+  }
   return report.pagesLeftAsTheyWere > 0 ? 3 : 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The command-line actions. Each returns the process exit code: 0 done, 1 bad input, 2 usage,
-// 3 done with pages left as they were (they could not be read or flattened; see --strict).
+// 3 done with pages left as they were (they could not be read or flattened; see --strict),
+// 4 written, but --verify found a page that does not print as the original.
 
 #include <string>
 #include <vector>

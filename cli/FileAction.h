@@ -5,6 +5,7 @@
 // written back as the file painted it.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,17 @@ struct FileSettings {
   int intent = 0;
 };
 
+// How a replaced page compared with the original, plate by plate (see Verify.h).
+struct SeparationCheck {
+  std::string name;
+  int maxDifference = 0;  // ink levels of 255
+  double shareOver = 0;   // of the compared pixels, those beyond the tolerance
+};
+struct PageCheck {
+  bool agrees = false;
+  std::vector<SeparationCheck> separations;
+};
+
 // What happened to one page.
 struct PageReport {
   int number = 0;
@@ -45,6 +57,7 @@ struct PageReport {
   Drawn outlinesBefore, outlinesAfter;
   std::vector<std::string> imageSizes;
   double seconds = 0;
+  std::optional<PageCheck> check;  // with --verify
 };
 
 struct FileReport {

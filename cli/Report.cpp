@@ -33,6 +33,12 @@ Json PageJson(const PageReport& p) {
                    {"distinctOutlineSubpathsAfter", p.outlinesAfter.distinctSubpaths},
                    {"seconds", p.seconds},
                    {"imageSizes", p.imageSizes}});
+  if (p.check) {
+    Json separations = Json::array();
+    for (const auto& s : p.check->separations)
+      separations.push_back({{"name", s.name}, {"maxDifference", s.maxDifference}, {"shareOver", s.shareOver}});
+    page["verification"] = {{"printsTheSame", p.check->agrees}, {"separations", separations}};
+  }
   return page;
 }
 

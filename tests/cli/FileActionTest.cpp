@@ -11,6 +11,7 @@
 #include <set>
 
 #include <cli/FileAction.h>
+#include <cli/Verify.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <tools/catalogue/TransparencyCheck.h>
 #include <tools/oracle/Comparison.h>
@@ -563,6 +564,26 @@ TEST_F(FileAction, GradientsAreRasterisedAtTheirOwnResolution) {
   }
   EXPECT_LT(fs::file_size(output), 400'000u);
   ExpectPrintsTheSame(1);
+}
+
+// The self-check renders what the run replaced and says whether it prints as the original.
+TEST_F(FileAction, VerifyTellsWhetherPagesPrintTheSame) {
+  WriteFlyer(input);
+  auto report = Flatten();
+  EXPECT_TRUE(CorvelCli::VerifyPages(input.string(), output.string(), {}, report));
+  ASSERT_TRUE(report.pages[0].check);
+  EXPECT_TRUE(report.pages[0].check->agrees);
+  EXPECT_EQ(report.pages[0].check->separations.size(), 4u);
+  // Another file in place of the output: the check finds the difference and names the plate.
+  TestFile other;
+  other.AddPage("0 1 0 0 k 0 0 595 842 re f", Handle::newDictionary());
+  other.Save(output);
+  EXPECT_FALSE(CorvelCli::VerifyPages(input.string(), output.string(), {}, report));
+  EXPECT_FALSE(report.pages[0].check->agrees);
+  const auto& magenta = report.pages[0].check->separations.at(1);
+  EXPECT_EQ(magenta.name, "Magenta");
+  EXPECT_EQ(magenta.maxDifference, 255);
+  EXPECT_GT(magenta.shareOver, 0.5);
 }
 
 }  // namespace
