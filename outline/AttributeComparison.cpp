@@ -179,7 +179,10 @@ bool SameColor(const MavColor::Color& first, const MavColor::Color& second) {
     if (!Equal(a.GetEntries()[i].value, b.GetEntries()[i].value)) return false;
   }
   if (a.keepZeroEntries != b.keepZeroEntries) return false;
-  if (a.GetColorSpace().index() > 1 && a.sourceCode != b.sourceCode) return false;
+  const auto& space = a.GetColorSpace();
+  const bool converted = !std::holds_alternative<std::monostate>(space) &&
+                         !std::holds_alternative<MavColor::AllSeparations>(space);
+  if (converted && a.sourceCode != b.sourceCode) return false;
   return SameNamedEntries(a, b);
 }
 

@@ -14,18 +14,14 @@ const DocumentGraph::ElementAttribute& ElementOf(const TFill::TElement& element)
 }
 
 Composite::SeparationSpace MaskSpace(const MavColor::GroupColorSpace& space) {
-  switch (space.index()) {
-    case 1:  // device gray
-    case 4:  // CalGray
-    case 6:  // ICC gray
-      return Composite::SeparationSpace::DeviceGray();
-    case 2:  // device RGB
-    case 5:  // CalRGB
-    case 7:  // ICC RGB
-      return Composite::SeparationSpace::DeviceRgb();
-    default:
-      return Composite::SeparationSpace::DeviceCmyk();
-  }
+  using namespace MavColor;
+  if (std::holds_alternative<DeviceGray>(space) || std::holds_alternative<CalGray>(space) ||
+      std::holds_alternative<ICCGray>(space))
+    return Composite::SeparationSpace::DeviceGray();
+  if (std::holds_alternative<DeviceRGB>(space) || std::holds_alternative<CalRGB>(space) ||
+      std::holds_alternative<ICCRGB>(space))
+    return Composite::SeparationSpace::DeviceRgb();
+  return Composite::SeparationSpace::DeviceCmyk();
 }
 
 // A backdrop colour in the mask space's components, as tints (additive spaces complemented).

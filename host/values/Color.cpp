@@ -15,23 +15,20 @@ bool operator==(const FourComponent& a, const FourComponent& b) {
 }
 
 int ProcessComponentCount(const ColorSpace& space) {
-  switch (space.index()) {
-    case 0:
-      return 0;
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-      return 1;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-      return 3;
-    default:
-      return 4;
-  }
+  return std::visit(
+      [](const auto& s) {
+        using T = std::decay_t<decltype(s)>;
+        if constexpr (std::is_same_v<T, std::monostate>) return 0;
+        if constexpr (std::is_same_v<T, AllSeparations> || std::is_same_v<T, DeviceGray> ||
+                      std::is_same_v<T, CalGray> || std::is_same_v<T, ICCGray>)
+          return 1;
+        if constexpr (std::is_same_v<T, DeviceRGB> || std::is_same_v<T, CalRGB> ||
+                      std::is_same_v<T, ICCRGB> || std::is_same_v<T, Lab> ||
+                      std::is_same_v<T, ICCThreeComponent>)
+          return 3;
+        if constexpr (std::is_same_v<T, FourComponent>) return 4;
+      },
+      space);
 }
 
 Color MakeSeparationColor(std::initializer_list<std::pair<std::string, Component>> entries) {

@@ -36,23 +36,25 @@ std::array<float, 4> FromLab(const Lab& lab, const float* c) {
 
 std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* c) {
   if (const auto managed = ManagedToCMYK(space, c)) return *managed;
-  switch (space.index()) {
-    case 2:  // device gray
-    case 3:  // CalGray
-    case 4:  // ICC gray
-      return {0, 0, 0, Clamp01(1 - c[0])};
-    case 5:
-    case 6:
-    case 7:
-    case 9:  // RGB family, and other three-component ICC spaces read as RGB
-      return FromRGB(c[0], c[1], c[2]);
-    case 8:
-      return FromLab(std::get<Lab>(space), c);
-    case 10:
-      return {Clamp01(c[0]), Clamp01(c[1]), Clamp01(c[2]), Clamp01(c[3])};
-    default:
-      throw std::invalid_argument("Colour space has no process components to convert");
-  }
+  return std::visit(
+      [c](const auto& s) -> std::array<float, 4> {
+        using T = std::decay_t<decltype(s)>;
+        if constexpr (std::is_same_v<T, DeviceGray> || std::is_same_v<T, CalGray> ||
+                      std::is_same_v<T, ICCGray>) {
+          return {0, 0, 0, Clamp01(1 - c[0])};
+        } else if constexpr (std::is_same_v<T, DeviceRGB> || std::is_same_v<T, CalRGB> ||
+                             std::is_same_v<T, ICCRGB> || std::is_same_v<T, ICCThreeComponent>) {
+          // Other three-component ICC spaces read as RGB.
+          return FromRGB(c[0], c[1], c[2]);
+        } else if constexpr (std::is_same_v<T, Lab>) {
+          return FromLab(s, c);
+        } else if constexpr (std::is_same_v<T, FourComponent>) {
+          return {Clamp01(c[0]), Clamp01(c[1]), Clamp01(c[2]), Clamp01(c[3])};
+        } else {
+          throw std::invalid_argument("Colour space has no process components to convert");
+        }
+      },
+      space);
 }
 
 Color ToSeparations(const Color& color) {

@@ -1,5 +1,7 @@
 #include <values/Paint.h>
 
+#include <values/ColorManagement.h>
+
 #include <stdexcept>
 
 #include <values/Conversion.h>
@@ -59,9 +61,11 @@ class ConvertedFunction final : public Function {
       return spot >= layout_.spotChannels.size() || layout_.spotChannels[spot] == MavColor::kUnmapped ||
              source_->IsZeroOnDomain(layout_.spotChannels[spot]);
     }
-    // Only CMYK passes process values through unchanged; other spaces may ink where the
-    // source is zero (gray 0 is full black).
-    return layout_.space.index() == 10 && source_->IsZeroOnDomain(layout_.processChannels[channel]);
+    // Only CMYK passes process values through unchanged (when no profile converts it); other
+    // spaces may ink where the source is zero (gray 0 is full black).
+    return std::holds_alternative<MavColor::FourComponent>(layout_.space) &&
+           !MavColor::IsManaged(layout_.space) &&
+           source_->IsZeroOnDomain(layout_.processChannels[channel]);
   }
   bool Equals(const Function& other) const override {
     const auto* o = dynamic_cast<const ConvertedFunction*>(&other);

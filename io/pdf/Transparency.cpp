@@ -96,7 +96,7 @@ bool AlphaIsShape(const MavBlend::Transparency& t, const std::string& where) {
 bool NeedsTransparencyGroup(const MavDoc::Group& group) {
   const auto& t = *group.GetTransparency();
   return !SetsNothing(t) || t.IsIsolated() || t.IsKnockout() ||
-         group.GetGroupColorSpace().index() != 0;
+         !std::holds_alternative<std::monostate>(group.GetGroupColorSpace());
 }
 
 QPDFObjectHandle TransparencyGroupDictionary(WriterState& state,

@@ -41,9 +41,14 @@ TEST(Module, LoadsByDlopenAndResolvesTheFactoryAndFunctions) {
   ASSERT_NE(id, nullptr);
   EXPECT_EQ(*id, 0x4372766C);
 
+  using FlattenWithOneResolution = std::vector<MavDoc::ContentObject*> (*)(
+      MavDoc::Content&, const Corvel::LayerPredicate&, bool, const Corvel::ObjectPredicate&, bool, double);
+  using FlattenWithTwoResolutions = std::vector<MavDoc::ContentObject*> (*)(
+      MavDoc::Content&, const Corvel::LayerPredicate&, bool, const Corvel::ObjectPredicate&, bool, double, double);
   const void* functions[] = {reinterpret_cast<const void*>(&Corvel::PrepareGraphEnvironment),
                              reinterpret_cast<const void*>(&Corvel::GetFlattenedResult),
-                             reinterpret_cast<const void*>(&Corvel::FlattenAction),
+                             reinterpret_cast<const void*>(FlattenWithOneResolution{&Corvel::FlattenAction}),
+                             reinterpret_cast<const void*>(FlattenWithTwoResolutions{&Corvel::FlattenAction}),
                              reinterpret_cast<const void*>(&Corvel::OptimizeForOutlineViewAction)};
   for (const void* f : functions) {
     const std::string name = ExportedName(f);
