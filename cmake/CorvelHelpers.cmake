@@ -20,15 +20,34 @@ function(corvel_add_library name)
   corvel_set_flags(${name})
 endfunction()
 
-# corvel_add_test(name SOURCES ... DEPENDS ...): a GoogleTest executable registered with CTest.
+# corvel_add_test(name SOURCES ... DEPENDS ... [RENDER pattern ...]): a GoogleTest executable
+# registered with CTest, one ctest test per GoogleTest test. RENDER lists GoogleTest filter
+# patterns ("Suite.*", "*Suite.Test/*") naming the tests that compare Ghostscript renders: they
+# carry the ctest label `render`, which the sanitizer pass skips (Ghostscript, not our code,
+# takes their time, and the sanitizers cannot see into it). A new test that renders must match
+# one of its executable's patterns.
 function(corvel_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;RENDER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/host)
   corvel_set_flags(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "CORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # Parameterised tests are named by their name generators (".../busy_page"): the value
+  # GoogleTest would print after the name only repeats it, or spells out a path.
+  set(discovery DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+  if(ARG_RENDER)
+    list(JOIN ARG_RENDER ":" render)
+    gtest_discover_tests(${name} ${discovery} TEST_FILTER "${render}" PROPERTIES LABELS render)
+    gtest_discover_tests(${name} ${discovery} TEST_FILTER "-${render}")
+  else()
+    gtest_discover_tests(${name} ${discovery})
+  endif()
+endfunction()
+
+# Gives a test executable CORVEL_CORPUS_DIR, the folder of the public PDFs it runs over
+# (tests/CorpusFiles.h).
+function(corvel_use_corpus name)
+  target_compile_definitions(${name} PRIVATE CORVEL_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/corpus")
 endfunction()
 
 # corvel_add_benchmark(name SOURCES ... DEPENDS ...): a Google Benchmark executable (not a test).

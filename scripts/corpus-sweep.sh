@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Flattens every PDF of a folder (default ../shared/corpus) with Corvel and with Ghostscript's
+# Flattens every PDF of a folder (default tests/corpus) with Corvel and with Ghostscript's
 # pdfwrite at PDF 1.3 (the peer), and compares each output with its original plate by plate.
 # Corvel is judged like with like (--simple-color: Ghostscript's non-ICC conversions, groups
 # blending in CMYK, as Corvel reads them); pdfwrite against Ghostscript's own ICC rendering.
@@ -7,7 +7,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-folder=${1:-../shared/corpus}
+folder=${1:-tests/corpus}
 out=out/sweep
 mkdir -p "$out"
 printf '%-36s %4s %6s | %-7s %7s %8s %6s | %-7s %7s %8s %6s\n' file page kB corvel maxdiff ms kB pdfwrite maxdiff ms kB

@@ -53,16 +53,6 @@ bool AllFromSource(const MavDoc::Content& content) {
   return true;
 }
 
-std::size_t CountMembers(const MavDoc::Content& content) {
-  std::size_t count = 0;
-  for (const MavDoc::ContentObject& member : content.GetChildren()) {
-    ++count;
-    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member))
-      count += CountMembers(group->GetContent());
-  }
-  return count;
-}
-
 }  // namespace
 
 bool ContentStreamWriter::WriteFromSource(const MavDoc::ContentObject& object) {

@@ -46,6 +46,17 @@ class PdfSource final : public MavDoc::SourceRecord {
   std::string unreadable;
 };
 
+// Objects under a content, groups and their members included: a form's record compares it.
+inline std::size_t CountMembers(const MavDoc::Content& content) {
+  std::size_t count = 0;
+  for (const MavDoc::ContentObject& member : content.GetChildren()) {
+    ++count;
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member))
+      count += CountMembers(group->GetContent());
+  }
+  return count;
+}
+
 // The optional-content group or membership dictionary a layer came from.
 class PdfLayerSource final : public MavDoc::SourceRecord {
  public:

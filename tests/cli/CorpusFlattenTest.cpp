@@ -1,13 +1,15 @@
-// What `corvel flatten` and `corvel outline` do to real files: every page of the shared corpus
-// read, flattened (or rebuilt for outline view) with the command's selection and written must
-// print as the file does (like with like, at 150 ppi); flattened, it holds no transparency where
-// the flattener acted.
+// What `corvel flatten` and `corvel outline` do to real files, one test per file of the corpus:
+// every page read, flattened (or rebuilt for outline view) with the command's selection and
+// written must print as the file does (like with like, at 150 ppi); flattened, it holds no
+// transparency where the flattener acted. The tests that print (Ghostscript renders) carry the
+// `render` label; the others run the same actions without it, so that the sanitizer pass, which
+// skips renders, still reads, rebuilds and writes every page.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <string>
 
 #include <cli/Selection.h>
 #include <io/pdf/PdfWriter.h>
@@ -17,19 +19,9 @@
 #include <tools/oracle/Comparison.h>
 #include <tools/oracle/SeparationRender.h>
 
-namespace {
+#include <tests/CorpusFiles.h>
 
-std::vector<std::filesystem::path> CorpusFiles() {
-  const char* source = std::getenv("CORVEL_SOURCE_DIR");
-  const auto folder = std::filesystem::path(source ? source : ".") / ".." / "shared" / "corpus";
-  std::vector<std::filesystem::path> files;
-  if (!std::filesystem::is_directory(folder)) return files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".pdf") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
+namespace {
 
 // Files the comparison cannot judge: where Ghostscript departs from PDF's rules.
 const std::map<std::string, std::string>& NotJudged() {
@@ -41,9 +33,9 @@ const std::map<std::string, std::string>& NotJudged() {
 
 enum class Action { Flatten, Outline };
 
-// Reads the file, runs the action on every page with the command's selection, writes it, and
-// compares every page with the file's own (like with like, 150 ppi). Returns the written PDF.
-std::string RunAndCompare(const std::filesystem::path& path, Action action, int& pages) {
+// Reads the file, runs the action on every page with the command's selection and writes it.
+// Returns the written PDF and sets `pages` to the number of pages.
+std::string Run(const std::filesystem::path& path, Action action, int& pages) {
   auto read = CorvelPdf::ReadDocument(path.string());
   const auto visible = [](const auto& layer) { return layer->visible; };
   const auto chosen = [](const MavDoc::ContentObject& object) { return CorvelCli::IsRepresentable(object); };
@@ -54,15 +46,34 @@ std::string RunAndCompare(const std::filesystem::path& path, Action action, int&
       Corvel::OptimizeForOutlineViewAction(page->GetContent(), visible, true, chosen);
     }
   }
-  const std::string written = CorvelPdf::WriteDocumentToString(*read.document);
-  if (NotJudged().count(path.filename().string())) return written;
+  pages = static_cast<int>(read.document->GetPages().size());
+  return CorvelPdf::WriteDocumentToString(*read.document);
+}
+
+// Runs the action and compares every written page with the file's own (like with like,
+// 150 ppi).
+void RunAndCompare(const std::filesystem::path& path, Action action) {
+  int pages = 0;
+  const std::string written = Run(path, action, pages);
+  const auto notJudged = NotJudged().find(path.filename().string());
+  if (notJudged != NotJudged().end()) GTEST_SKIP() << notJudged->second;
   const auto simple = CorvelOracle::ColorConversion::Simple;
-  for (int page = 1; page <= static_cast<int>(read.document->GetPages().size()); ++page) {
-    ++pages;
+  for (int page = 1; page <= pages; ++page) {
     const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(path.string(), page, 150, simple),
                                                   CorvelOracle::RenderPdfBytes(written, page, 150, simple));
     EXPECT_TRUE(comparison.Agrees()) << "page " << page << "\n" << comparison.Report();
   }
+  EXPECT_GT(pages, 0);
+}
+
+// Runs the action and reads the written file back: it must hold every page of the original.
+std::string RunAndReadBack(const std::filesystem::path& path, Action action) {
+  int pages = 0;
+  const std::string written = Run(path, action, pages);
+  EXPECT_GT(pages, 0);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(written.data());
+  const auto again = CorvelPdf::ReadDocumentFromMemory({bytes, written.size()});
+  EXPECT_EQ(static_cast<int>(again.document->GetPages().size()), pages);
   return written;
 }
 
@@ -74,30 +85,47 @@ bool KeepsSomethingInPlace(const std::filesystem::path& path) {
   return false;
 }
 
-TEST(CorpusFlattening, EveryPageFlattensToOpaqueArtworkThatPrintsTheSame) {
-  const auto files = CorpusFiles();
-  if (files.empty()) GTEST_SKIP() << "no corpus next to the sources";
-  int pages = 0;
-  for (const auto& path : files) {
-    SCOPED_TRACE(path.filename().string());
-    const std::string flattened = RunAndCompare(path, Action::Flatten, pages);
-    if (!KeepsSomethingInPlace(path)) {
-      const auto left = CorvelCatalogue::FindTransparency(flattened);
-      EXPECT_TRUE(left.empty()) << left.front();
-    }
-  }
-  EXPECT_GT(pages, 0);
+// The body of each test: one helper per test, taking the file.
+
+void ExpectFlattenedPagesPrintTheSame(const std::filesystem::path& path) {
+  RunAndCompare(path, Action::Flatten);
 }
 
-TEST(CorpusOutlineView, EveryPageRebuiltForOutlineViewPrintsTheSame) {
-  const auto files = CorpusFiles();
-  if (files.empty()) GTEST_SKIP() << "no corpus next to the sources";
-  int pages = 0;
-  for (const auto& path : files) {
-    SCOPED_TRACE(path.filename().string());
-    RunAndCompare(path, Action::Outline, pages);
+void ExpectFlattenedFileOpaque(const std::filesystem::path& path) {
+  const std::string flattened = RunAndReadBack(path, Action::Flatten);
+  if (!KeepsSomethingInPlace(path)) {
+    const auto left = CorvelCatalogue::FindTransparency(flattened);
+    EXPECT_TRUE(left.empty()) << left.front();
   }
-  EXPECT_GT(pages, 0);
 }
+
+void ExpectOutlineViewPagesPrintTheSame(const std::filesystem::path& path) {
+  RunAndCompare(path, Action::Outline);
+}
+
+void ExpectOutlineViewWritten(const std::filesystem::path& path) {
+  RunAndReadBack(path, Action::Outline);
+}
+
+class CorpusFlattening : public ::testing::TestWithParam<std::string> {};
+class CorpusOutlineView : public ::testing::TestWithParam<std::string> {};
+
+TEST(CorpusFolder, HoldsPdfs) {
+  EXPECT_FALSE(CorvelTest::CorpusFiles().empty()) << CorvelTest::CorpusFolder();
+}
+
+TEST_P(CorpusFlattening, EveryPagePrintsTheSame) { ExpectFlattenedPagesPrintTheSame(GetParam()); }
+TEST_P(CorpusFlattening, FlattenedFileHoldsNoTransparencyAndEveryPage) {
+  ExpectFlattenedFileOpaque(GetParam());
+}
+TEST_P(CorpusOutlineView, EveryPagePrintsTheSame) {
+  ExpectOutlineViewPagesPrintTheSame(GetParam());
+}
+TEST_P(CorpusOutlineView, RebuiltFileHoldsEveryPage) { ExpectOutlineViewWritten(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFlattening, ::testing::ValuesIn(CorvelTest::CorpusFiles()),
+                         CorvelTest::CorpusFileName);
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusOutlineView, ::testing::ValuesIn(CorvelTest::CorpusFiles()),
+                         CorvelTest::CorpusFileName);
 
 }  // namespace

@@ -309,14 +309,19 @@ TEST_F(FileAction, FailuresWriteNothingAndNameTheProblem) {
   EXPECT_EQ(left, (std::set<std::string>{"in.pdf", "broken.pdf"}));
 }
 
+// A coloured tiling pattern of yellow squares, which the reader cannot represent yet.
+Handle TilingPattern(TestFile& file) {
+  return file.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
+                                               "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>");
+}
+
 // What the reader cannot represent (an image it cannot decode, a tiling pattern) is still written
 // back where no transparency touches it, never dropped.
 TEST_F(FileAction, UnreadableObjectsOutsideTransparencyAreKept) {
   TestFile file;
   auto jpx = file.Stream("not really a codestream", "<< /Type /XObject /Subtype /Image /Width 8 /Height 8 "
                                                    "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /JPXDecode >>");
-  auto tile = file.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
-                                                    "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>");
+  auto tile = TilingPattern(file);
   auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
   resources.replaceKey("/XObject", Handle::newDictionary());
   resources.getKey("/XObject").replaceKey("/Im1", jpx);
@@ -341,9 +346,7 @@ TEST_F(FileAction, UnreadableObjectsOutsideTransparencyAreKept) {
   TestFile under;
   auto underResources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
   underResources.replaceKey("/Pattern", Handle::newDictionary());
-  underResources.getKey("/Pattern").replaceKey(
-      "/Tile", under.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
-                                                      "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>"));
+  underResources.getKey("/Pattern").replaceKey("/Tile", TilingPattern(under));
   under.AddPage("q /Pattern cs /Tile scn 50 50 200 200 re f Q q /Half gs 1 0 0 0 k 100 100 200 200 re f Q",
                 underResources);
   under.Save(input);

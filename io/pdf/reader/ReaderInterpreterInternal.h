@@ -32,9 +32,6 @@ using Operation = PdfOperation;
 // of inline images.
 bool IsDeviceSpaceName(const std::string& name);
 
-// Objects under a content, groups and their members included.
-std::size_t CountMembers(const MavDoc::Content& content);
-
 // An operation kept to be written again, with the resource it names (uninitialised if none).
 struct RecordedOp {
   Operation operation;

@@ -40,16 +40,6 @@ bool IsDeviceSpaceName(const std::string& name) {
   return kNames.contains(name);
 }
 
-std::size_t CountMembers(const MavDoc::Content& content) {
-  std::size_t count = 0;
-  for (const MavDoc::ContentObject& member : content.GetChildren()) {
-    ++count;
-    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member))
-      count += CountMembers(group->GetContent());
-  }
-  return count;
-}
-
 void Interpreter::AddOperation(PdfSource& source, const RecordedOp& recorded) {
   Operation operation = recorded.operation;
   QPDFObjectHandle resource = recorded.resource;  // qpdf's accessors are not const

@@ -4,15 +4,16 @@
 // operator, soft masks placed where their graphics state is set, transparency-group forms.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <string>
 
 #include <io/pdf/PdfWriter.h>
 #include <module/Exports.h>
 #include <tools/oracle/Comparison.h>
 #include <tools/oracle/SeparationRender.h>
+
+#include <tests/CorpusFiles.h>
 
 #include "PdfTestFiles.h"
 
@@ -89,42 +90,42 @@ TEST(PdfRoundTrip, ReadAndFlattenedPagesPrintAsTheFileDoes) {
 
 namespace {
 
-std::filesystem::path CorpusFolder() {
-  const char* source = std::getenv("CORVEL_SOURCE_DIR");
-  return std::filesystem::path(source ? source : ".") / ".." / "shared" / "corpus";
-}
+class PdfRoundTripCorpus : public ::testing::TestWithParam<std::string> {};
 
-// Every page of every corpus file, read and written back, prints as the file does, comparing
-// like with like: Ghostscript converts RGB and gray without ICC profiles and blends groups in
-// DeviceCMYK, as Corvel does.
-TEST(PdfRoundTrip, EveryCorpusPageReadAndWrittenPrintsAsTheFileDoes) {
-  const auto folder = CorpusFolder();
-  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no corpus at " << folder;
-  // Where Ghostscript departs from PDF's rules, so that what we read cannot print its way.
-  const std::map<std::string, std::string> ghostscriptDeparts{
+// Where Ghostscript departs from PDF's rules, so that what we read cannot print its way.
+const std::map<std::string, std::string>& GhostscriptDeparts() {
+  static const std::map<std::string, std::string> files{
       {"pdfjs__smask_alpha_bc.pdf",
        "Ghostscript applies an alpha mask's /BC, which PDF defines for luminosity masks only"}};
+  return files;
+}
+
+// Every page of the file, read and written back, prints as the file does, comparing like with
+// like: Ghostscript converts RGB and gray without ICC profiles and blends groups in DeviceCMYK,
+// as Corvel does.
+void ExpectReadAndWrittenPagesPrintAsTheFileDoes(const std::filesystem::path& path) {
+  const auto departs = GhostscriptDeparts().find(path.filename().string());
+  if (departs != GhostscriptDeparts().end()) GTEST_SKIP() << departs->second;
   const auto simple = CorvelOracle::ColorConversion::Simple;
   int pages = 0;
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".pdf") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  for (const auto& path : files) {
-    if (ghostscriptDeparts.count(path.filename().string())) continue;
-    const auto read = CorvelPdf::ReadDocument(path.string());
-    const std::string written = CorvelPdf::WriteDocumentToString(*read.document);
-    for (int page = 1; page <= static_cast<int>(read.document->GetPages().size()); ++page) {
-      ++pages;
-      const auto original = CorvelOracle::RenderPdfPage(path.string(), page, 72, simple);
-      const auto again = CorvelOracle::RenderPdfBytes(written, page, 72, simple);
-      const auto comparison = CorvelOracle::Compare(original, again);
-      EXPECT_TRUE(comparison.Agrees()) << path.filename().string() << " page " << page << "\n"
-                                       << comparison.Report();
-    }
+  const auto read = CorvelPdf::ReadDocument(path.string());
+  const std::string written = CorvelPdf::WriteDocumentToString(*read.document);
+  for (int page = 1; page <= static_cast<int>(read.document->GetPages().size()); ++page) {
+    ++pages;
+    const auto original = CorvelOracle::RenderPdfPage(path.string(), page, 72, simple);
+    const auto again = CorvelOracle::RenderPdfBytes(written, page, 72, simple);
+    const auto comparison = CorvelOracle::Compare(original, again);
+    EXPECT_TRUE(comparison.Agrees()) << path.filename().string() << " page " << page << "\n"
+                                     << comparison.Report();
   }
   EXPECT_GT(pages, 0);
 }
+
+TEST_P(PdfRoundTripCorpus, EveryPageReadAndWrittenPrintsAsTheFileDoes) {
+  ExpectReadAndWrittenPagesPrintAsTheFileDoes(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, PdfRoundTripCorpus, ::testing::ValuesIn(CorvelTest::CorpusFiles()),
+                         CorvelTest::CorpusFileName);
 
 }  // namespace
