@@ -1,8 +1,10 @@
+#include <io/pdf/reader/ReaderCodecsInternal.h>
 #include <io/pdf/reader/ReaderColorSpacesInternal.h>
 #include <io/pdf/reader/ReaderImagesInternal.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace CorvelPdf::Detail {
 
@@ -221,10 +223,21 @@ std::shared_ptr<const MavImg::PaintedPicture> ReadOpacity(ReaderContext& context
                                                           QPDFObjectHandle dict,
                                                           QPDFObjectHandle resources);
 
+bool IsJpx(QPDFObjectHandle dict) {
+  auto filter = dict.getKey("/Filter");
+  if (filter.isArray() && filter.getArrayNItems() > 0)
+    filter = filter.getArrayItem(filter.getArrayNItems() - 1);
+  return filter.isNameAndEquals("/JPXDecode");
+}
+
+DecodedImage DecodeJpxImage(ReaderContext& context, QPDFObjectHandle dict, const Samples& samples,
+                            QPDFObjectHandle resources);
+
 }  // namespace
 
 DecodedImage DecodeImage(ReaderContext& context, QPDFObjectHandle dict, const Samples& samples,
                          QPDFObjectHandle resources) {
+  if (IsJpx(dict)) return DecodeJpxImage(context, dict, samples, resources);
   if (dict.getKey("/ImageMask").isBool() && dict.getKey("/ImageMask").getBoolValue()) {
     return DecodeStencil(context, dict, samples);
   }
@@ -303,20 +316,71 @@ std::shared_ptr<const MavImg::PaintedPicture> ReadOpacity(ReaderContext& context
   return nullptr;
 }
 
-const char* const kUndecodable[] = {"/JPXDecode", "/JBIG2Decode", "/CCITTFaxDecode", "/CCF"};
-
-std::optional<std::string> UndecodableFilter(QPDFObjectHandle filter) {
-  std::vector<QPDFObjectHandle> filters;
-  if (filter.isArray())
-    filters = filter.getArrayAsVector();
-  else
-    filters.push_back(filter);
-  for (auto& f : filters) {
-    for (const char* name : kUndecodable) {
-      if (f.isNameAndEquals(name)) return std::string(name + 1);
-    }
+const char* DeviceSpaceOf(JpxColor color) {
+  switch (color) {
+    case JpxColor::Gray:
+      return "/DeviceGray";
+    case JpxColor::Rgb:
+      return "/DeviceRGB";
+    case JpxColor::Cmyk:
+      return "/DeviceCMYK";
+    default:
+      return nullptr;
   }
-  return std::nullopt;
+}
+
+JpxRequest JpxRequestOf(ReaderContext& context, QPDFObjectHandle dict, QPDFObjectHandle resources) {
+  JpxRequest request;
+  request.maxBytes = context.Limits().maxImageBytes;
+  request.sMaskInData = static_cast<int>(NumberOr(dict.getKey("/SMaskInData"), 0));
+  if (dict.hasKey("/ColorSpace")) {
+    const auto space = ReadColorSpace(context, dict.getKey("/ColorSpace"), resources);
+    request.colorComponents = space->ComponentCount();
+    request.indexed = space->family == ReaderColorSpace::Family::Indexed;
+  }
+  return request;
+}
+
+// A JPEG 2000 codestream says its own size, depth and often its colour space (ISO 32000-1
+// §7.4.9): it is decoded first, then read as an image of 8 or 16 bits whose /Decode is ignored.
+// Its alpha, with /SMaskInData, is the image's opacity in place of /SMask.
+DecodedImage DecodeJpxImage(ReaderContext& context, QPDFObjectHandle dict, const Samples& samples,
+                            QPDFObjectHandle resources) {
+  if (dict.getKey("/ImageMask").isBool() && dict.getKey("/ImageMask").getBoolValue())
+    throw ReadError("", "JPXDecode image mask");
+  const auto codestream = samples();
+  if (!codestream) return {};
+  JpxImage jpx = DecodeJpx(*codestream, JpxRequestOf(context, dict, resources));
+  auto plain = dict.shallowCopy();
+  if (!dict.hasKey("/ColorSpace")) {
+    const char* space = DeviceSpaceOf(jpx.color);
+    if (!space) {
+      throw ReadError("", "JPXDecode image of " + std::to_string(jpx.components) +
+                              " components without /ColorSpace");
+    }
+    plain.replaceKey("/ColorSpace", QPDFObjectHandle::newName(space));
+  }
+  plain.replaceKey("/Width", QPDFObjectHandle::newInteger(jpx.width));
+  plain.replaceKey("/Height", QPDFObjectHandle::newInteger(jpx.height));
+  plain.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(jpx.bits));
+  for (const char* key : {"/Filter", "/DecodeParms", "/Decode", "/SMaskInData"})
+    plain.removeKey(key);
+  const bool alpha = !jpx.alpha.empty();
+  if (alpha) {
+    plain.removeKey("/SMask");
+    plain.removeKey("/Mask");
+  }
+  auto image = DecodeImage(
+      context, plain, [&] { return std::optional<std::string>(std::move(jpx.samples)); },
+      resources);
+  if (alpha && image.picture) {
+    MavImg::PictureBuffer::Factory factory(jpx.width, jpx.height, 1, 8);
+    const auto width = static_cast<std::size_t>(jpx.width);
+    for (int row = 0; row < jpx.height; ++row)
+      std::memcpy(factory.GetRowPtr(row), jpx.alpha.data() + row * width, width);
+    image.opacity = GrayPicture(context, factory.GetResult());
+  }
+  return image;
 }
 
 }  // namespace
@@ -325,14 +389,6 @@ std::shared_ptr<const MavImg::PaintedPicture> StandInPicture(ReaderContext& cont
   MavImg::PictureBuffer::Factory factory(1, 1, 1, 8);
   factory.GetRowPtr(0)[0] = 128;
   return GrayPicture(context, factory.GetResult());
-}
-
-std::optional<std::string> ImageStreamData(ReaderContext& context, QPDFObjectHandle stream) {
-  if (auto filter = UndecodableFilter(stream.getDict().getKey("/Filter"))) {
-    context.Warn(*filter + " images not supported yet: dropped");
-    return std::nullopt;
-  }
-  return StreamBytes(stream, qpdf_dl_all);
 }
 
 QPDFObjectHandle ExpandInlineImageDict(QPDFObjectHandle dict) {
@@ -368,10 +424,11 @@ std::optional<std::string> InlineImageData(ReaderContext& context, QPDFObjectHan
                                            const std::string& raw) {
   if (!dict.hasKey("/Filter")) return raw;
   auto stream = QPDFObjectHandle::newStream(&context.Pdf(), raw);
+  // The whole dictionary: fax and JBIG2 data take their size from it.
   auto streamDict = stream.getDict();
-  streamDict.replaceKey("/Filter", dict.getKey("/Filter"));
-  if (dict.hasKey("/DecodeParms"))
-    streamDict.replaceKey("/DecodeParms", dict.getKey("/DecodeParms"));
+  for (auto [key, value] : dict.ditems()) {
+    if (key != "/Length") streamDict.replaceKey(key, value);
+  }
   return ImageStreamData(context, stream);
 }
 
