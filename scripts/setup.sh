@@ -8,7 +8,7 @@ packages=(build-essential cmake libboost-dev libgtest-dev libgmock-dev libbenchm
           libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev libfreetype-dev fonts-urw-base35
           liblcms2-dev nlohmann-json3-dev locales-all
           libopenjp2-7-dev libjbig2dec0-dev
-          pkg-config)
+          pkg-config ninja-build)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
