@@ -4,9 +4,23 @@
 #include <cmath>
 #include <stdexcept>
 
+#include <sampling/MeshSamplerInternal.h>
 #include <values/Conversion.h>
 
 namespace Sampling {
+
+MavColor::Color ConvertedValues(const MavPaint::SeparationMapping& mapping,
+                                const std::vector<float>& outputs) {
+  MavColor::Color color;
+  if (std::holds_alternative<MavColor::AllSeparations>(mapping.GetColorSpace())) {
+    color.SetColorSpace(MavColor::AllSeparations{});
+  }
+  for (const auto& entry : mapping.GetEntries()) {
+    const float value = entry.IsMapped() && entry.channel < outputs.size() ? outputs[entry.channel] : 0;
+    color.Append({entry.name, value});
+  }
+  return color;
+}
 
 namespace {
 
@@ -25,19 +39,6 @@ struct Ramp {
   std::array<double, 2> domain{0, 1};
   std::size_t channels = 0;
 };
-
-MavColor::Color ConvertedValues(const MavPaint::SeparationMapping& mapping,
-                                const std::vector<float>& outputs) {
-  MavColor::Color color;
-  if (std::holds_alternative<MavColor::AllSeparations>(mapping.GetColorSpace())) {
-    color.SetColorSpace(MavColor::AllSeparations{});
-  }
-  for (const auto& entry : mapping.GetEntries()) {
-    const float value = entry.IsMapped() && entry.channel < outputs.size() ? outputs[entry.channel] : 0;
-    color.Append({entry.name, value});
-  }
-  return color;
-}
 
 Ramp MakeRamp(const MavPaint::ShadingPaint& shading, std::array<double, 2> domain,
               const Projector& projector) {
@@ -199,6 +200,9 @@ std::unique_ptr<PaintSampler> MakePaintOnly(const DocumentGraph::ElementAttribut
   }
   if (const auto* radial = dynamic_cast<const MavPaint::RadialShadingPaint*>(&paint)) {
     return std::make_unique<RadialSampler>(*radial, projector, PageToShading(*radial, element));
+  }
+  if (auto mesh = std::dynamic_pointer_cast<const MavPaint::MeshShadingPaint>(element.Paint())) {
+    return MakeMeshSampler(mesh, projector, mesh->GetTransformation() * element.ContentTransformation());
   }
   throw std::invalid_argument("Shadings of type " + std::to_string(paint.GetType()) +
                               " cannot be rendered yet");

@@ -120,6 +120,14 @@ std::optional<std::vector<float>> ShadingPaint::GetConvertedBackground(
   return ConvertedLayout(common_.mapping).Convert(*common_.background);
 }
 
+std::vector<float> ShadingPaint::GetConvertedValues(
+    const std::vector<float>& channelValues, const std::shared_ptr<const MavColor::ICCProfile>&) const {
+  if (std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
+    return channelValues;
+  }
+  return ConvertedLayout(common_.mapping).Convert(channelValues);
+}
+
 bool PaintsEqual(const std::shared_ptr<const Paint>& a, const std::shared_ptr<const Paint>& b) {
   if (a == b) return true;
   return a && b && *a == *b;

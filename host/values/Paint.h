@@ -96,6 +96,10 @@ class ShadingPaint : public Paint {
       const std::shared_ptr<const MavColor::ICCProfile>& target) const;
   std::optional<std::vector<float>> GetConvertedBackground(
       const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+  // One colour of the shading's space (one value per channel, as mesh vertices carry them) as
+  // values of the converted mapping's channels.
+  std::vector<float> GetConvertedValues(const std::vector<float>& channelValues,
+                                        const std::shared_ptr<const MavColor::ICCProfile>& target) const;
   // The same shading with its transformation followed by `t`.
   virtual std::shared_ptr<const ShadingPaint> Transformed(const Vexl::Transformation& t) const = 0;
 

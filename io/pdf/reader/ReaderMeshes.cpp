@@ -1,6 +1,8 @@
 #include <io/pdf/reader/ReaderMeshesInternal.h>
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace CorvelPdf::Detail {
 
@@ -16,19 +18,16 @@ using Patch = MavPaint::MeshShadingPaint::Patch;
 class MeshReader {
  public:
   MeshReader(std::string data, QPDFObjectHandle dict, const ReaderColorSpace& space,
-             bool hasFunction)
+             bool hasFunction, bool hasFlags)
       : data_(std::move(data)), space_(space) {
     bitsPerCoordinate_ = static_cast<int>(NumberOr(dict.getKey("/BitsPerCoordinate"), 0));
     bitsPerComponent_ = static_cast<int>(NumberOr(dict.getKey("/BitsPerComponent"), 0));
-    bitsPerFlag_ = static_cast<int>(NumberOr(dict.getKey("/BitsPerFlag"), 0));
+    bitsPerFlag_ = hasFlags ? static_cast<int>(NumberOr(dict.getKey("/BitsPerFlag"), 0)) : 0;
     decode_ = NumbersOf(dict.getKey("/Decode"), "/Decode");
     components_ = hasFunction || space.family == ReaderColorSpace::Family::Indexed
                       ? 1
                       : space.ComponentCount();
-    if (bitsPerCoordinate_ < 1 || bitsPerCoordinate_ > 32 || bitsPerComponent_ < 1 ||
-        bitsPerComponent_ > 16 || decode_.size() < 4 + 2 * static_cast<std::size_t>(components_)) {
-      throw ReadError("", "mesh shading with bad /BitsPerCoordinate, /BitsPerComponent or /Decode");
-    }
+    CheckDepths(hasFlags);
   }
 
   bool HasData(int bitsNeeded) const {
@@ -40,7 +39,8 @@ class MeshReader {
   int FlagBits() const { return bitsPerFlag_; }
   void Align() { bitPos_ = (bitPos_ + 7) / 8 * 8; }
 
-  int ReadFlag() { return static_cast<int>(Bits(bitsPerFlag_)); }
+  // Only the flag's two low bits count; the rest pad it to its width.
+  int ReadFlag() { return static_cast<int>(Bits(bitsPerFlag_) & 3u); }
   Vexl::Point ReadPoint() {
     const double x = Scaled(Bits(bitsPerCoordinate_), bitsPerCoordinate_, 0);
     const double y = Scaled(Bits(bitsPerCoordinate_), bitsPerCoordinate_, 1);
@@ -64,6 +64,22 @@ class MeshReader {
   void SetFunctionInput(bool functionInput) { functionInput_ = functionInput; }
 
  private:
+  // Depths are checked against what the format allows: any other value is a damaged file, and
+  // guessing a layout would paint noise.
+  void CheckDepths(bool hasFlags) const {
+    auto allowed = [](int bits, std::initializer_list<int> values) {
+      return std::find(values.begin(), values.end(), bits) != values.end();
+    };
+    if (!allowed(bitsPerCoordinate_, {1, 2, 4, 8, 12, 16, 24, 32}))
+      throw ReadError("", "mesh shading with /BitsPerCoordinate " + std::to_string(bitsPerCoordinate_));
+    if (!allowed(bitsPerComponent_, {1, 2, 4, 8, 12, 16}))
+      throw ReadError("", "mesh shading with /BitsPerComponent " + std::to_string(bitsPerComponent_));
+    if (hasFlags && !allowed(bitsPerFlag_, {2, 4, 8}))
+      throw ReadError("", "mesh shading with /BitsPerFlag " + std::to_string(bitsPerFlag_));
+    if (components_ < 1 || decode_.size() < 4 + 2 * static_cast<std::size_t>(components_))
+      throw ReadError("", "mesh shading /Decode needs " + std::to_string(4 + 2 * components_) + " numbers");
+  }
+
   std::uint64_t Bits(int count) {
     std::uint64_t value = 0;
     for (int i = 0; i < count; ++i, ++bitPos_) {
@@ -92,7 +108,7 @@ void CheckCount(std::size_t vertices) {
   if (vertices > kMaxMeshVertices) throw ReadError("", "mesh shading with too many vertices");
 }
 
-std::vector<Triangle> ReadFreeForm(MeshReader& reader) {
+std::vector<Triangle> ReadFreeForm(ReaderContext& context, MeshReader& reader) {
   std::vector<Triangle> triangles;
   std::vector<MavPaint::MeshVertex> pending;
   while (reader.HasData(reader.FlagBits() + reader.VertexBits())) {
@@ -112,10 +128,12 @@ std::vector<Triangle> ReadFreeForm(MeshReader& reader) {
       CheckCount(triangles.size() * 3);
     }
   }
+  if (!pending.empty())
+    context.Warn("mesh shading data ends inside a triangle: the incomplete triangle is dropped");
   return triangles;
 }
 
-std::vector<Triangle> ReadLattice(MeshReader& reader, int perRow) {
+std::vector<Triangle> ReadLattice(ReaderContext& context, MeshReader& reader, int perRow) {
   if (perRow < 2) throw ReadError("", "lattice mesh with /VerticesPerRow below 2");
   std::vector<MavPaint::MeshVertex> vertices;
   while (reader.HasData(reader.VertexBits())) {
@@ -124,6 +142,8 @@ std::vector<Triangle> ReadLattice(MeshReader& reader, int perRow) {
   }
   std::vector<Triangle> triangles;
   const std::size_t width = static_cast<std::size_t>(perRow), rows = vertices.size() / width;
+  if (vertices.size() % width != 0)
+    context.Warn("lattice mesh data ends inside a row: the incomplete row is dropped");
   for (std::size_t r = 0; r + 1 < rows; ++r) {
     for (std::size_t c = 0; c + 1 < width; ++c) {
       const auto& a = vertices[r * width + c];
@@ -137,14 +157,18 @@ std::vector<Triangle> ReadLattice(MeshReader& reader, int perRow) {
   return triangles;
 }
 
-std::vector<Patch> ReadPatches(MeshReader& reader, bool tensor) {
+std::vector<Patch> ReadPatches(ReaderContext& context, MeshReader& reader, bool tensor) {
   std::vector<Patch> patches;
   const int fullPoints = tensor ? 16 : 12;
   // A patch sharing an edge is the smallest: 8 (or 12) new points and 2 colours.
   while (reader.HasData(reader.FlagBits() + (fullPoints - 4) * reader.PointBits() +
                         2 * reader.ColorBits())) {
     const int flag = reader.ReadFlag();
-    if (flag < 0 || flag > 3) throw ReadError("", "patch mesh with flag " + std::to_string(flag));
+    const int newPoints = flag != 0 ? fullPoints - 4 : fullPoints;
+    if (!reader.HasData(newPoints * reader.PointBits() + (flag != 0 ? 2 : 4) * reader.ColorBits())) {
+      context.Warn("patch mesh data ends inside a patch: the incomplete patch is dropped");
+      break;
+    }
     Patch patch;
     if (flag != 0) {
       if (patches.empty()) throw ReadError("", "patch mesh starts with a shared edge");
@@ -166,22 +190,22 @@ std::vector<Patch> ReadPatches(MeshReader& reader, bool tensor) {
 
 }  // namespace
 
-std::shared_ptr<const MavPaint::ShadingPaint> ReadMeshShading(ReaderContext&,
+std::shared_ptr<const MavPaint::ShadingPaint> ReadMeshShading(ReaderContext& context,
                                                               QPDFObjectHandle stream,
                                                               const ReaderColorSpace& space,
                                                               MavPaint::ShadingCommon common) {
   auto dict = stream.getDict();
   const int type = static_cast<int>(NumberOr(dict.getKey("/ShadingType"), 0));
-  MeshReader reader(StreamBytes(stream), dict, space, common.function != nullptr);
+  MeshReader reader(StreamBytes(stream), dict, space, common.function != nullptr, type != 5);
   reader.SetFunctionInput(common.function != nullptr);
   std::vector<Triangle> triangles;
   std::vector<Patch> patches;
   if (type == 4)
-    triangles = ReadFreeForm(reader);
+    triangles = ReadFreeForm(context, reader);
   else if (type == 5)
-    triangles = ReadLattice(reader, static_cast<int>(NumberOr(dict.getKey("/VerticesPerRow"), 0)));
+    triangles = ReadLattice(context, reader, static_cast<int>(NumberOr(dict.getKey("/VerticesPerRow"), 0)));
   else
-    patches = ReadPatches(reader, type == 7);
+    patches = ReadPatches(context, reader, type == 7);
   const int paintType = type + 1;  // PDF types 4 to 7 are paint types kFreeForm to kTensor
   return std::make_shared<MavPaint::MeshShadingPaint>(paintType, std::move(common),
                                                       std::array<double, 4>{0, 1, 0, 1},

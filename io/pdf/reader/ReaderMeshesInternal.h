@@ -14,7 +14,9 @@ namespace CorvelPdf::Detail {
 // p30 p20 p10), then for tensor patches the inner p11 p12 p22 p21, with corner colours for
 // p00, p03, p33, p30; patches sharing an edge (flags 1 to 3) are expanded in full. Vertex
 // colours are one value per component of `space` (of its base for Indexed), or one t when
-// there is a function. Throws ReadError for malformed data.
+// there is a function. Data that ends inside a triangle, row or patch loses that element, with
+// a warning. Throws ReadError for malformed data (bit depths the format does not allow, a short
+// /Decode, a mesh that starts with a shared edge).
 std::shared_ptr<const MavPaint::ShadingPaint> ReadMeshShading(ReaderContext& context,
                                                               QPDFObjectHandle stream,
                                                               const ReaderColorSpace& space,

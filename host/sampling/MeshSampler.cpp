@@ -1,0 +1,201 @@
+#include <sampling/MeshSamplerInternal.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+
+namespace Sampling {
+
+namespace {
+
+using Mesh::ShadingTints;
+using Mesh::TriangleRaster;
+
+// Triangles a patch mesh may be divided into: about 100 bytes each with five inks, so a mesh
+// that needs more at the output resolution is refused before it takes gigabytes.
+constexpr std::size_t kMaxPatchTriangles = std::size_t{1} << 21;
+// Patch surfaces stay within this share of a pixel of the triangles that render them.
+constexpr double kFlatnessInPixels = 0.5;
+// The picker's single points have no pixel: patches are divided as for 0.05 pt pixels.
+constexpr double kPointTolerance = 50;
+
+std::optional<std::vector<float>> BackgroundTints(const MavPaint::ShadingPaint& shading,
+                                                  const Projector& projector) {
+  const auto background = shading.GetConvertedBackground(nullptr);
+  if (!background) return std::nullopt;
+  std::vector<float> tints(projector.Size());
+  projector.Project(ConvertedValues(shading.GetConvertedSeparationMapping(nullptr), *background), tints.data());
+  return tints;
+}
+
+// What the mesh samplers share: where nothing paints, the background (patterns only) or no shape.
+class MeshSamplerBase : public PaintSampler {
+ protected:
+  MeshSamplerBase(ShadingTints tints, std::optional<std::vector<float>> background)
+      : PaintSampler(tints.TintCount()), tints_(std::move(tints)), background_(std::move(background)) {}
+
+  void Unpainted(float* const* tints, float* shape, std::size_t i) const {
+    shape[i] = background_ ? 1.0f : 0.0f;
+    for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = background_ ? (*background_)[c] : 0.0f;
+  }
+  // Tints and shape of a row from the values `raster` interpolates.
+  void SampleRaster(const TriangleRaster& raster, Vexl::Point start, Vexl::Point step, std::size_t width,
+                    float* const* tints, float* shape) const {
+    const std::size_t n = tints_.ValueCount();
+    std::vector<float> values(width * n);
+    raster.FillRow(start, step, width, values.data(), shape);
+    for (std::size_t i = 0; i < width; ++i) {
+      if (shape[i] > 0) tints_.Tints(&values[i * n], tints, i);
+      else Unpainted(tints, shape, i);
+    }
+  }
+
+  ShadingTints tints_;
+  std::optional<std::vector<float>> background_;
+};
+
+// Function-based shading: the function at the domain point under each pixel.
+class FunctionSampler final : public MeshSamplerBase {
+ public:
+  FunctionSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Projector& projector,
+                  const Vexl::Transformation& pageToDomain)
+      : MeshSamplerBase(ShadingTints(mesh, projector, ShadingTints::Input::Channels,
+                                     std::size_t(mesh->GetFunction()->OutputCount())),
+                        BackgroundTints(*mesh, projector)),
+        function_(mesh->GetFunction()),
+        domain_(mesh->GetDomain()),
+        pageToDomain_(pageToDomain) {}
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    const Vexl::Point p0 = pageToDomain_.Apply(start), d = pageToDomain_.ApplyLinear(step);
+    std::vector<float> values(tints_.ValueCount());
+    for (std::size_t i = 0; i < width; ++i) {
+      const double x = p0.x + d.x * double(i), y = p0.y + d.y * double(i);
+      if (x < domain_[0] || x > domain_[1] || y < domain_[2] || y > domain_[3]) {
+        Unpainted(tints, shape, i);
+        continue;
+      }
+      tints_.VertexValues(function_->Evaluate({x, y}), values.data());
+      tints_.Tints(values.data(), tints, i);
+      shape[i] = 1.0f;
+    }
+  }
+
+ private:
+  std::shared_ptr<const MavPaint::Function> function_;
+  std::array<double, 4> domain_;
+  Vexl::Transformation pageToDomain_;
+};
+
+// Free-form and lattice triangle meshes, rasterised as they are.
+class TriangleMeshSampler final : public MeshSamplerBase {
+ public:
+  TriangleMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
+                      const Vexl::Transformation& shadingToPage)
+      : MeshSamplerBase(std::move(tints), BackgroundTints(mesh, projector)), raster_(tints_.ValueCount()) {
+    const std::size_t n = tints_.ValueCount();
+    std::vector<float> values(3 * n);
+    for (const auto& triangle : mesh.GetTriangles()) {
+      std::array<Vexl::Point, 3> points;
+      for (std::size_t k = 0; k < 3; ++k) {
+        points[k] = shadingToPage.Apply(triangle.vertices[k].point);
+        tints_.VertexValues(triangle.vertices[k].color, &values[k * n]);
+      }
+      raster_.Add(points, values.data());
+    }
+    raster_.Index();
+  }
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    SampleRaster(raster_, start, step, width, tints, shape);
+  }
+
+ private:
+  TriangleRaster raster_;
+};
+
+// Coons and tensor patch meshes: divided into triangles for the pixel size of the rows asked
+// for, on the first row and again when rows come with smaller pixels.
+class PatchMeshSampler final : public MeshSamplerBase {
+ public:
+  PatchMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
+                   const Vexl::Transformation& shadingToPage)
+      : MeshSamplerBase(std::move(tints), BackgroundTints(mesh, projector)) {
+    const std::size_t n = tints_.ValueCount();
+    for (const auto& patch : mesh.GetPatches()) {
+      patches_.push_back(Mesh::ToTensorPatch(patch, shadingToPage));
+      auto& values = patches_.back().cornerValues;
+      values.resize(4 * n);
+      for (std::size_t k = 0; k < 4; ++k) tints_.VertexValues(patch.cornerColors[k], &values[k * n]);
+    }
+  }
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    SampleRaster(RasterFor(std::hypot(step.x, step.y)), start, step, width, tints, shape);
+  }
+
+ private:
+  // Tolerances are powers of two so that rows whose pixels differ by rounding share a raster.
+  const TriangleRaster& RasterFor(double pixel) const {
+    const double wanted = pixel > 0 ? pixel * kFlatnessInPixels : kPointTolerance;
+    const double tolerance = std::exp2(std::floor(std::log2(wanted)));
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!raster_ || tolerance < tolerance_) {
+      auto raster = std::make_unique<TriangleRaster>(tints_.ValueCount());
+      Mesh::SubdividePatches(patches_, tints_, tolerance, kMaxPatchTriangles, *raster);
+      raster->Index();
+      raster_ = std::move(raster);
+      tolerance_ = tolerance;
+    }
+    return *raster_;
+  }
+
+  std::vector<Mesh::TensorPatch> patches_;
+  mutable std::mutex mutex_;
+  mutable std::unique_ptr<TriangleRaster> raster_;
+  mutable double tolerance_ = 0;
+};
+
+// The range of the vertices' t, over which the function is tabulated.
+std::array<double, 2> TRange(const MavPaint::MeshShadingPaint& mesh) {
+  double low = INFINITY, high = -INFINITY;
+  auto see = [&](const std::vector<float>& color) {
+    if (!color.empty() && std::isfinite(color[0])) low = std::min(low, double(color[0])), high = std::max(high, double(color[0]));
+  };
+  for (const auto& triangle : mesh.GetTriangles())
+    for (const auto& vertex : triangle.vertices) see(vertex.color);
+  for (const auto& patch : mesh.GetPatches())
+    for (const auto& color : patch.cornerColors) see(color);
+  return low <= high ? std::array<double, 2>{low, high} : std::array<double, 2>{0, 1};
+}
+
+// Channels a vertex colour holds: the first vertex tells.
+std::size_t ColorChannels(const MavPaint::MeshShadingPaint& mesh) {
+  if (!mesh.GetTriangles().empty()) return mesh.GetTriangles().front().vertices[0].color.size();
+  if (!mesh.GetPatches().empty()) return mesh.GetPatches().front().cornerColors[0].size();
+  return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<PaintSampler> MakeMeshSampler(std::shared_ptr<const MavPaint::MeshShadingPaint> mesh,
+                                              const Projector& projector,
+                                              const Vexl::Transformation& shadingToPage) {
+  if (mesh->GetType() == MavPaint::Paint::kFunctionBased) {
+    return std::make_unique<FunctionSampler>(mesh, projector, shadingToPage.Inverse());
+  }
+  ShadingTints tints = mesh->GetFunction()
+                           ? ShadingTints(mesh, projector, ShadingTints::Input::T, 1, TRange(*mesh))
+                           : ShadingTints(mesh, projector, ShadingTints::Input::Channels, ColorChannels(*mesh));
+  if (mesh->GetType() == MavPaint::Paint::kFreeForm || mesh->GetType() == MavPaint::Paint::kLattice) {
+    return std::make_unique<TriangleMeshSampler>(*mesh, std::move(tints), projector, shadingToPage);
+  }
+  return std::make_unique<PatchMeshSampler>(*mesh, std::move(tints), projector, shadingToPage);
+}
+
+}  // namespace Sampling
