@@ -3,14 +3,14 @@
 //
 // Pages become PDF pages with their boxes and rotation; groups become q … Q, or transparency
 // group XObjects when they carry transparency; colours become DeviceCMYK, Separation or DeviceN
-// (spots get a DeviceCMYK alternate from their representation); axial and radial shadings,
-// pictures, image masks, soft masks and layers (as optional content) are written as PDF has
-// them. Text is written as its glyph outlines: no fonts are embedded. Coordinates are divided
-// by 1000 (millipoints to points).
+// (spots get a DeviceCMYK alternate from their representation); shadings (meshes as
+// free-form triangles, Coons or tensor patches), pictures, image masks, soft masks and layers
+// (as optional content) are written as PDF has them. Text is written as its glyph outlines: no
+// fonts are embedded. Coordinates are divided by 1000 (millipoints to points).
 //
 // The output is deterministic: the same document gives the same bytes, /ID included. Objects
-// PDF cannot hold (mesh and function-based shadings, indexed pictures, clipping image masks)
-// make the writer throw std::invalid_argument naming the page and object.
+// PDF cannot hold (indexed pictures, clipping image masks) make the writer throw
+// std::invalid_argument naming the page and object.
 
 #include <mavdoc/Content.h>
 #include <vexl/Geometry.h>

@@ -1,5 +1,6 @@
 #include <io/pdf/ColorSpacesInternal.h>
 #include <io/pdf/FunctionsInternal.h>
+#include <io/pdf/MeshShadingsInternal.h>
 #include <io/pdf/PdfSyntaxInternal.h>
 #include <io/pdf/ShadingsInternal.h>
 
@@ -70,20 +71,22 @@ void AddGeometry(QPDFObjectHandle& dictionary, const MavPaint::ShadingPaint& sha
 
 QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& shading,
                               const std::string& where) {
+  const auto* mesh = dynamic_cast<const MavPaint::MeshShadingPaint*>(&shading);
   const int type = shading.GetType();
-  if (type != MavPaint::Paint::kAxial && type != MavPaint::Paint::kRadial) {
+  if (!mesh && type != MavPaint::Paint::kAxial && type != MavPaint::Paint::kRadial) {
     throw std::invalid_argument(where + ": shading type " + std::to_string(type) +
-                                " is not supported by the PDF writer (axial and radial only)");
+                                " is not supported by the PDF writer");
   }
   const std::string key = AddressKey("shading", &shading);
   if (auto found = state.Find(key); found.isInitialized()) return found;
-  if (!shading.GetFunction()) throw std::invalid_argument(where + ": shading without a function");
-  const auto& function = *shading.GetFunction();
-  const PdfColorSpace space = ShadingSpace(state, shading, function.OutputCount(), where);
+  const auto& function = shading.GetFunction();
+  if (!function && !mesh) throw std::invalid_argument(where + ": shading without a function");
+  // Mesh vertices without a function carry one value per component of the space.
+  const int components = function ? function->OutputCount() : static_cast<int>(MeshColorComponents(*mesh));
+  const PdfColorSpace space = ShadingSpace(state, shading, components, where);
   auto dictionary = QPDFObjectHandle::newDictionary();
   dictionary.replaceKey("/ColorSpace", space.space);
-  AddGeometry(dictionary, shading);
-  dictionary.replaceKey("/Function", WriteFunction(state, function));
+  if (function) dictionary.replaceKey("/Function", WriteFunction(state, *function));
   if (const auto& background = shading.GetBackground()) {
     if (background->size() != static_cast<std::size_t>(space.components)) {
       throw std::invalid_argument(where + ": shading background has the wrong number of values");
@@ -91,6 +94,8 @@ QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& 
     dictionary.replaceKey("/Background",
                           NumberArray(std::vector<double>(background->begin(), background->end())));
   }
+  if (mesh) return state.Remember(key, WriteMeshShadingObject(state, *mesh, dictionary));
+  AddGeometry(dictionary, shading);
   return state.Remember(key, state.MakeIndirect(dictionary));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Axial and radial shadings (ISO 32000-1 §8.7.4.5.3–4) and the shading patterns that paint
-// them through a fill or stroke colour.
+// Shadings (axial, radial, function-based, meshes) and the shading patterns that paint them
+// through a fill or stroke colour.
 
 #include <io/pdf/WriterStateInternal.h>
 #include <values/Paint.h>
@@ -11,9 +11,9 @@
 namespace CorvelPdf::Detail {
 
 // The shading dictionary in the shading's own space (points), written once per paint. Its
-// colour space holds the separations its function's outputs are mapped to, in output order.
-// Throws std::invalid_argument naming `where` for mesh and function-based shadings, a missing
-// function or an output that no separation is mapped to.
+// colour space holds the separations its function's outputs (or its mesh vertices' components)
+// are mapped to, in order. Throws std::invalid_argument naming `where` for an axial or radial
+// shading without a function or an output that no separation is mapped to.
 QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& shading,
                               const std::string& where);
 

@@ -221,6 +221,77 @@ TEST_P(MeshShadingFile, FlattenedPrintsTheSame) {
       << comparison.Report();
 }
 
+// A Coons mesh painted after a transparent panel, beside it: flattening leaves the mesh as the
+// file painted it, and the outline view writes it anew.
+class MeshBesideTransparency : public ::testing::Test {
+ protected:
+  fs::path folder = fs::temp_directory_path() / ("corvel-mesh-beside-" + std::to_string(::getpid()) + "-" +
+                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path input = folder / "in.pdf", output = folder / "out.pdf";
+  std::string meshData = Coons(kCmyk);
+  void SetUp() override {
+    fs::create_directories(folder);
+    QPDF pdf;
+    pdf.emptyPDF();
+    auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> /Shading << >> >>");
+    auto stream = Handle::newStream(&pdf, meshData);
+    for (auto& [key, value] : Handle::parse(MeshDictionary(6, kCmyk)).getDictAsMap()) stream.getDict().replaceKey(key, value);
+    resources.getKey("/Shading").replaceKey("/Sh", pdf.makeIndirectObject(stream));
+    auto page = Handle::parse("<< /Type /Page /MediaBox [0 0 800 400] >>");
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", Handle::newStream(&pdf, "0 0 0 0.4 k 450 50 300 300 re f q /Half gs 1 0 0 0 k 500 100 300 200 re f Q\n"
+                                                         "q 0 0 400 400 re W n /Sh sh Q\n"));
+    pdf.addPage(pdf.makeIndirectObject(page), false);
+    QPDFWriter writer(pdf, input.c_str());
+    writer.setStaticID(true);
+    writer.write();
+  }
+  void TearDown() override {
+    if (!std::getenv("CORVEL_KEEP_TEST_FILES")) fs::remove_all(folder);
+  }
+  // The data of every mesh shading the output's page names.
+  std::vector<std::string> MeshStreams() {
+    QPDF pdf;
+    pdf.processFile(output.c_str());
+    std::vector<std::string> found;
+    auto page = pdf.getAllPages().front();
+    auto shadings = page.getKey("/Resources").getKey("/Shading");
+    if (!shadings.isDictionary()) return found;
+    for (auto& [name, shading] : shadings.getDictAsMap()) {
+      if (shading.isStream() && shading.getDict().getKey("/ShadingType").getIntValue() == 6)
+      {
+        const auto data = shading.getStreamData(qpdf_dl_all);
+        found.emplace_back(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+      }
+    }
+    return found;
+  }
+  void ExpectPrintsTheSame() {
+    const auto like = CorvelOracle::ColorConversion::ManagedCmykGroups;
+    const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input.string(), 1, 150, like),
+                                                  CorvelOracle::RenderPdfPage(output.string(), 1, 150, like));
+    EXPECT_TRUE(comparison.Agrees()) << comparison.Report();
+  }
+};
+
+TEST_F(MeshBesideTransparency, FlatteningWritesTheMeshBackAsTheFileHadItAndPrintsTheSame) {
+  CorvelCli::FileSettings settings;
+  settings.strict = true;
+  const auto report = CorvelCli::RunOnFile(input.string(), output.string(), settings);
+  ASSERT_TRUE(report.pages[0].replaced);
+  EXPECT_EQ(MeshStreams(), std::vector<std::string>{meshData});
+  ExpectPrintsTheSame();
+}
+
+TEST_F(MeshBesideTransparency, OutlineViewWritesTheMeshAndPrintsTheSame) {
+  CorvelCli::FileSettings settings;
+  settings.strict = true;
+  settings.action = "outline";
+  const auto report = CorvelCli::RunOnFile(input.string(), output.string(), settings);
+  ASSERT_TRUE(report.pages[0].replaced) << report.pages[0].leftAsItWas;
+  ExpectPrintsTheSame();
+}
+
 std::vector<Case> Cases() {
   std::vector<Case> cases;
   const std::pair<int, const char*> types[] = {{1, "FunctionBased"}, {4, "FreeForm"}, {5, "Lattice"}, {6, "Coons"}, {7, "Tensor"}};

@@ -167,21 +167,6 @@ std::string WriteError(const MavDoc::Document& document) {
   return "no error";
 }
 
-TEST(PdfWriterErrors, MeshShadingIsRefusedNamingTheObject) {
-  MavDoc::Document document;
-  auto& page = document.AddPage(PtRect(0, 0, 100, 100));
-  auto& group = Add(page.GetContent(), std::make_unique<MavDoc::Group>());
-  Add(group, FilledRectangle(PtRect(0, 0, 10, 10), Flat({{"Cyan", 1}})));
-  auto mesh = std::make_shared<const MavPaint::MeshShadingPaint>(
-      5, MavPaint::ShadingCommon{nullptr, Mapping({"Cyan"}), std::nullopt, {}},
-      std::array<double, 4>{0, 1, 0, 1}, std::vector<MavPaint::MeshShadingPaint::Triangle>{},
-      std::vector<MavPaint::MeshShadingPaint::Patch>{});
-  Add(group, FilledRectangle(PtRect(0, 0, 10, 10), mesh));
-  EXPECT_EQ(WriteError(document),
-            "page 1, object 1.2: shading type 5 is not supported by the PDF writer (axial and "
-            "radial only)");
-}
-
 TEST(PdfWriterErrors, ColoursPdfCannotHoldAreRefused) {
   MavDoc::Document rgbWithSpot;
   auto rgb = MavColor::Color(MavColor::DeviceRGB{});
