@@ -51,6 +51,33 @@ std::size_t CountText(const MavDoc::Content& content, const Pick& pick) {
   return count;
 }
 
+// Painted objects that overprint, of those the predicate picks (groups are looked into).
+template <class Pick>
+std::size_t CountOverprinting(const MavDoc::Content& content, const Pick& pick) {
+  std::size_t count = 0;
+  for (const MavDoc::ContentObject& member : content.GetChildren()) {
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
+      count += CountOverprinting(group->GetContent(), pick);
+    } else if (const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&member);
+               painted && painted->GetOverprint().Any() && pick(member)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Overprint ignored in what is replaced. Objects left as they were are written from the file,
+// flags and all, so clearing every object of the model is enough.
+void DiscardOverprint(MavDoc::Content& content) {
+  for (MavDoc::ContentObject& member : content.GetChildren()) {
+    if (auto* group = dynamic_cast<MavDoc::Group*>(&member)) {
+      DiscardOverprint(group->GetContent());
+    } else if (auto* painted = dynamic_cast<MavDoc::Blendable*>(&member)) {
+      painted->SetOverprint({});
+    }
+  }
+}
+
 // Throws when the action would replace an object that only stands in for something the reader
 // cannot represent: the page must then stay as the file has it.
 template <class Chosen>
@@ -73,7 +100,10 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   report.outlinesBefore = CountDrawn(content);
   report.keptInPlace = Unrepresentable(content).size();
   const bool all = settings.action == "outline" || settings.selection == Selection::All;
-  const Involvement involvement = all ? Involvement{} : FindInvolved(content);
+  if (settings.overprint == OverprintHandling::Discard) DiscardOverprint(content);
+  const Involvement involvement =
+      all ? Involvement{}
+          : FindInvolved(content, {settings.overprint == OverprintHandling::Simulate});
   report.units = involvement.units;
   report.transparentUnits = involvement.transparent;
   report.involvedUnits = involvement.involved;
@@ -82,6 +112,7 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   };
   report.textRuns = CountText(content, [](const auto&) { return true; });
   report.textRunsOutlined = CountText(content, chosen);
+  report.overprintsReplaced = CountOverprinting(content, chosen);
   if (!all && involvement.involved == 0) {
     report.after = report.before;
     report.outlinesAfter = report.outlinesBefore;
@@ -117,6 +148,21 @@ void FlattenPage(QPDF& pdf, const std::string& input, const FileSettings& settin
   const auto drawn = CorvelPdf::DrawnAnnotations(pdf.getAllPages().at(number - 1), true);
   page.annotationsDrawn = drawn.size();
   editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
+}
+
+std::string OverprintInWords(OverprintHandling handling) {
+  switch (handling) {
+    case OverprintHandling::Simulate:
+      return "simulated in replaced artwork, objects overprinting transparency included; objects "
+             "left as they were keep their overprint";
+    case OverprintHandling::Preserve:
+      return "simulated where transparency involves it; overprinting objects above it and "
+             "objects left as they were keep their overprint";
+    case OverprintHandling::Discard:
+      return "ignored in replaced artwork (it knocks out); objects left as they were keep "
+             "their overprint";
+  }
+  return {};
 }
 
 // The CMYK profile of the file's first output intent that carries one, or null.
@@ -201,16 +247,17 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   FileReport report;
   report.pageCount = static_cast<int>(pages.size());
   if (settings.firstPage > report.pageCount) {
-    throw std::invalid_argument("--pages starts at page " + std::to_string(settings.firstPage) +
+    throw PageRangeError("--pages starts at page " + std::to_string(settings.firstPage) +
                                 " but the file has " + std::to_string(report.pageCount) +
                                 (report.pageCount == 1 ? " page" : " pages"));
   }
   if (settings.lastPage != FileSettings{}.lastPage && settings.lastPage > report.pageCount) {
-    throw std::invalid_argument("--pages ends at page " + std::to_string(settings.lastPage) +
+    throw PageRangeError("--pages ends at page " + std::to_string(settings.lastPage) +
                                 " but the file has " + std::to_string(report.pageCount) +
                                 (report.pageCount == 1 ? " page" : " pages"));
   }
   report.carriedOver = DocumentLevelEntries(pdf);
+  report.overprint = OverprintInWords(settings.overprint);
   const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
   CorvelPdf::PdfEditor editor(pdf);
   const int last = std::min(settings.lastPage, report.pageCount);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@
 namespace CorvelCli {
 
 enum class Selection { Involved, All };
+
+// Overprint on pages being flattened. Simulate: replaced artwork shows what overprint would
+// print, and objects that overprint transparency are replaced with it. Preserve: the same,
+// except that overprinting objects above all the transparency they meet stay as they are,
+// flag included, for the output device to overprint. Discard: overprint is ignored in replaced
+// artwork (it knocks out). Objects away from all transparency keep their flags in every mode.
+enum class OverprintHandling { Simulate, Preserve, Discard };
 
 struct FileSettings {
   std::string action = "flatten";  // or "outline"
@@ -31,6 +39,7 @@ struct FileSettings {
   std::string colorConversion = "managed";
   std::string outputProfile, rgbProfile, grayProfile;
   int intent = 0;
+  OverprintHandling overprint = OverprintHandling::Simulate;
 };
 
 // How a replaced page compared with the original, plate by plate (see Verify.h).
@@ -53,6 +62,8 @@ struct PageReport {
   std::size_t before = 0, after = 0, inserted = 0, flatPaths = 0, images = 0, keptInPlace = 0;
   std::size_t units = 0, transparentUnits = 0, involvedUnits = 0;
   std::size_t textRuns = 0, textRunsOutlined = 0;
+  // Replaced objects that overprint: simulated, or with discard knocking out instead.
+  std::size_t overprintsReplaced = 0;
   std::size_t annotationsDrawn = 0;
   Drawn outlinesBefore, outlinesAfter;
   std::vector<std::string> imageSizes;
@@ -67,11 +78,18 @@ struct FileReport {
   std::vector<std::string> warnings;
   std::vector<std::string> carriedOver;  // document-level entries of the catalogue and trailer
   std::string colorConversion;             // what converted colours, in words
+  std::string overprint;                   // how overprint was handled, in words
+};
+
+// A page range the file does not have; the message names its page count.
+struct PageRangeError : std::invalid_argument {
+  using std::invalid_argument::invalid_argument;
 };
 
 // Reads `input`, runs the action on the pages in range and writes `output` atomically (a
-// temporary file renamed into place). Throws std::invalid_argument for settings the file cannot
-// meet (a page range beyond it, an output path naming the input, a PDF version too low),
+// temporary file renamed into place). Throws PageRangeError for a page range beyond the file,
+// std::invalid_argument for other settings the file cannot meet (an output path naming the
+// input, a PDF version too low),
 // CorvelPdf::ReadError for a file that cannot be opened, and std::runtime_error when the output
 // cannot be written; nothing is written then. A page that cannot be read or flattened is left
 // exactly as it was and reported (with `strict`, it throws std::runtime_error naming the page).

@@ -18,6 +18,7 @@ struct Unit {
   const MavDoc::ContentObject* object;
   Vexl::Rectangle box;
   bool transparent;
+  bool overprints;
 };
 
 bool CarriesTransparency(const MavDoc::ContentObject& object) {
@@ -41,7 +42,7 @@ void CollectUnits(const MavDoc::Content& content, std::vector<Unit>& units) {
     }
     const auto box = MavDoc::GetBoundingBox(member, MavDoc::kStrokes | MavDoc::kPageCoordinates);
     if (box.IsNull()) continue;  // paints nothing
-    units.push_back({&member, box, transparent});
+    units.push_back({&member, box, transparent, Overprints(member)});
   }
 }
 
@@ -65,26 +66,61 @@ bool HasEffect(const MavBlend::Transparency& transparency) {
          transparency.GetSoftMask() != nullptr;
 }
 
-Involvement FindInvolved(const MavDoc::Content& page) {
+bool Overprints(const MavDoc::ContentObject& object) {
+  if (const auto* group = dynamic_cast<const MavDoc::Group*>(&object)) {
+    for (const MavDoc::ContentObject& member : group->GetContent().GetChildren()) {
+      if (!member.IsClippingObject() && Overprints(member)) return true;
+    }
+    return false;
+  }
+  const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&object);
+  return painted && painted->GetOverprint().Any();
+}
+
+// Units become involved one at a time; each newly involved unit may involve others (what it
+// shows through, what overprints it), so every unit is queued at most once.
+Involvement FindInvolved(const MavDoc::Content& page, const InvolvementRules& rules) {
   std::vector<Unit> units;
   CollectUnits(page, units);
   Involvement involvement;
   involvement.units = units.size();
-  // The transparent units, each with its place in paint order.
-  bg::index::rtree<std::pair<Box, std::size_t>, bg::index::rstar<16>> transparent;
+  bg::index::rtree<std::pair<Box, std::size_t>, bg::index::rstar<16>> all;
+  std::vector<std::size_t> queue;
+  std::vector<bool> involved(units.size(), false);
   for (std::size_t i = 0; i < units.size(); ++i) {
-    if (units[i].transparent) transparent.insert({ToBox(units[i].box), i});
+    all.insert({ToBox(units[i].box), i});
+    if (!units[i].transparent) continue;
+    ++involvement.transparent;
+    involved[i] = true;
+    queue.push_back(i);
   }
-  involvement.transparent = transparent.size();
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    bool involved = units[i].transparent;
-    if (!involved && !transparent.empty()) {
-      const auto above = [i](const std::pair<Box, std::size_t>& entry) { return entry.second > i; };
-      auto hit = transparent.qbegin(bg::index::intersects(ToBox(units[i].box)) &&
-                                    bg::index::satisfies(above));
-      involved = hit != transparent.qend();
+  const auto involve = [&](std::size_t i) {
+    if (involved[i]) return;
+    involved[i] = true;
+    queue.push_back(i);
+  };
+  while (!queue.empty()) {
+    const std::size_t u = queue.back();
+    queue.pop_back();
+    const Unit& unit = units[u];
+    const Box box = ToBox(unit.box);
+    if (unit.transparent || unit.overprints) {
+      for (auto it = all.qbegin(bg::index::intersects(box) &&
+                                bg::index::satisfies([u](const auto& e) { return e.second < u; }));
+           it != all.qend(); ++it)
+        involve(it->second);
     }
-    if (!involved) continue;
+    if (rules.overprintAbove && unit.transparent) {
+      const auto overprintsAbove = [u, &units](const auto& e) {
+        return e.second > u && units[e.second].overprints;
+      };
+      for (auto it = all.qbegin(bg::index::intersects(box) && bg::index::satisfies(overprintsAbove));
+           it != all.qend(); ++it)
+        involve(it->second);
+    }
+  }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (!involved[i]) continue;
     ++involvement.involved;
     AddWithMembers(*units[i].object, involvement);
   }

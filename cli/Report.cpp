@@ -22,6 +22,7 @@ Json PageJson(const PageReport& p) {
                    {"involvedUnits", p.involvedUnits},
                    {"textRuns", p.textRuns},
                    {"textRunsOutlined", p.textRunsOutlined},
+                   {"overprintingObjectsReplaced", p.overprintsReplaced},
                    {"annotationsDrawn", p.annotationsDrawn},
                    {"newObjects", p.inserted},
                    {"flatPaths", p.flatPaths},
@@ -50,6 +51,7 @@ std::string ReportJson(const std::string& input, const std::string& output, cons
             {"pageCount", report.pageCount},
             {"pagesLeftAsTheyWere", report.pagesLeftAsTheyWere},
             {"colorConversion", report.colorConversion},
+            {"overprint", report.overprint},
             {"carriedOver", report.carriedOver},
             {"warnings", report.warnings},
             {"pages", Json::array()}};

@@ -32,6 +32,12 @@ float AlphaOf(const MavBlend::Transparency& t, bool stroke) {
   return stroke ? t.GetStrokeAlpha() : t.GetFillAlpha();
 }
 
+// Rebuilt elements are fills (a stroke becomes its outline), so the element's overprint, from
+// its stroke or its fill, becomes the fill's.
+MavDoc::Overprint FillOverprint(const DocumentGraph::ElementAttribute& a) {
+  return {a.Overprints(), false, a.NonzeroOverprint()};
+}
+
 void RebuildPath(RebuildContext& context, const Tessel::TFill::TComponent& component,
                  const DocumentGraph::ElementAttribute& a) {
   auto path = std::make_unique<MavDoc::Path>(context.outline);
@@ -44,6 +50,7 @@ void RebuildPath(RebuildContext& context, const Tessel::TFill::TComponent& compo
                             .SetSoftMask(BuildSoftMask(context, component))
                             .Get());
   path->SetHalftoneSet(a.HalftoneSet());
+  path->SetOverprint(FillOverprint(a));
   context.objects.push_back(std::move(path));
 }
 
@@ -57,6 +64,7 @@ void RebuildImage(RebuildContext& context, const Tessel::TFill::TComponent& comp
                              .SetSoftMask(BuildSoftMask(context, component))
                              .Get());
   image->SetHalftoneSet(a.HalftoneSet());
+  image->SetOverprint(FillOverprint(a));
   context.objects.push_back(std::move(image));
 }
 
@@ -72,6 +80,7 @@ void RebuildStencil(RebuildContext& context, const Tessel::TFill::TComponent& co
                                .SetSoftMask(BuildSoftMask(context, component))
                                .Get());
   stencil->SetHalftoneSet(a.HalftoneSet());
+  stencil->SetOverprint(FillOverprint(a));
   context.objects.push_back(std::move(stencil));
 }
 

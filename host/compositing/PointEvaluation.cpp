@@ -132,8 +132,13 @@ GroupResult PointEvaluator::CompositeGroup(int groupIndex, Colour c0, double a0)
     const double newAlpha = Union(a0, newGroupAlpha);
     Colour next(colour.size(), 0.0);
     if (newAlpha > 0) {
-      const Colour blended =
+      Colour blended =
           ab > 0 && as > 0 ? BlendTints(source.mode, space, cb, object.colour) : object.colour;
+      if (ab > 0 && as > 0) {
+        for (std::size_t i = 0; i < blended.size(); ++i) {
+          if (source.KeepsBackdrop(i)) blended[i] = cb[i];
+        }
+      }
       for (std::size_t i = 0; i < next.size(); ++i) {
         const double ct =
             (fs - as) * ab * cb[i] + as * ((1 - ab) * object.colour[i] + ab * blended[i]);

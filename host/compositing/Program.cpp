@@ -1,6 +1,7 @@
 #include <compositing/Program.h>
 #include <compositing/ProgramInternal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <stdexcept>
@@ -124,9 +125,33 @@ class Compiler {
       source.input = element.input;
       source.varying = true;
     }
+    source.keepsBackdrop = CompileOverprint(element, space);
+    // Last: compiling a mask adds spaces, which moves `space`.
     CompileAttributes(source, element.constantAlpha, element.alphaIsShape, element.blendMode,
                       element.softMask, context.depth);
     return source;
+  }
+
+  static std::vector<bool> CompileOverprint(const Element& element, const SeparationSpace& space) {
+    if (element.keepsBackdrop.empty()) return {};
+    if (element.keepsBackdrop.size() != space.Size()) {
+      Fail("an element's overprint names " + std::to_string(element.keepsBackdrop.size()) +
+           " separations but its colour space has " + std::to_string(space.Size()));
+    }
+    std::vector<bool> keeps = element.keepsBackdrop;
+    if (!IsSeparable(element.blendMode)) {
+      // C, M and Y blend as one colour: they keep the backdrop together or not at all.
+      const ProcessInks& ink = space.GetProcessInks();
+      bool all = true;
+      for (int c : {ink.cyan, ink.magenta, ink.yellow}) all = all && (c < 0 || keeps[c]);
+      if (!all) {
+        for (int c : {ink.cyan, ink.magenta, ink.yellow}) {
+          if (c >= 0) keeps[static_cast<std::size_t>(c)] = false;
+        }
+      }
+    }
+    if (std::find(keeps.begin(), keeps.end(), true) == keeps.end()) return {};
+    return keeps;
   }
 
   void RegisterInput(const Element& element, const SeparationSpace& space) {
@@ -188,7 +213,7 @@ class Compiler {
   }
 
   bool ReadsBackdrop(const CompiledSource& source) const {
-    if (source.mode != BlendMode::Normal) return true;
+    if (source.mode != BlendMode::Normal || !source.keepsBackdrop.empty()) return true;
     if (!source.isGroup) return false;
     const CompiledGroup& nested = data_.groups[static_cast<std::size_t>(source.group)];
     return !nested.isolated && nested.readsBackdrop;

@@ -28,6 +28,12 @@ struct CompiledSource {
   BlendMode mode = BlendMode::Normal;
   int mask = kNone;      // index into ProgramData::masks
   bool varying = false;  // differs from pixel to pixel (input, group or mask)
+  // Per channel of the parent's space: the element overprints there (B = backdrop). Empty
+  // when it paints every channel.
+  std::vector<bool> keepsBackdrop;
+  bool KeepsBackdrop(std::size_t channel) const {
+    return !keepsBackdrop.empty() && keepsBackdrop[channel];
+  }
 };
 
 // A group's stack. Facts known from the structure are recorded here so that evaluation can

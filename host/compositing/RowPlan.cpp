@@ -188,7 +188,9 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
     const bool spot = space.IsSpot(static_cast<std::size_t>(c));
     ChannelOp op = ChannelOp::Separable;
     BlendMode mode = source.mode;
-    if (spot && !spotsBlend) {
+    if (source.KeepsBackdrop(static_cast<std::size_t>(c))) {
+      op = ChannelOp::KeepBackdrop;  // an overprinted ink
+    } else if (spot && !spotsBlend) {
       mode = BlendMode::Normal;
     } else if (!separable) {
       if (c != ink.black) continue;  // C, M, Y go to the triple kernel
@@ -213,7 +215,10 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
     plan.runs.back().channels.push_back(c);
   }
   const bool anyRole = ink.cyan >= 0 || ink.magenta >= 0 || ink.yellow >= 0;
-  if (!separable && parent.channels > 0 && anyRole) {
+  // Overprint keeps C, M and Y together or not at all (see Element::keepsBackdrop).
+  const int firstRole = ink.cyan >= 0 ? ink.cyan : (ink.magenta >= 0 ? ink.magenta : ink.yellow);
+  const bool rolesKept = anyRole && source.KeepsBackdrop(static_cast<std::size_t>(firstRole));
+  if (!separable && parent.channels > 0 && anyRole && !rolesKept) {
     plan.triple = SelectTripleKernel(source.mode, plan.form, plan.step);
     plan.tripleChannels = {ink.cyan, ink.magenta, ink.yellow};
   }

@@ -30,6 +30,7 @@ ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
       objectForSelection_(objectForSelection),
       transparencyAware_(transparencyAware) {
   if (!paint_) throw std::invalid_argument("An element attribute needs a paint");
+  ReadOverprint();
 }
 
 ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
@@ -51,6 +52,15 @@ ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
       objectForSelection_(objectForSelection),
       transparencyAware_(transparencyAware) {
   if (!picture_) throw std::invalid_argument("A picture element attribute needs a picture");
+  ReadOverprint();
+}
+
+void ElementAttribute::ReadOverprint() {
+  const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&object_);
+  if (!painted) return;
+  const MavDoc::Overprint& overprint = painted->GetOverprint();
+  overprints_ = selectStroke_ ? overprint.stroke : overprint.fill;
+  nonzeroOverprint_ = overprint.nonzeroMode;
 }
 
 float ElementAttribute::Alpha() const {
@@ -58,7 +68,7 @@ float ElementAttribute::Alpha() const {
 }
 
 bool ElementAttribute::IsOpaque() const {
-  if (unknownShape_) return false;
+  if (unknownShape_ || overprints_) return false;
   // Shadings may leave parts of their shape unpainted (no extend, no background).
   const bool coversShape = picture_ || paint_->GetType() == MavPaint::Paint::kFlat;
   if (!coversShape) return false;

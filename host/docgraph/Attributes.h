@@ -57,7 +57,12 @@ class ElementAttribute : public Tessel::TElementAttribute {
   bool HasUnknownShape() const { return unknownShape_; }
   // The element's constant alpha: stroke alpha for strokes, fill alpha otherwise.
   float Alpha() const;
+  // Whether the element overprints (its stroke's or its fill's flag): inks its colour does not
+  // name keep the backdrop's; with the nonzero mode, so do zero DeviceCMYK components.
+  bool Overprints() const { return overprints_; }
+  bool NonzeroOverprint() const { return overprints_ && nonzeroOverprint_; }
 
+  // Never for an overprinting element: the backdrop shows through in the inks it leaves.
   bool IsOpaque() const override;
 
  private:
@@ -72,6 +77,10 @@ class ElementAttribute : public Tessel::TElementAttribute {
   const MavDoc::Blendable* objectForSelection_;
   bool transparencyAware_;
   bool unknownShape_ = false;
+  bool overprints_ = false;
+  bool nonzeroOverprint_ = false;
+
+  void ReadOverprint();
 };
 
 // A group: its transparency (blend mode, group alpha, isolated and knockout, soft mask), its

@@ -95,14 +95,28 @@ class Clippable : public virtual ContentObject {
   bool clipping_ = false;
 };
 
+// Overprint as the graphics state set it for a painted object (ISO 32000-1 §8.6.7): a fill or
+// stroke that overprints leaves the inks its colour does not name as they were; in nonzero
+// mode a DeviceCMYK component of 0 leaves its ink too. Groups carry none of their own.
+struct Overprint {
+  bool fill = false;
+  bool stroke = false;
+  bool nonzeroMode = false;  // OPM 1
+  bool Any() const { return fill || stroke; }
+  friend bool operator==(const Overprint&, const Overprint&) = default;
+};
+
 class Blendable : public virtual ContentObject {
  public:
   // Never null: objects without transparency of their own report the default.
   const std::shared_ptr<const MavBlend::Transparency>& GetTransparency() const;
   void SetTransparency(std::shared_ptr<const MavBlend::Transparency> t) { transparency_ = std::move(t); }
+  const Overprint& GetOverprint() const { return overprint_; }
+  void SetOverprint(const Overprint& overprint) { overprint_ = overprint; }
 
  private:
   std::shared_ptr<const MavBlend::Transparency> transparency_;
+  Overprint overprint_;
 };
 
 class Fillable : public virtual ContentObject {

@@ -1,5 +1,7 @@
 #include <sampling/FillProgram.h>
 
+#include <sampling/OverprintInks.h>
+
 #include <stdexcept>
 
 
@@ -81,6 +83,7 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
     out.alphaIsShape = transparency.IsAlphaIsShape();
     out.blendMode = ToComposite(transparency.GetBlendMode());
     out.softMask = TranslateMask(component.SoftMask());
+    out.keepsBackdrop = KeptInks(attribute, space);
     if (!attribute.PaintedPicture() && !attribute.HasUnknownShape() &&
         attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
       const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());

@@ -112,10 +112,15 @@ QPDFObjectHandle TransparencyGroupDictionary(WriterState& state,
 }
 
 QPDFObjectHandle WriteExtGState(WriterState& state, const MavBlend::Transparency& transparency,
-                                const std::string& where) {
-  if (SetsNothing(transparency)) return {};
+                                const MavDoc::Overprint& overprint, const std::string& where) {
+  if (SetsNothing(transparency) && !overprint.Any()) return {};
   auto dictionary = QPDFObjectHandle::newDictionary();
   dictionary.replaceKey("/Type", Name("ExtGState"));
+  if (overprint.Any()) {
+    dictionary.replaceKey("/OP", QPDFObjectHandle::newBool(overprint.stroke));
+    dictionary.replaceKey("/op", QPDFObjectHandle::newBool(overprint.fill));
+    dictionary.replaceKey("/OPM", QPDFObjectHandle::newInteger(overprint.nonzeroMode ? 1 : 0));
+  }
   if (transparency.GetBlendMode() != MavBlend::BlendMode::Normal) {
     dictionary.replaceKey("/BM", Name(MavBlend::BlendModeName(transparency.GetBlendMode())));
   }

@@ -10,6 +10,8 @@
 #include <qpdf/QPDFWriter.hh>
 #include <set>
 
+#include "FileTestSupport.h"
+
 #include <cli/FileAction.h>
 #include <cli/Verify.h>
 #include <io/pdf/reader/PdfReader.h>
@@ -19,69 +21,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Handle = QPDFObjectHandle;
+using namespace CorvelTest;
 
-// Builds test files with qpdf: objects given as PDF text.
-class TestFile {
- public:
-  TestFile() { pdf_.emptyPDF(); }
-  Handle Object(const std::string& text) { return pdf_.makeIndirectObject(Handle::parse(text)); }
-  Handle Stream(const std::string& data, const std::string& dict = "<< >>") {
-    auto stream = Handle::newStream(&pdf_, data);
-    for (auto& [key, value] : Handle::parse(dict).getDictAsMap()) stream.getDict().replaceKey(key, value);
-    return stream;
-  }
-  // A page of A4 painting `content` with `resources` (PDF text, may name objects by Ref).
-  Handle AddPage(const std::string& content, Handle resources) {
-    auto page = Handle::parse("<< /Type /Page /MediaBox [0 0 595 842] >>");
-    page.replaceKey("/Resources", resources);
-    page.replaceKey("/Contents", Stream(content));
-    auto indirect = pdf_.makeIndirectObject(page);
-    pdf_.addPage(indirect, false);
-    return indirect;
-  }
-  QPDF& Pdf() { return pdf_; }
-  void Save(const fs::path& path) {
-    QPDFWriter writer(pdf_, path.c_str());
-    writer.setStaticID(true);
-    writer.write();
-  }
-
- private:
-  QPDF pdf_;
-};
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class FileAction : public ::testing::Test {
- protected:
-  fs::path folder = fs::temp_directory_path() / ("corvel-file-action-" + std::to_string(::getpid()) + "-" +
-                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::path input = folder / "in.pdf";
-  fs::path output = folder / "out.pdf";
-  void SetUp() override { fs::create_directories(folder); }
-  void TearDown() override {
-    if (!std::getenv("CORVEL_KEEP_TEST_FILES")) fs::remove_all(folder);
-  }
-
-  CorvelCli::FileReport Flatten(const CorvelCli::FileSettings& settings = {}) {
-    return CorvelCli::RunOnFile(input.string(), output.string(), settings);
-  }
-  // Every page of the output prints as the input's, like with like (colour-managed, groups
-  // blending in CMYK), at 100 ppi.
-  void ExpectPrintsTheSame(int pages) {
-    const auto simple = CorvelOracle::ColorConversion::ManagedCmykGroups;
-    for (int page = 1; page <= pages; ++page) {
-      const auto comparison = CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input.string(), page, 100, simple),
-                                                    CorvelOracle::RenderPdfPage(output.string(), page, 100, simple));
-      EXPECT_TRUE(comparison.Agrees()) << "page " << page << "\n" << comparison.Report();
-    }
-  }
-};
+class FileAction : public FileTest {};
 
 const char* const kHelvetica =
     "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";

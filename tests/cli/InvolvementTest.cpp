@@ -102,3 +102,34 @@ TEST_F(InvolvementTest, RandomPagesFollowTheRule) {
 }
 
 }  // namespace
+
+// Overprint lets what lies below show through in the inks an object leaves: an involved object
+// that overprints involves what it meets below; and (unless preserved for the device) an
+// object overprinting the transparency is replaced with it, so its overprint is simulated.
+TEST_F(InvolvementTest, OverprintReachesWhatShowsThrough) {
+  const auto overprinting = [this](const Vexl::Rectangle& box) -> MavDoc::ContentObject& {
+    auto& object = Add(page, FilledRectangle(box, cyan));
+    dynamic_cast<MavDoc::Blendable&>(object).SetOverprint({true, true, false});
+    return object;
+  };
+  auto& farBelow = Add(page, FilledRectangle(Box(0, 0, 20000, 20000), cyan));
+  auto& underTransparency = overprinting(Box(10000, 10000, 30000, 30000));
+  auto& belowTheTop = Add(page, FilledRectangle(Box(58000, 58000, 5000, 5000), cyan));
+  auto& glass = Add(page, FilledRectangle(Box(35000, 35000, 20000, 20000), cyan,
+                                          Blend(BlendMode::Normal, 0.5f)));
+  auto& onTop = overprinting(Box(50000, 50000, 10000, 10000));
+  auto& away = overprinting(Box(80000, 80000, 5000, 5000));
+
+  const auto simulate = CorvelCli::FindInvolved(page);
+  EXPECT_TRUE(simulate.Contains(glass));
+  EXPECT_TRUE(simulate.Contains(underTransparency));
+  EXPECT_TRUE(simulate.Contains(farBelow)) << "shows through the overprinting object above it";
+  EXPECT_TRUE(simulate.Contains(onTop)) << "overprints the transparency";
+  EXPECT_TRUE(simulate.Contains(belowTheTop)) << "shows through the object that overprints";
+  EXPECT_FALSE(simulate.Contains(away));
+
+  const auto preserve = CorvelCli::FindInvolved(page, {.overprintAbove = false});
+  EXPECT_TRUE(preserve.Contains(farBelow));
+  EXPECT_FALSE(preserve.Contains(onTop)) << "left for the device to overprint";
+  EXPECT_FALSE(preserve.Contains(belowTheTop));
+}

@@ -48,6 +48,11 @@ void Interpreter::OpExtGState(const Operation& operation) {
   }
   WithinObject("graphics state /" + name, QPDFObjectHandle::newNull(), [&] {
     for (auto [key, value] : dict.ditems()) ApplyExtGStateKey(key, value);
+    // A dictionary that sets OP alone sets the fill's overprint too (ISO 32000-1 Table 58).
+    if (dict.hasKey("/OP") && !dict.hasKey("/op")) {
+      State().overprint.fill = State().overprint.stroke;
+      State().passedKeys["/op"] = dict.getKey("/OP");
+    }
   });
 }
 
@@ -85,8 +90,12 @@ void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle val
     s.text.font = context_.Fonts().Get(context_, value.getArrayItem(0));
     s.text.size = NumberOr(value.getArrayItem(1), 0);
     s.text.fontOp.reset();  // no Tf names it: text in it is written as outlines
-  } else if ((key == "/OP" || key == "/op") && value.isBool() && value.getBoolValue()) {
-    context_.Warn("overprint not supported yet (OP, op, OPM ignored)");
+  } else if (key == "/OP" && value.isBool()) {
+    s.overprint.stroke = value.getBoolValue();
+  } else if (key == "/op" && value.isBool()) {
+    s.overprint.fill = value.getBoolValue();
+  } else if (key == "/OPM" && value.isNumber()) {
+    s.overprint.nonzeroMode = NumberOr(value, 0) == 1;
   } else if (key == "/TK" && value.isBool() && !value.getBoolValue()) {
     context_.Warn("text knockout off (TK false) not supported yet");
   } else if (key == "/HT" && !value.isNameAndEquals("/Default")) {
@@ -136,6 +145,7 @@ std::shared_ptr<MavDoc::Content> Interpreter::SoftMaskContent(QPDFObjectHandle f
   State().fillAlpha = State().strokeAlpha = 1;
   State().alphaIsShape = false;
   State().softMask.reset();
+  State().overprint = {};  // a mask yields coverage, not inks
   WithinObject("soft mask group", QPDFObjectHandle::newNull(), [&] { RunForm(form, "G"); });
   PopLevel();
   cache[form.getObjGen()] = content;

@@ -96,6 +96,7 @@ struct GraphicsState {
   float strokeAlpha = 1;
   bool alphaIsShape = false;
   std::shared_ptr<const SoftMaskState> softMask;
+  MavDoc::Overprint overprint;
   TextState text;
   // What an object written again from its source needs besides colour, line style and text
   // state: the graphics-state parameters that are not transparency (overprint, rendering intent,

@@ -79,6 +79,11 @@ MavDoc::Content& Interpreter::Target() {
 }
 
 MavDoc::ContentObject& Interpreter::Emit(std::unique_ptr<MavDoc::ContentObject> object) {
+  // Painted objects take the overprint in force; a group's members carry their own.
+  if (auto* painted = dynamic_cast<MavDoc::Blendable*>(object.get());
+      painted && !dynamic_cast<MavDoc::Group*>(object.get())) {
+    painted->SetOverprint(State().overprint);
+  }
   return Target().AddOnTop(std::move(object));
 }
 

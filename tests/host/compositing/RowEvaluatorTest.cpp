@@ -102,6 +102,9 @@ class RandomTrees {
     }
     element.shape = Chance(.8) ? 1.0f : Unit();
     element.opacity = Chance(.8) ? 1.0f : Unit();
+    if (Chance(.2)) {  // overprint: some inks keep the backdrop
+      for (std::size_t c = 0; c < space.Size(); ++c) element.keepsBackdrop.push_back(Chance(.5));
+    }
     Decorate(element.constantAlpha, element.alphaIsShape, element.blendMode, element.softMask,
              depth);
     return element;

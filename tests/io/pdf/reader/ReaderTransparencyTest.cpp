@@ -47,16 +47,31 @@ TEST(PdfReaderExtGState, PrintingKeysNotSupportedAreReportedOncePerFile) {
   PdfBuilder pdf;
   const auto result = Read(pdf.OnePage(
       "/A gs /B gs 0 0 1 1 re f",
-      "<< /ExtGState << /A << /OP true /op true /OPM 1 /TK false /HT /Custom /TR /Fancy >> "
-      "/B << /OP true /BG /Fn >> >> >>"));
-  int overprint = 0;
-  for (const auto& w : result.warnings)
-    overprint += w.find("overprint not supported yet") != std::string::npos;
-  EXPECT_EQ(overprint, 1);
+      "<< /ExtGState << /A << /TK false /HT /Custom /TR /Fancy >> /B << /BG /Fn >> >> >>"));
   EXPECT_TRUE(HasWarning(result, "text knockout"));
   EXPECT_TRUE(HasWarning(result, "halftones not supported yet"));
   EXPECT_TRUE(HasWarning(result, "transfer functions not supported yet"));
   EXPECT_TRUE(HasWarning(result, "black generation"));
+}
+
+// OP sets the stroke's overprint and, when op is absent from the same dictionary, the fill's;
+// objects keep what was in force when they were painted.
+TEST(PdfReaderExtGState, OverprintFlagsAndModeReachEachObject) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "/Both gs 0 0 1 1 re f /FillOff gs 0 0 1 1 re f /Mode gs 0 0 1 1 re f /Off gs 0 0 1 1 re f",
+      "<< /ExtGState << /Both << /OP true >> /FillOff << /op false >> /Mode << /OPM 1 /op true >> "
+      "/Off << /OP false >> >> >>"));
+  const auto objects = Children(FirstPage(result));
+  ASSERT_EQ(objects.size(), 4u);
+  const auto overprint = [&](std::size_t i) {
+    return dynamic_cast<const MavDoc::Blendable&>(*objects[i]).GetOverprint();
+  };
+  EXPECT_EQ(overprint(0), (MavDoc::Overprint{true, true, false}));
+  EXPECT_EQ(overprint(1), (MavDoc::Overprint{false, true, false}));
+  EXPECT_EQ(overprint(2), (MavDoc::Overprint{true, true, true}));
+  EXPECT_EQ(overprint(3), (MavDoc::Overprint{false, false, true}));
+  for (const auto& w : result.warnings) EXPECT_EQ(w.find("overprint"), std::string::npos) << w;
 }
 
 std::vector<std::uint8_t> SoftMaskFile(const std::string& maskEntries) {
