@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Corvel needs (a no-op when they are present), then configures and
-# builds into ${BUILD_DIR:-build}. Extra arguments go to cmake's configure step.
+# builds into ${BUILD_DIR:-build}. Extra arguments go to cmake's configure step. SETUP_FUZZ=1 also
+# installs clang and its libFuzzer runtime (scripts/fuzz.sh); BUILD_TARGETS (split on spaces)
+# builds only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +10,9 @@ packages=(build-essential cmake libboost-dev libgtest-dev libgmock-dev libbenchm
           libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev libfreetype-dev fonts-urw-base35
           liblcms2-dev nlohmann-json3-dev locales-all
           libopenjp2-7-dev libjbig2dec0-dev
+          libcli11-dev
           pkg-config ninja-build)
+if [ "${SETUP_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -22,4 +26,5 @@ fi
 
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" > /dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+read -ra targets <<< "${BUILD_TARGETS:-}"
+cmake --build "$build_dir" -j"$(nproc)" ${targets[@]+--target "${targets[@]}"}

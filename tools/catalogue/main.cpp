@@ -4,6 +4,8 @@
 // the same and no flattened file holds transparency, 1 otherwise, 2 when the run failed.
 #include <tools/catalogue/CatalogueRun.h>
 
+#include <cli/CommandLineSupport.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -12,57 +14,45 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: corvel-catalogue [--out DIR] [--resolution R] [case ...]\n"
-    "Writes DIR/<case>-original.pdf, -flattened.pdf and -outline.pdf (default DIR: out) and\n"
-    "DIR/report.txt; compares renders at R pixels per inch (default 150).\n";
-
 struct Arguments {
   CorvelCatalogue::RunOptions options;
   std::vector<std::string> cases;
 };
 
-Arguments Parse(int argc, char** argv) {
-  Arguments arguments;
+// Below 10 ppi the renders have too few pixels away from outlines to judge; above 1200 a run
+// takes hours.
+constexpr double kMinResolution = 10, kMaxResolution = 1200;
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& c : Corvel::Examples::Catalogue()) names.push_back(c.name);
+  return names;
+}
+
+void AddOptions(CLI::App& app, Arguments& arguments) {
   arguments.options.folder = "out";
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--out" || argument == "--resolution") {
-      if (i + 1 >= argc) throw std::invalid_argument(argument + " needs a value");
-      const std::string value = argv[++i];
-      if (argument == "--out") {
-        arguments.options.folder = value;
-      } else {
-        std::size_t used = 0;
-        double resolution = 0;
-        try {
-          resolution = std::stod(value, &used);
-        } catch (const std::exception&) {
-        }
-        if (used != value.size() || !(resolution >= 10 && resolution <= 1200)) {
-          throw std::invalid_argument("--resolution needs pixels per inch between 10 and 1200");
-        }
-        arguments.options.renderResolution = resolution;
-      }
-    } else if (argument.rfind("-", 0) == 0) {
-      throw std::invalid_argument("unknown option " + argument);
-    } else {
-      arguments.cases.push_back(argument);
-    }
-  }
-  return arguments;
+  app.add_option("case", arguments.cases, "Cases to run (default: every case)")
+      ->type_name("CASE")
+      ->check(CorvelCli::OneOf(CaseNames()));
+  app.add_option("--out", arguments.options.folder, "Folder of the PDF files and report.txt")->type_name("DIR");
+  app.add_option("--resolution", arguments.options.renderResolution, "Pixels per inch of the compared renders")
+      ->type_name("R")
+      ->check(CorvelCli::NumberBetween(kMinResolution, kMaxResolution, "pixels per inch"));
+  app.footer(
+      "Writes DIR/<case>-original.pdf, -flattened.pdf and -outline.pdf and DIR/report.txt.\n"
+      "Exit status: 0 every result prints the same and holds no transparency, 1 otherwise, 2 the\n"
+      "run failed (or a usage error).");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Arguments arguments;
-  try {
-    arguments = Parse(argc, argv);
-  } catch (const std::exception& e) {
-    std::cerr << "corvel-catalogue: " << e.what() << "\n" << kUsage;
-    return 2;
-  }
+  CLI::App app("Flattens the catalogue of transparency cases, rebuilds each for outline view and judges both",
+               "corvel-catalogue");
+  CorvelCli::UseHouseFormat(app);
+  AddOptions(app, arguments);
+  if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
   try {
     std::vector<const Corvel::Examples::CatalogueCase*> cases;
     for (const auto& name : arguments.cases) cases.push_back(&Corvel::Examples::FindCase(name));

@@ -4,7 +4,9 @@
 #include <tools/oracle/Comparison.h>
 #include <tools/oracle/SeparationRender.h>
 
-#include <cstdlib>
+#include <cli/CommandLineSupport.h>
+
+#include <cstdint>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -13,7 +15,7 @@ namespace {
 
 constexpr int kAgrees = 0;
 constexpr int kDiffers = 1;
-constexpr int kTrouble = 2;
+constexpr int kTrouble = 2;  // also the status of a usage error
 
 struct Arguments {
   std::string first;
@@ -23,69 +25,37 @@ struct Arguments {
   CorvelOracle::ColorConversion conversion = CorvelOracle::ColorConversion::Managed;
 };
 
-const char* const kUsage =
-    "usage: corvel-oracle a.pdf b.pdf [--page N] [--resolution R] [--simple-color | --cmyk-groups]\n"
-    "Renders page N (default 1) of both files at R pixels per inch (default 72) into separation\n"
-    "planes and reports, per separation, the largest difference and the pixels that differ by\n"
-    "more than 2/255 away from region outlines. --simple-color converts RGB and gray to CMYK\n"
-    "without ICC profiles (C = 1 - R, ..., K = 0), as Corvel's naive conversion does, and blends\n"
-    "every group in DeviceCMYK; --cmyk-groups keeps Ghostscript's ICC conversions (the profiles\n"
-    "Corvel uses by default) and blends every group in DeviceCMYK, as Corvel does.\n";
-
-double ParseNumber(const std::string& option, const std::string& text) {
-  std::size_t used = 0;
-  double value = 0;
-  try {
-    value = std::stod(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (used != text.size() || !(value > 0)) {
-    throw std::invalid_argument(option + " needs a positive number, not \"" + text + "\"");
-  }
-  return value;
-}
-
-Arguments Parse(int argc, char** argv) {
-  Arguments arguments;
-  int files = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--simple-color") {
-      arguments.conversion = CorvelOracle::ColorConversion::Simple;
-    } else if (argument == "--cmyk-groups") {
-      arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups;
-    } else if (argument == "--page" || argument == "--resolution") {
-      if (i + 1 >= argc) throw std::invalid_argument(argument + " needs a value");
-      const double value = ParseNumber(argument, argv[++i]);
-      if (argument == "--page") {
-        arguments.page = static_cast<int>(value);
-        if (arguments.page != value) throw std::invalid_argument("--page needs a whole number");
-      } else {
-        arguments.resolution = value;
-      }
-    } else if (argument.rfind("--", 0) == 0) {
-      throw std::invalid_argument("unknown option " + argument);
-    } else if (files < 2) {
-      (files++ == 0 ? arguments.first : arguments.second) = argument;
-    } else {
-      throw std::invalid_argument("more than two files given");
-    }
-  }
-  if (files != 2) throw std::invalid_argument("two PDF files are needed");
-  return arguments;
+void AddOptions(CLI::App& app, Arguments& arguments) {
+  app.add_option("a.pdf", arguments.first, "The first file")->required();
+  app.add_option("b.pdf", arguments.second, "The second file")->required();
+  app.add_option("--page", arguments.page, "The page to compare")->type_name("N")->check(CorvelCli::WholeNumberFrom(1));
+  app.add_option("--resolution", arguments.resolution, "Pixels per inch of the renders")
+      ->type_name("R")
+      ->check(CorvelCli::PositiveNumber("pixels per inch"));
+  auto* simple = app.add_flag_function(
+      "--simple-color", [&arguments](std::int64_t) { arguments.conversion = CorvelOracle::ColorConversion::Simple; },
+      "RGB and gray to CMYK without ICC profiles (C = 1 - R, ..., K = 0), as Corvel's naive "
+      "conversion does; every group blends in DeviceCMYK");
+  auto* groups = app.add_flag_function(
+      "--cmyk-groups",
+      [&arguments](std::int64_t) { arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups; },
+      "Ghostscript's ICC conversions (the profiles Corvel uses by default), every group blending in "
+      "DeviceCMYK, as Corvel does");
+  simple->excludes(groups);
+  app.footer(
+      "Reports, per separation, the largest difference and the pixels that differ by more than\n"
+      "2/255 away from region outlines. Exit status: 0 every separation agrees, 1 some differs,\n"
+      "2 the comparison could not be made (or a usage error).");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Arguments arguments;
-  try {
-    arguments = Parse(argc, argv);
-  } catch (const std::invalid_argument& error) {
-    std::cerr << "corvel-oracle: " << error.what() << "\n" << kUsage;
-    return kTrouble;
-  }
+  CLI::App app("Renders page N of both files into separation planes and compares them", "corvel-oracle");
+  CorvelCli::UseHouseFormat(app);
+  AddOptions(app, arguments);
+  if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
   try {
     const auto first =
         CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution, arguments.conversion);
