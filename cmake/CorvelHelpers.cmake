@@ -8,6 +8,18 @@ function(corvel_set_flags target)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(CORVEL_FUZZ)
+    # Every library carries the feedback libFuzzer steers by; only the harnesses link its
+    # runtime (corvel_add_fuzzer). Clang gives edge coverage; GCC gives comparison operands only
+    # (the fuzzer runs with -use_value_profile=1), used where clang cannot compile qpdf's headers.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+      target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    else()
+      target_compile_options(${target} PRIVATE -fsanitize-coverage=trace-cmp)
+    endif()
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
 endfunction()
 
 # corvel_add_library(name SOURCES ... DEPENDS ...): a shared host or module library whose
@@ -48,6 +60,40 @@ endfunction()
 # (tests/CorpusFiles.h).
 function(corvel_use_corpus name)
   target_compile_definitions(${name} PRIVATE CORVEL_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/corpus")
+endfunction()
+
+# corvel_add_fuzzer(name SOURCES ... DEPENDS ... CORPUS folder ... [NO_CLANG]): a fuzzing harness,
+# a source defining LLVMFuzzerTestOneInput. With CORVEL_FUZZ it links libFuzzer's runtime
+# (scripts/fuzz.sh runs it); otherwise it links a replay main and a ctest test `name` runs it
+# over the seed corpus folders, so that the harness keeps compiling and its seeds keep passing.
+# NO_CLANG: the harness needs qpdf, whose 11.3 headers clang rejects in C++20 (a defaulted
+# virtual destructor of a vector of the incomplete JSON class); it is fuzzed from a GCC build.
+function(corvel_add_fuzzer name)
+  cmake_parse_arguments(ARG "NO_CLANG" "" "SOURCES;DEPENDS;CORPUS" ${ARGN})
+  if(CORVEL_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    if(ARG_NO_CLANG)
+      message(STATUS "${name}: not built with clang; fuzz it from a GCC build (scripts/fuzz.sh)")
+      return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  elseif(CORVEL_FUZZ)
+    # libFuzzer's runtime from clang's packages (libclang-rt-14-dev), which brings its own main.
+    file(GLOB runtime /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a)
+    if(NOT runtime)
+      message(FATAL_ERROR "libFuzzer's runtime not found: install libclang-rt-14-dev")
+    endif()
+    list(GET runtime 0 runtime)
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/GccCoverageShims.cpp)
+    target_link_libraries(${name} PRIVATE ${runtime} Threads::Threads ${CMAKE_DL_LIBS})
+  else()
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayMain.cpp)
+    add_test(NAME ${name} COMMAND ${name} ${ARG_CORPUS})
+    set_tests_properties(${name} PROPERTIES LABELS fuzz-replay)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/host)
+  corvel_set_flags(${name})
 endfunction()
 
 # corvel_add_benchmark(name SOURCES ... DEPENDS ...): a Google Benchmark executable (not a test).
