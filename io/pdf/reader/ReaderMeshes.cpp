@@ -160,9 +160,11 @@ std::vector<Triangle> ReadLattice(ReaderContext& context, MeshReader& reader, in
 std::vector<Patch> ReadPatches(ReaderContext& context, MeshReader& reader, bool tensor) {
   std::vector<Patch> patches;
   const int fullPoints = tensor ? 16 : 12;
-  // A patch sharing an edge is the smallest: 8 (or 12) new points and 2 colours.
-  while (reader.HasData(reader.FlagBits() + (fullPoints - 4) * reader.PointBits() +
-                        2 * reader.ColorBits())) {
+  // Each patch starts on a byte boundary, as each free-form vertex does (Ghostscript reads
+  // them so). A patch sharing an edge is the smallest: 8 (or 12) new points and 2 colours.
+  for (reader.Align(); reader.HasData(reader.FlagBits() + (fullPoints - 4) * reader.PointBits() +
+                                      2 * reader.ColorBits());
+       reader.Align()) {
     const int flag = reader.ReadFlag();
     const int newPoints = flag != 0 ? fullPoints - 4 : fullPoints;
     if (!reader.HasData(newPoints * reader.PointBits() + (flag != 0 ? 2 : 4) * reader.ColorBits())) {

@@ -103,4 +103,53 @@ TEST(PdfReaderMeshes, PatchSharingAnEdgeTakesThePreviousPatchsPointsAndColours) 
   EXPECT_FLOAT_EQ(next.cornerColors[3][0], 0x20 / 255.0f);
 }
 
+// Packs fields of any width, most significant bit first.
+class BitWriter {
+ public:
+  void Put(unsigned value, int bits) {
+    for (int b = bits - 1; b >= 0; --b) bits_.push_back((value >> b) & 1u);
+  }
+  void Align() {
+    while (bits_.size() % 8) bits_.push_back(0);
+  }
+  std::string Bytes() {
+    Align();
+    std::string out;
+    for (std::size_t i = 0; i < bits_.size(); i += 8) {
+      unsigned byte = 0;
+      for (std::size_t k = 0; k < 8; ++k) byte = (byte << 1) | bits_[i + k];
+      out += static_cast<char>(byte);
+    }
+    return out;
+  }
+
+ private:
+  std::vector<unsigned> bits_;
+};
+
+// Regression: patches of 2-bit flags (226 bits each) were read back to back, so the second
+// patch came out of the first one's padding.
+TEST(PdfReaderMeshes, EachPatchStartsOnAByteBoundary) {
+  BitWriter bits;
+  for (unsigned start : {0u, 130u}) {
+    bits.Put(0, 2);
+    for (int k = 0; k < 12; ++k) bits.Put(start + unsigned(k), 8), bits.Put(start, 8);
+    for (int k = 0; k < 4; ++k) bits.Put(start, 8);
+    bits.Align();
+  }
+  PdfBuilder pdf;
+  const int mesh = pdf.AddStream(
+      "/ShadingType 6 /ColorSpace /DeviceGray /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 2 "
+      "/Decode [0 255 0 255 0 255]",
+      bits.Bytes());
+  const auto result = Read(pdf.OnePage("/S sh", "<< /Shading << /S " + PdfBuilder::Ref(mesh) + " >> >>"));
+  const auto* paint = OnlyMesh(result);
+  ASSERT_TRUE(paint);
+  ASSERT_EQ(paint->GetPatches().size(), 2u);
+  const auto& second = paint->GetPatches()[1];
+  EXPECT_EQ(second.controlPoints[0], (Vexl::Point{130000, 130000}));
+  EXPECT_EQ(second.controlPoints[11], (Vexl::Point{141000, 130000}));
+  EXPECT_FLOAT_EQ(second.cornerColors[3][0], 130);
+}
+
 }  // namespace
