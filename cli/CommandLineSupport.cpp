@@ -72,8 +72,9 @@ std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* 
     const auto extras = app.remaining(true);
     if (extras.empty()) return std::nullopt;
     const std::string& first = extras.front();
-    return UsageError(app, first.size() > 1 && first[0] == '-' ? "unknown option " + first
-                                                              : "unexpected argument '" + first + "'");
+    return UsageError(app, first.size() > 1 && first[0] == '-'
+                               ? "unknown option " + first
+                               : "unexpected argument '" + first + "'");
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -89,8 +90,10 @@ CLI::Validator NumberBetween(double min, double max, const std::string& unit) {
   return CLI::Validator(
       [=](std::string& text) -> std::string {
         const auto value = ParseWhole<double>(text);
-        if (!value || !std::isfinite(*value)) return "'" + text + "' is not a number (" + unit + ")";
-        if (*value < min || *value > max) return text + " is out of range: " + unit + " from " + range;
+        if (!value || !std::isfinite(*value))
+          return "'" + text + "' is not a number (" + unit + ")";
+        if (*value < min || *value > max)
+          return text + " is out of range: " + unit + " from " + range;
         return {};
       },
       interval);
@@ -100,7 +103,8 @@ CLI::Validator PositiveNumber(const std::string& unit) {
   return CLI::Validator(
       [=](std::string& text) -> std::string {
         const auto value = ParseWhole<double>(text);
-        if (!value || !std::isfinite(*value)) return "'" + text + "' is not a number (" + unit + ")";
+        if (!value || !std::isfinite(*value))
+          return "'" + text + "' is not a number (" + unit + ")";
         if (!(*value > 0)) return text + " is out of range: " + unit + " above 0";
         return {};
       },
@@ -141,7 +145,9 @@ std::optional<std::pair<int, int>> ParsePageRange(const std::string& text) {
 CLI::Validator PageRange() {
   return CLI::Validator(
       [](std::string& text) -> std::string {
-        return ParsePageRange(text) ? std::string() : "'" + text + "' is not a page range: give N or A-B with 1 <= A <= B";
+        return ParsePageRange(text)
+                   ? std::string()
+                   : "'" + text + "' is not a page range: give N or A-B with 1 <= A <= B";
       },
       "");
 }

@@ -3,10 +3,13 @@
 // program's parser and binds every option to the settings it fills. Option names, meanings and
 // defaults are what scripts and users rely on; --help lists them.
 
+#include <cli/FileAction.h>
+
 #include <string>
 
-#include <cli/CommandLineSupport.h>
-#include <cli/FileAction.h>
+namespace CLI {
+class App;
+}
 
 namespace CorvelCli {
 
@@ -26,7 +29,8 @@ struct ExampleSettings {
 };
 
 // `flatten` or `outline` (`action`): both take the same options.
-CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action, PageActionSettings& settings);
+CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
+                               PageActionSettings& settings);
 CLI::App& AddInfoCommand(CLI::App& program, std::string& input);
 CLI::App& AddExampleCommand(CLI::App& program, ExampleSettings& settings);
 

@@ -1,13 +1,14 @@
-// corvel: the command-line front of the flattener. Each subcommand's options live in
-// Options*.cpp, its action in Commands.cpp.
+// corvel: the command-line front of the flattener. Each subcommand's options are set up in
+// Options.cpp, its action in Commands.cpp.
+
+#include <cli/CommandLineSupport.h>
+#include <cli/Commands.h>
+#include <cli/Options.h>
+#include <module/Module.h>
 
 #include <exception>
 #include <iostream>
 #include <string>
-
-#include <cli/Commands.h>
-#include <cli/Options.h>
-#include <module/Module.h>
 
 int main(int argc, char** argv) {
   using namespace CorvelCli;
@@ -31,12 +32,12 @@ int main(int argc, char** argv) {
     if (exampleCommand) return RunExample(example);
     if (version) {
       std::cout << Corvel::Module::Create()->GetName() << " 0.1\n";
-      return 0;
+      return kDone;
     }
   } catch (const std::exception& e) {
     std::cerr << "corvel: " << e.what() << "\n";
-    return 1;
+    return kFailed;
   }
   std::cerr << program.help();
-  return kUsageError;
+  return kUsage;
 }

@@ -4,6 +4,9 @@
 // std::invalid_argument, which is documented; any other exception, a broken invariant (abort),
 // a crash or a sanitizer report is a finding.
 
+#include <tessel/Graph.h>
+#include <tessel/Input.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -13,9 +16,6 @@
 #include <memory>
 #include <stdexcept>
 #include <vector>
-
-#include <tessel/Graph.h>
-#include <tessel/Input.h>
 
 namespace {
 
@@ -120,15 +120,19 @@ void CheckRegions(const TesselFixed::Graph& graph) {
     const auto contours = region->GetContours();
     if (region->IsUnbounded()) {
       ++unboundedCount;
-      Check(std::none_of(contours.begin(), contours.end(), [](const auto& c) { return c.IsOuter(); }),
-            "the unbounded region has an outer contour");
+      Check(
+          std::none_of(contours.begin(), contours.end(), [](const auto& c) { return c.IsOuter(); }),
+          "the unbounded region has an outer contour");
       holesOfUnbounded -= sum;
       continue;
     }
-    Check(!contours.empty() && contours.front().IsOuter(), "a bounded region does not start with its outer contour");
-    Check(std::count_if(contours.begin(), contours.end(), [](const auto& c) { return c.IsOuter(); }) == 1,
+    Check(!contours.empty() && contours.front().IsOuter(),
+          "a bounded region does not start with its outer contour");
+    Check(std::count_if(contours.begin(), contours.end(),
+                        [](const auto& c) { return c.IsOuter(); }) == 1,
           "a bounded region has more than one outer contour");
-    Check(Close(region->GetArea(), sum, magnitude), "a region's area is not the sum of its contours'");
+    Check(Close(region->GetArea(), sum, magnitude),
+          "a region's area is not the sum of its contours'");
     bounded += region->GetArea();
   }
   Check(unboundedCount == 1, "there is not exactly one unbounded region");

@@ -5,17 +5,17 @@
 // std::runtime_error), and the planar map may refuse coordinates (std::invalid_argument); any
 // other exception, a crash, a leak or a sanitizer report is a finding.
 
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-#include <qpdf/QPDF.hh>
-#include <stdexcept>
-
 #include <cli/Selection.h>
 #include <io/pdf/PdfSource.h>
 #include <io/pdf/reader/PdfReader.h>
 #include <mavdoc/Placement.h>
 #include <module/Exports.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <qpdf/QPDF.hh>
+#include <stdexcept>
 
 namespace {
 
@@ -51,8 +51,11 @@ void FlattenFirstPage(MavDoc::Page& page) {
   if (CorvelCli::CountObjects(content) > kMaxFlattenedObjects) return;
   if (!SmallEnough(page.GetPageBox(MavDoc::kMediaBox))) return;
   if (!SmallEnough(MavDoc::GetBoundingBox(content, MavDoc::kStrokes))) return;
-  const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) { return layer->visible; };
-  Corvel::FlattenAction(content, visible, true, Replaceable, false, kFlattenResolution, kFlattenResolution);
+  const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) {
+    return layer->visible;
+  };
+  Corvel::FlattenAction(content, visible, true, Replaceable, false, kFlattenResolution,
+                        kFlattenResolution);
 }
 
 void ReadAndFlatten(const std::uint8_t* data, std::size_t size) {

@@ -30,11 +30,12 @@ void Replay(const std::filesystem::path& file) {
   std::cerr << "replaying " << file.string() << std::endl;
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file.string());
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
   // An empty input still needs a valid pointer.
   const std::uint8_t empty = 0;
-  LLVMFuzzerTestOneInput(bytes.empty() ? &empty : reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                         bytes.size());
+  LLVMFuzzerTestOneInput(
+      bytes.empty() ? &empty : reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 // each for outline view, writes the original and both results as PDF, and compares each result
 // with the original plate by plate through Ghostscript. Exit status 0 when every result prints
 // the same and no flattened file holds transparency, 1 otherwise, 2 when the run failed.
-#include <tools/catalogue/CatalogueRun.h>
-
 #include <cli/CommandLineSupport.h>
+#include <tools/catalogue/CatalogueRun.h>
 
 #include <filesystem>
 #include <fstream>
@@ -34,8 +33,10 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
   app.add_option("case", arguments.cases, "Cases to run (default: every case)")
       ->type_name("CASE")
       ->check(CorvelCli::OneOf(CaseNames()));
-  app.add_option("--out", arguments.options.folder, "Folder of the PDF files and report.txt")->type_name("DIR");
-  app.add_option("--resolution", arguments.options.renderResolution, "Pixels per inch of the compared renders")
+  app.add_option("--out", arguments.options.folder, "Folder of the PDF files and report.txt")
+      ->type_name("DIR");
+  app.add_option("--resolution", arguments.options.renderResolution,
+                 "Pixels per inch of the compared renders")
       ->type_name("R")
       ->check(CorvelCli::NumberBetween(kMinResolution, kMaxResolution, "pixels per inch"));
   app.footer(
@@ -48,8 +49,10 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
 
 int main(int argc, char** argv) {
   Arguments arguments;
-  CLI::App app("Flattens the catalogue of transparency cases, rebuilds each for outline view and judges both",
-               "corvel-catalogue");
+  CLI::App app(
+      "Flattens the catalogue of transparency cases, rebuilds each for outline view and judges "
+      "both",
+      "corvel-catalogue");
   CorvelCli::UseHouseFormat(app);
   AddOptions(app, arguments);
   if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
@@ -66,18 +69,22 @@ int main(int argc, char** argv) {
     for (const auto* c : cases) {
       const auto run = CorvelCatalogue::RunCase(*c, arguments.options);
       std::string text = run.Report();
-      if (!c->ghostscriptDiffers.empty()) text += "  Ghostscript is not the reference here: " + c->ghostscriptDiffers + "\n";
+      if (!c->ghostscriptDiffers.empty())
+        text += "  Ghostscript is not the reference here: " + c->ghostscriptDiffers + "\n";
       std::cout << text << std::flush;
       report << text;
       const bool agrees = run.flattened.comparison->Agrees() && run.outline.comparison->Agrees();
       same += agrees;
       if (!agrees && !c->ghostscriptDiffers.empty()) modelCases += " " + c->name;
-      if (!run.flattened.transparencyLeft.empty() || (!agrees && c->ghostscriptDiffers.empty())) ++failures;
+      if (!run.flattened.transparencyLeft.empty() || (!agrees && c->ghostscriptDiffers.empty()))
+        ++failures;
     }
     std::ostringstream summary;
-    summary << "\n" << same << " of " << cases.size()
+    summary << "\n"
+            << same << " of " << cases.size()
             << " cases print the same after flattening and after the outline-view rebuild";
-    if (!modelCases.empty()) summary << "; differing where Ghostscript departs from the model:" << modelCases;
+    if (!modelCases.empty())
+      summary << "; differing where Ghostscript departs from the model:" << modelCases;
     summary << ".\nFiles and report.txt are in " << arguments.options.folder << "/\n";
     std::cout << summary.str();
     report << summary.str();

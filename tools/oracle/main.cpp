@@ -1,10 +1,9 @@
 // corvel-oracle: renders one page of two PDF files with Ghostscript's tiffsep device and
 // compares them separation by separation. Exit status 0 when every separation agrees within the
 // tolerance, 1 when some differs, 2 when the comparison could not be made.
+#include <cli/CommandLineSupport.h>
 #include <tools/oracle/Comparison.h>
 #include <tools/oracle/SeparationRender.h>
-
-#include <cli/CommandLineSupport.h>
 
 #include <cstdint>
 #include <iostream>
@@ -28,18 +27,24 @@ struct Arguments {
 void AddOptions(CLI::App& app, Arguments& arguments) {
   app.add_option("a.pdf", arguments.first, "The first file")->required();
   app.add_option("b.pdf", arguments.second, "The second file")->required();
-  app.add_option("--page", arguments.page, "The page to compare")->type_name("N")->check(CorvelCli::WholeNumberFrom(1));
+  app.add_option("--page", arguments.page, "The page to compare")
+      ->type_name("N")
+      ->check(CorvelCli::WholeNumberFrom(1));
   app.add_option("--resolution", arguments.resolution, "Pixels per inch of the renders")
       ->type_name("R")
       ->check(CorvelCli::PositiveNumber("pixels per inch"));
   auto* simple = app.add_flag_function(
-      "--simple-color", [&arguments](std::int64_t) { arguments.conversion = CorvelOracle::ColorConversion::Simple; },
+      "--simple-color",
+      [&arguments](std::int64_t) { arguments.conversion = CorvelOracle::ColorConversion::Simple; },
       "RGB and gray to CMYK without ICC profiles (C = 1 - R, ..., K = 0), as Corvel's naive "
       "conversion does; every group blends in DeviceCMYK");
   auto* groups = app.add_flag_function(
       "--cmyk-groups",
-      [&arguments](std::int64_t) { arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups; },
-      "Ghostscript's ICC conversions (the profiles Corvel uses by default), every group blending in "
+      [&arguments](std::int64_t) {
+        arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups;
+      },
+      "Ghostscript's ICC conversions (the profiles Corvel uses by default), every group blending "
+      "in "
       "DeviceCMYK, as Corvel does");
   simple->excludes(groups);
   app.footer(
@@ -52,15 +57,16 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
 
 int main(int argc, char** argv) {
   Arguments arguments;
-  CLI::App app("Renders page N of both files into separation planes and compares them", "corvel-oracle");
+  CLI::App app("Renders page N of both files into separation planes and compares them",
+               "corvel-oracle");
   CorvelCli::UseHouseFormat(app);
   AddOptions(app, arguments);
   if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
   try {
-    const auto first =
-        CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution, arguments.conversion);
-    const auto second =
-        CorvelOracle::RenderPdfPage(arguments.second, arguments.page, arguments.resolution, arguments.conversion);
+    const auto first = CorvelOracle::RenderPdfPage(arguments.first, arguments.page,
+                                                   arguments.resolution, arguments.conversion);
+    const auto second = CorvelOracle::RenderPdfPage(arguments.second, arguments.page,
+                                                    arguments.resolution, arguments.conversion);
     const auto comparison = CorvelOracle::Compare(first, second);
     std::cout << "page " << arguments.page << " at " << arguments.resolution
               << " ppi: " << comparison.Report();

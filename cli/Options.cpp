@@ -1,0 +1,164 @@
+// The options of each subcommand of `corvel`.
+#include <cli/CommandLineSupport.h>
+#include <cli/Options.h>
+
+#include <algorithm>
+#include <tuple>
+
+namespace CorvelCli {
+
+namespace {
+
+// The limits the command has always had; scripts rely on them.
+constexpr double kMinResolution = 1, kMaxResolution = 9600;
+const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
+
+void AddFiles(CLI::App& command, PageActionSettings& settings) {
+  command.add_option("input", settings.input, "The PDF file to read")
+      ->type_name("in.pdf")
+      ->required();
+  command.add_option("-o", settings.output, "The PDF file to write (never the input)")
+      ->type_name("out.pdf")
+      ->required();
+  command
+      .add_option_function<std::string>(
+          "--pages",
+          [&settings](const std::string& text) {
+            std::tie(settings.file.firstPage, settings.file.lastPage) = *ParsePageRange(text);
+          },
+          "Pages to work on, N or A-B (default: every page)")
+      ->type_name("A-B")
+      ->check(PageRange());
+}
+
+// --resolution sets both; the options apply in command-line order, so a later one wins.
+void AddResolutions(CLI::App& command, FileSettings& file) {
+  const auto ppi = NumberBetween(kMinResolution, kMaxResolution, "pixels per inch");
+  command
+      .add_option("--line-art-resolution", file.resolution,
+                  "Edges and text next to rasterised areas")
+      ->type_name("PPI")
+      ->check(ppi)
+      ->trigger_on_parse();
+  command
+      .add_option("--gradient-resolution", file.gradientResolution, "Shadings in rasterised areas")
+      ->type_name("PPI")
+      ->check(ppi)
+      ->trigger_on_parse();
+  command
+      .add_option_function<double>(
+          "--resolution",
+          [&file](double value) { file.resolution = file.gradientResolution = value; },
+          "Sets both resolutions")
+      ->type_name("PPI")
+      ->check(ppi)
+      ->trigger_on_parse();
+}
+
+void AddSelection(CLI::App& command, PageActionSettings& settings) {
+  FileSettings& file = settings.file;
+  command.add_flag("--ink-type-stacking", file.inkTypeStacking,
+                   "Stack inks by type when flattening");
+  command
+      .add_option_function<std::string>(
+          "--select",
+          [&file](const std::string& text) {
+            file.selection = text == "all" ? Selection::All : Selection::Involved;
+          },
+          "What flatten replaces: what transparency involves, or everything it can")
+      ->type_name("involved|all")
+      ->check(OneOf({"involved", "all"}))
+      ->default_str("involved");
+  command
+      .add_option("--pdf-version", file.pdfVersion, "Version of the output (default: the input's)")
+      ->type_name("V")
+      ->check(OneOf({"1.3", "1.4", "1.5", "1.6", "1.7", "2.0"}));
+  command.add_flag("--strict", file.strict,
+                   "A page that cannot be flattened fails the run (status 1)");
+  command.add_flag("--verify", settings.verify,
+                   "Render every replaced page and compare it (status 4 if it differs)");
+  command.add_option("--report", settings.report, "Write a JSON report")->type_name("report.json");
+}
+
+void AddColour(CLI::App& command, FileSettings& file) {
+  command
+      .add_option("--color-conversion", file.colorConversion,
+                  "ICC profiles (managed) or C = 1 - R ... (naive)")
+      ->type_name("managed|naive")
+      ->check(OneOf({"managed", "naive"}));
+  command
+      .add_option("--output-profile", file.outputProfile,
+                  "CMYK profile when the file has no output intent")
+      ->type_name("cmyk.icc")
+      ->default_str("Ghostscript's default_cmyk.icc");
+  command.add_option("--rgb-profile", file.rgbProfile, "Profile of DeviceRGB")
+      ->type_name("rgb.icc")
+      ->default_str("Ghostscript's default_rgb.icc");
+  command
+      .add_option("--gray-profile", file.grayProfile,
+                  "Profile of DeviceGray (default: to Black alone)")
+      ->type_name("gray.icc");
+  command
+      .add_option_function<std::string>(
+          "--intent",
+          [&file](const std::string& text) {
+            file.intent = static_cast<int>(std::find(kIntents.begin(), kIntents.end(), text) -
+                                           kIntents.begin());
+          },
+          "Rendering intent of the conversions")
+      ->type_name("perceptual|relative|saturation|absolute")
+      ->check(OneOf(kIntents))
+      ->default_str(kIntents.front());
+  command
+      .add_option_function<std::string>(
+          "--overprint",
+          [&file](const std::string& text) {
+            file.overprint = text == "preserve"  ? OverprintHandling::Preserve
+                             : text == "discard" ? OverprintHandling::Discard
+                                                 : OverprintHandling::Simulate;
+          },
+          "Overprint in replaced artwork: simulated, kept for the device where it can be, or "
+          "ignored")
+      ->type_name("simulate|preserve|discard")
+      ->check(OneOf({"simulate", "preserve", "discard"}))
+      ->default_str("simulate");
+}
+
+}  // namespace
+
+CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
+                               PageActionSettings& settings) {
+  CLI::App& command = *program.add_subcommand(
+      action, action == "flatten" ? "Flatten the transparency of a PDF file's pages"
+                                  : "Rebuild a PDF file's pages for outline view");
+  AddFiles(command, settings);
+  AddResolutions(command, settings.file);
+  AddSelection(command, settings);
+  AddColour(command, settings.file);
+  command.footer(
+      "Exit status: 0 done, 1 failed (nothing written), 2 usage, 3 done with pages left as they "
+      "were\n"
+      "(unreadable or unflattenable; --strict makes that a failure), 4 written but --verify found "
+      "a\n"
+      "page that prints differently.");
+  return command;
+}
+
+CLI::App& AddInfoCommand(CLI::App& program, std::string& input) {
+  CLI::App& command = *program.add_subcommand(
+      "info", "Print a PDF file's pages, inks, object tree and reading warnings");
+  command.add_option("input", input, "The PDF file to read")->type_name("in.pdf")->required();
+  return command;
+}
+
+CLI::App& AddExampleCommand(CLI::App& program, ExampleSettings& settings) {
+  CLI::App& command = *program.add_subcommand(
+      "example",
+      "Flatten the bundled example (or rebuild it for outline view) and print it before and after");
+  command.add_flag("--outline", settings.outline, "Rebuild for outline view instead of flattening");
+  command.add_option("--out", settings.folder, "Also write both as PDF into this folder")
+      ->type_name("DIR");
+  return command;
+}
+
+}  // namespace CorvelCli
