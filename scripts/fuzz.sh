@@ -25,7 +25,8 @@ CXX=$compiler SETUP_FUZZ=1 BUILD_DIR="$build_dir" BUILD_TARGETS="$target" script
   -DCORVEL_FUZZ=ON -DCORVEL_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 out=${FUZZ_OUT:-/tmp/corvel-fuzz}/$harness
 mkdir -p "$out/corpus" "$out/findings"
-# The first folder receives new inputs; the seeds are only read. An input that takes over 10 s
-# is reported as a hang.
-"$build_dir/tests/fuzz/$target" "$out/corpus" "${seeds[@]}" -max_total_time="$seconds" -timeout=10 \
+# The first folder receives new inputs; the seeds are only read. An input that takes over 30 s
+# is reported as a hang: a niced fuzzer on a busy machine runs a heavy page (calculator functions
+# sampled under the sanitizers) for several seconds.
+"$build_dir/tests/fuzz/$target" "$out/corpus" "${seeds[@]}" -max_total_time="$seconds" -timeout=30 \
   -rss_limit_mb=2048 -max_len=65536 -artifact_prefix="$out/findings/" -print_final_stats=1 "${extra[@]}"
