@@ -30,15 +30,33 @@ std::optional<std::vector<float>> BackgroundTints(const MavPaint::ShadingPaint& 
   return tints;
 }
 
-// What the mesh samplers share: where nothing paints, the background (patterns only) or no shape.
+// The page to the shading's space, needed only to test points against its box.
+Vexl::Transformation BoxTest(const MavPaint::ShadingPaint& shading, const Vexl::Transformation& shadingToPage) {
+  const double determinant = shadingToPage.Determinant();
+  if (shading.GetBox().IsNull() || !std::isfinite(determinant) || determinant == 0) return {};
+  return shadingToPage.Inverse();
+}
+
+// What the mesh samplers share: nothing outside the shading's box; where nothing else paints
+// inside it, the background (patterns only) or no shape.
 class MeshSamplerBase : public PaintSampler {
  protected:
-  MeshSamplerBase(ShadingTints tints, std::optional<std::vector<float>> background)
-      : PaintSampler(tints.TintCount()), tints_(std::move(tints)), background_(std::move(background)) {}
+  MeshSamplerBase(ShadingTints tints, const MavPaint::ShadingPaint& shading, const Projector& projector,
+                  const Vexl::Transformation& shadingToPage)
+      : PaintSampler(tints.TintCount()),
+        tints_(std::move(tints)),
+        background_(BackgroundTints(shading, projector)),
+        box_(shading.GetBox()),
+        pageToShading_(BoxTest(shading, shadingToPage)) {}
 
-  void Unpainted(float* const* tints, float* shape, std::size_t i) const {
-    shape[i] = background_ ? 1.0f : 0.0f;
-    for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = background_ ? (*background_)[c] : 0.0f;
+  bool InBox(Vexl::Point start, Vexl::Point step, std::size_t i) const {
+    if (box_.IsNull()) return true;
+    return box_.Contains(pageToShading_.Apply({start.x + step.x * double(i), start.y + step.y * double(i)}));
+  }
+  void Unpainted(float* const* tints, float* shape, std::size_t i, bool inBox) const {
+    const bool background = background_ && inBox;
+    shape[i] = background ? 1.0f : 0.0f;
+    for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = background ? (*background_)[c] : 0.0f;
   }
   // Tints and shape of a row from the values `raster` interpolates.
   void SampleRaster(const TriangleRaster& raster, Vexl::Point start, Vexl::Point step, std::size_t width,
@@ -47,26 +65,29 @@ class MeshSamplerBase : public PaintSampler {
     std::vector<float> values(width * n);
     raster.FillRow(start, step, width, values.data(), shape);
     for (std::size_t i = 0; i < width; ++i) {
-      if (shape[i] > 0) tints_.Tints(&values[i * n], tints, i);
-      else Unpainted(tints, shape, i);
+      const bool inBox = InBox(start, step, i);
+      if (shape[i] > 0 && inBox) tints_.Tints(&values[i * n], tints, i);
+      else Unpainted(tints, shape, i, inBox);
     }
   }
 
   ShadingTints tints_;
   std::optional<std::vector<float>> background_;
+  Vexl::Rectangle box_;
+  Vexl::Transformation pageToShading_;
 };
 
 // Function-based shading: the function at the domain point under each pixel.
 class FunctionSampler final : public MeshSamplerBase {
  public:
   FunctionSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Projector& projector,
-                  const Vexl::Transformation& pageToDomain)
+                  const Vexl::Transformation& domainToPage)
       : MeshSamplerBase(ShadingTints(mesh, projector, ShadingTints::Input::Channels,
                                      std::size_t(mesh->GetFunction()->OutputCount())),
-                        BackgroundTints(*mesh, projector)),
+                        *mesh, projector, domainToPage),
         function_(mesh->GetFunction()),
         domain_(mesh->GetDomain()),
-        pageToDomain_(pageToDomain) {}
+        pageToDomain_(domainToPage.Inverse()) {}
 
   void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
                  float* shape) const override {
@@ -74,8 +95,9 @@ class FunctionSampler final : public MeshSamplerBase {
     std::vector<float> values(tints_.ValueCount());
     for (std::size_t i = 0; i < width; ++i) {
       const double x = p0.x + d.x * double(i), y = p0.y + d.y * double(i);
-      if (x < domain_[0] || x > domain_[1] || y < domain_[2] || y > domain_[3]) {
-        Unpainted(tints, shape, i);
+      const bool inBox = box_.IsNull() || box_.Contains({x, y});
+      if (!inBox || x < domain_[0] || x > domain_[1] || y < domain_[2] || y > domain_[3]) {
+        Unpainted(tints, shape, i, inBox);
         continue;
       }
       tints_.VertexValues(function_->Evaluate({x, y}), values.data());
@@ -95,7 +117,7 @@ class TriangleMeshSampler final : public MeshSamplerBase {
  public:
   TriangleMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
                       const Vexl::Transformation& shadingToPage)
-      : MeshSamplerBase(std::move(tints), BackgroundTints(mesh, projector)), raster_(tints_.ValueCount()) {
+      : MeshSamplerBase(std::move(tints), mesh, projector, shadingToPage), raster_(tints_.ValueCount()) {
     const std::size_t n = tints_.ValueCount();
     std::vector<float> values(3 * n);
     for (const auto& triangle : mesh.GetTriangles()) {
@@ -124,7 +146,7 @@ class PatchMeshSampler final : public MeshSamplerBase {
  public:
   PatchMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
                    const Vexl::Transformation& shadingToPage)
-      : MeshSamplerBase(std::move(tints), BackgroundTints(mesh, projector)) {
+      : MeshSamplerBase(std::move(tints), mesh, projector, shadingToPage) {
     const std::size_t n = tints_.ValueCount();
     for (const auto& patch : mesh.GetPatches()) {
       patches_.push_back(Mesh::ToTensorPatch(patch, shadingToPage));
@@ -187,7 +209,7 @@ std::unique_ptr<PaintSampler> MakeMeshSampler(std::shared_ptr<const MavPaint::Me
                                               const Projector& projector,
                                               const Vexl::Transformation& shadingToPage) {
   if (mesh->GetType() == MavPaint::Paint::kFunctionBased) {
-    return std::make_unique<FunctionSampler>(mesh, projector, shadingToPage.Inverse());
+    return std::make_unique<FunctionSampler>(mesh, projector, shadingToPage);
   }
   ShadingTints tints = mesh->GetFunction()
                            ? ShadingTints(mesh, projector, ShadingTints::Input::T, 1, TRange(*mesh))

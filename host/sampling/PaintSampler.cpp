@@ -61,23 +61,25 @@ Ramp MakeRamp(const MavPaint::ShadingPaint& shading, std::array<double, 2> domai
 }
 
 // Samplers of axial and radial shadings: a parameter s per point (NaN where the shading
-// paints nothing), looked up in the ramp.
+// paints nothing), looked up in the ramp; nothing outside the shading's box.
 class RampSampler : public PaintSampler {
  public:
-  RampSampler(Ramp ramp, const Vexl::Transformation& pageToShading)
-      : PaintSampler(ramp.channels), ramp_(std::move(ramp)), pageToShading_(pageToShading) {}
+  RampSampler(Ramp ramp, const Vexl::Transformation& pageToShading, const Vexl::Rectangle& box)
+      : PaintSampler(ramp.channels), ramp_(std::move(ramp)), pageToShading_(pageToShading), box_(box) {}
 
   void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
                  float* shape) const override {
     const Vexl::Point p0 = pageToShading_.Apply(start);
     const Vexl::Point d = pageToShading_.ApplyLinear(step);
     for (std::size_t i = 0; i < width; ++i) {
-      const double s = Parameter({p0.x + d.x * double(i), p0.y + d.y * double(i)});
+      const Vexl::Point p{p0.x + d.x * double(i), p0.y + d.y * double(i)};
+      const bool boxed = box_.IsNull() || box_.Contains(p);
+      const double s = boxed ? Parameter(p) : std::nan("");
       const float* values = nullptr;
       if (!std::isnan(s)) {
         const auto index = static_cast<std::size_t>(std::lround(std::clamp(s, 0.0, 1.0) * (kTableSize - 1)));
         values = &ramp_.table[index * ramp_.channels];
-      } else if (ramp_.hasBackground) {
+      } else if (boxed && ramp_.hasBackground) {
         values = ramp_.background.data();
       }
       shape[i] = values ? 1.0f : 0.0f;
@@ -92,13 +94,14 @@ class RampSampler : public PaintSampler {
  private:
   Ramp ramp_;
   Vexl::Transformation pageToShading_;
+  Vexl::Rectangle box_;
 };
 
 class AxialSampler final : public RampSampler {
  public:
   AxialSampler(const MavPaint::AxialShadingPaint& axial, const Projector& projector,
                const Vexl::Transformation& pageToShading)
-      : RampSampler(MakeRamp(axial, axial.GetDomain(), projector), pageToShading),
+      : RampSampler(MakeRamp(axial, axial.GetDomain(), projector), pageToShading, axial.GetBox()),
         start_(axial.GetStart()),
         axis_(Minus(axial.GetEnd(), axial.GetStart())),
         extend_(axial.GetExtend()) {}
@@ -120,7 +123,7 @@ class RadialSampler final : public RampSampler {
  public:
   RadialSampler(const MavPaint::RadialShadingPaint& radial, const Projector& projector,
                 const Vexl::Transformation& pageToShading)
-      : RampSampler(MakeRamp(radial, radial.GetDomain(), projector), pageToShading),
+      : RampSampler(MakeRamp(radial, radial.GetDomain(), projector), pageToShading, radial.GetBox()),
         c0_(radial.GetCentre0()),
         dc_(Minus(radial.GetCentre1(), radial.GetCentre0())),
         r0_(radial.GetRadius0()),

@@ -144,7 +144,7 @@ FlatPaint::Factory::Factory(MavColor::Color color, const MavDoc::Document* /*doc
 
 bool ShadingCommon::operator==(const ShadingCommon& other) const {
   return FunctionsEqual(function, other.function) && mapping == other.mapping &&
-         background == other.background && transformation == other.transformation;
+         background == other.background && transformation == other.transformation && box == other.box;
 }
 
 AxialShadingPaint::AxialShadingPaint(ShadingCommon common, Vexl::Point start, Vexl::Point end,

@@ -67,12 +67,14 @@ class FlatPaint final : public Paint {
 
 // What every shading shares: a colour function (may be null for meshes whose vertices carry
 // colours), the mapping of its output channels onto separations, an optional background
-// (one value per channel), the bounding box (empty when none) and the shading transformation.
+// (one value per channel), the shading transformation and the bounding box (in the space the
+// transformation maps from; Null when none): nothing is painted outside it, background included.
 struct ShadingCommon {
   std::shared_ptr<const Function> function;
   SeparationMapping mapping;
   std::optional<std::vector<float>> background;
   Vexl::Transformation transformation;
+  Vexl::Rectangle box = Vexl::Rectangle::Null();
   bool operator==(const ShadingCommon& other) const;
 };
 
@@ -83,6 +85,7 @@ class ShadingPaint : public Paint {
   const SeparationMapping& GetSeparationMapping() const { return common_.mapping; }
   const std::optional<std::vector<float>>& GetBackground() const { return common_.background; }
   const Vexl::Transformation& GetTransformation() const { return common_.transformation; }
+  const Vexl::Rectangle& GetBox() const { return common_.box; }
   const ShadingCommon& GetCommon() const { return common_; }
 
   // The shading as named separations for output through `target` (not used until colour

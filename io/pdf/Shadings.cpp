@@ -87,6 +87,10 @@ QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& 
   auto dictionary = QPDFObjectHandle::newDictionary();
   dictionary.replaceKey("/ColorSpace", space.space);
   if (function) dictionary.replaceKey("/Function", WriteFunction(state, *function));
+  if (const auto& box = shading.GetBox(); !box.IsNull()) {
+    dictionary.replaceKey("/BBox", NumberArray({box.x / kPoint, box.y / kPoint, box.Right() / kPoint,
+                                                box.Top() / kPoint}));
+  }
   if (const auto& background = shading.GetBackground()) {
     if (background->size() != static_cast<std::size_t>(space.components)) {
       throw std::invalid_argument(where + ": shading background has the wrong number of values");

@@ -127,6 +127,8 @@ struct Case {
   int type;  // the file's shading type
   const Space* space;
   bool softMask;
+  // Painted as a pattern fill with /BBox and /Background instead of by sh.
+  bool pattern = false;
 };
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
@@ -149,6 +151,12 @@ class MeshShadingFile : public ::testing::TestWithParam<Case> {
     auto stream = Handle::newStream(&pdf, data);
     for (auto& [key, value] : Handle::parse(MeshDictionary(c.type, *c.space)).getDictAsMap())
       stream.getDict().replaceKey(key, value);
+    if (c.pattern) {
+      std::string background = "[";
+      for (double v : Colour(*c.space, 3)) background += " " + std::to_string(v);
+      stream.getDict().replaceKey("/Background", Handle::parse(background + "]"));
+      stream.getDict().replaceKey("/BBox", Handle::parse("[80 70 320 290]"));
+    }
     return pdf.makeIndirectObject(stream);
   }
   // A 2 × 2 sampled function of (x, y) stretched over 240 × 200 pt by /Matrix.
@@ -190,8 +198,15 @@ class MeshShadingFile : public ::testing::TestWithParam<Case> {
     }
     auto page = Handle::parse("<< /Type /Page /MediaBox [0 0 400 400] >>");
     page.replaceKey("/Resources", resources);
-    page.replaceKey("/Contents", Handle::newStream(&pdf, "0 0 1 0 k 20 20 360 180 re f 0 0 0 0.4 k 20 200 360 180 re f\n"
-                                                         "q 30 30 340 340 re W n " + gs + " /Sh sh Q\n"));
+    std::string paint = "q 30 30 340 340 re W n " + gs + " /Sh sh Q\n";
+    if (c.pattern) {
+      auto pattern = Handle::parse("<< /PatternType 2 /Matrix [1 0 0 1 10 -10] >>");
+      pattern.replaceKey("/Shading", resources.getKey("/Shading").getKey("/Sh"));
+      resources.replaceKey("/Pattern", Handle::newDictionary());
+      resources.getKey("/Pattern").replaceKey("/P", pdf.makeIndirectObject(pattern));
+      paint = "q " + gs + " /Pattern cs /P scn 30 30 340 340 re f Q\n";
+    }
+    page.replaceKey("/Contents", Handle::newStream(&pdf, "0 0 1 0 k 20 20 360 180 re f 0 0 0 0.4 k 20 200 360 180 re f\n" + paint));
     pdf.addPage(pdf.makeIndirectObject(page), false);
     QPDFWriter writer(pdf, input.c_str());
     writer.setStaticID(true);
@@ -300,6 +315,8 @@ std::vector<Case> Cases() {
   }
   cases.push_back({"CoonsCmykSoftMask", 6, &kCmyk, true});
   cases.push_back({"FreeFormSpotSoftMask", 4, &kSpot, true});
+  cases.push_back({"CoonsCmykPatternWithBoxAndBackground", 6, &kCmyk, false, true});
+  cases.push_back({"FreeFormSpotPatternWithBoxAndBackground", 4, &kSpot, false, true});
   return cases;
 }
 

@@ -46,8 +46,16 @@ std::shared_ptr<const MeshShadingPaint> CoonsGrid(int n) {
                                                   std::vector<MeshShadingPaint::Triangle>{}, patches);
 }
 
+MavPaint::ShadingCommon Rgb() {
+  MavPaint::ShadingCommon common;
+  common.mapping.SetColorSpace(MavColor::DeviceRGB{});
+  const char* names[] = {"R", "G", "B"};
+  for (std::uint64_t c = 0; c < 3; ++c) common.mapping[names[c]].channel = c;
+  return common;
+}
+
 // Two triangles per cell of an n × n lattice.
-std::shared_ptr<const MeshShadingPaint> TriangleGrid(int n) {
+std::shared_ptr<const MeshShadingPaint> TriangleGrid(int n, MavPaint::ShadingCommon common = Cmyk()) {
   const double cell = kSide / n;
   std::vector<MeshShadingPaint::Triangle> triangles;
   auto vertex = [&](int column, int row) {
@@ -59,7 +67,7 @@ std::shared_ptr<const MeshShadingPaint> TriangleGrid(int n) {
       triangles.push_back({{vertex(column + 1, row), vertex(column + 1, row + 1), vertex(column, row + 1)}});
     }
   }
-  return std::make_shared<const MeshShadingPaint>(MavPaint::Paint::kFreeForm, Cmyk(), std::array<double, 4>{0, 1, 0, 1},
+  return std::make_shared<const MeshShadingPaint>(MavPaint::Paint::kFreeForm, common, std::array<double, 4>{0, 1, 0, 1},
                                                   triangles, std::vector<MeshShadingPaint::Patch>{});
 }
 
@@ -88,5 +96,11 @@ void BM_MeshSampler_Triangles(benchmark::State& state) {
   RenderAll(state, TriangleGrid(static_cast<int>(std::lround(std::sqrt(double(state.range(0) / 2))))));
 }
 BENCHMARK(BM_MeshSampler_Triangles)->Arg(200)->Arg(2048)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// RGB vertices: their conversion to the inks is affine, so it happens once per vertex.
+void BM_MeshSampler_RgbTriangles(benchmark::State& state) {
+  RenderAll(state, TriangleGrid(static_cast<int>(std::lround(std::sqrt(double(state.range(0) / 2)))), Rgb()));
+}
+BENCHMARK(BM_MeshSampler_RgbTriangles)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 }  // namespace

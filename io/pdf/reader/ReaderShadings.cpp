@@ -43,9 +43,22 @@ std::shared_ptr<const MavPaint::ShadingPaint> MakeAxialOrRadial(int type,
       ExtendOf(dict));
 }
 
+// A function-based shading's paint lives in its domain: its box is the /BBox seen from there,
+// a rectangle as long as /Matrix neither rotates nor skews.
+Vexl::Rectangle DomainBox(ReaderContext& context, const Vexl::Rectangle& box,
+                          const Vexl::Transformation& domainToShading) {
+  if (box.IsNull()) return box;
+  if (domainToShading.b != 0 || domainToShading.c != 0 || domainToShading.Determinant() == 0) {
+    context.Warn("/BBox of a rotated or skewed function-based shading ignored");
+    return Vexl::Rectangle::Null();
+  }
+  return Vexl::TransformBox(box, domainToShading.Inverse());
+}
+
 // Function-based shading: the function takes (x, y) of /Domain, which /Matrix maps into
 // shading space; the transformation adds the × 1000 of millipoints.
-std::shared_ptr<const MavPaint::ShadingPaint> MakeFunctionBased(MavPaint::ShadingCommon common,
+std::shared_ptr<const MavPaint::ShadingPaint> MakeFunctionBased(ReaderContext& context,
+                                                                MavPaint::ShadingCommon common,
                                                                 QPDFObjectHandle dict) {
   std::array<double, 4> domain{0, 1, 0, 1};
   if (dict.hasKey("/Domain")) {
@@ -57,6 +70,7 @@ std::shared_ptr<const MavPaint::ShadingPaint> MakeFunctionBased(MavPaint::Shadin
   matrix.tx /= 1000;
   matrix.ty /= 1000;
   common.transformation = matrix * Vexl::Transformation::Scaling(1000, 1000);
+  common.box = DomainBox(context, common.box, common.transformation);
   return std::make_shared<MavPaint::MeshShadingPaint>(
       MavPaint::Paint::kFunctionBased, std::move(common), domain,
       std::vector<MavPaint::MeshShadingPaint::Triangle>{},
@@ -86,6 +100,7 @@ ShadingRead ReadShadingPaint(ReaderContext& context, QPDFObjectHandle shading,
   }
   const auto& colors = space->family == ReaderColorSpace::Family::Indexed ? *space->base : *space;
   common.mapping = MakeMapping(colors);
+  common.box = result.box;
   if (withBackground && dict.hasKey("/Background")) {
     std::vector<float> background;
     for (double v : NumbersOf(dict.getKey("/Background"), "/Background"))
@@ -94,7 +109,7 @@ ShadingRead ReadShadingPaint(ReaderContext& context, QPDFObjectHandle shading,
   }
   switch (type) {
     case 1:
-      result.paint = MakeFunctionBased(std::move(common), dict);
+      result.paint = MakeFunctionBased(context, std::move(common), dict);
       break;
     case 2:
     case 3:

@@ -10,7 +10,7 @@ namespace CorvelPdf::Detail {
 
 // A shading read: the paint in shading space (millipoints: PDF coordinates × 1000; its
 // transformation is the identity, or the shading's own /Matrix for function-based shadings),
-// its /BBox in the same space (Null() when absent). `paint` is null when the shading paints
+// its /BBox in the same space (Null() when absent; the paint holds it too, in its own space). `paint` is null when the shading paints
 // nothing (a /None colour space) or cannot be read yet (with a warning).
 struct ShadingRead {
   std::shared_ptr<const MavPaint::ShadingPaint> paint;

@@ -107,6 +107,19 @@ TEST(MeshSampler, LaterTrianglePaintsOverEarlier) {
   ExpectTints(At(*sampler, 10, 10), {1, 0, 0, 0, 0}, 1e-6, "first only");
 }
 
+TEST(MeshSampler, BoxLimitsTheMeshAndItsBackground) {
+  auto common = Cmyk();
+  common.background = std::vector<float>{0, 0, 0, 0.5f};
+  common.box = {0, 0, 50000, 60000, false};
+  const auto sampler = Sampler(Triangles({{{Vertex(0, 0, {1, 0, 0, 0}), Vertex(100, 0, {1, 0, 0, 0}),
+                                            Vertex(0, 100, {1, 0, 0, 0})}}},
+                                         common));
+  ExpectTints(At(*sampler, 20, 20), {1, 0, 0, 0, 0}, 1e-6, "triangle in the box");
+  ExpectTints(At(*sampler, 45, 58), {0, 0, 0, 0.5f, 0}, 1e-6, "background in the box");
+  EXPECT_EQ(At(*sampler, 60, 20).shape, 0.0f) << "triangle beyond the box";
+  EXPECT_EQ(At(*sampler, 20, 70).shape, 0.0f) << "background beyond the box";
+}
+
 TEST(MeshSampler, SpotShadingInksOnlyItsSpot) {
   MavPaint::ShadingCommon common;
   common.mapping["Spot1"].channel = 0;

@@ -87,6 +87,18 @@ TEST_F(AxialShadingPixels, ExtendedEndKeepsTheEndColour) {
   ExpectAt({{95.5, 1, 1, 0}, {99.5, 1, 1, 0}});
 }
 
+TEST_F(AxialShadingPixels, BoxCutsTheExtendedRamp) {
+  Add(content, FilledRectangle(Box(0, 0, 100000, 10000), Flat({{"Yellow", 0.3f}})));
+  auto common = StitchedRamp({true, true})->GetCommon();
+  common.box = Box(20000, 0, 50000, 10000);
+  Add(content, FilledRectangle(Box(0, 0, 100000, 10000),
+                               std::make_shared<const MavPaint::AxialShadingPaint>(
+                                   common, Vexl::Point{10000, 0}, Vexl::Point{90000, 0},
+                                   std::array<double, 2>{0, 1}, std::array<bool, 2>{true, true})));
+  Map();
+  ExpectAt({{10.5, 0, 0, 0.3f}, {30.5, 0.5125f, 0, 0}, {80.5, 0, 0, 0.3f}});
+}
+
 TEST_F(AxialShadingPixels, UnextendedStartShowsWhatIsBelow) {
   Paint({false, false});
   ExpectAt({{5.5, 0, 0, 0.3f}, {0.5, 0, 0, 0.3f}, {30.5, 0.5125f, 0, 0}});

@@ -35,6 +35,19 @@ TEST(PdfReaderShadings, AxialPatternFillMapsShadingSpaceIntoTheObject) {
   EXPECT_FLOAT_EQ(axial->GetFunction()->EvaluateOne(1, 2), 0.5f);
 }
 
+TEST(PdfReaderShadings, PatternShadingKeepsItsBoundingBox) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "/Pattern cs /P scn 0 0 50 50 re f",
+      "<< /Pattern << /P << /PatternType 2 /Shading << /ShadingType 2 /BBox [5 0 20 40] "
+      "/ColorSpace /DeviceCMYK /Coords [0 0 25 0] /Function " +
+          kRamp + " >> >> >> >>"));
+  const auto* axial =
+      dynamic_cast<const MavPaint::AxialShadingPaint*>(OnlyPath(result).GetFillPaint().get());
+  ASSERT_TRUE(axial);
+  EXPECT_EQ(axial->GetBox(), (Vexl::Rectangle{5000, 0, 15000, 40000}));
+}
+
 TEST(PdfReaderShadings, ShOperatorFillsTheBoundingBoxWithARadialShading) {
   PdfBuilder pdf;
   const auto result = Read(pdf.OnePage("/S sh",
