@@ -113,9 +113,14 @@ void Interpreter::SetSoftMask(QPDFObjectHandle mask) {
     State().softMask.reset();
     return;
   }
-  if (!mask.isDictionary()) throw ReadError("", "soft mask is neither /None nor a dictionary");
-  auto group = mask.getKey("/G");
-  if (!group.isStream()) throw ReadError("", "soft mask without its group /G");
+  // A mask that names no artwork masks nothing: viewers and RIPs paint as if it were /None.
+  auto group = mask.isDictionary() ? mask.getKey("/G") : QPDFObjectHandle::newNull();
+  if (!group.isStream()) {
+    context_.Warn(mask.isDictionary() ? "soft mask without its group /G read as /None"
+                                      : "soft mask that is neither /None nor a dictionary read as /None");
+    State().softMask.reset();
+    return;
+  }
   auto state = std::make_shared<SoftMaskState>();
   state->alpha = mask.getKey("/S").isNameAndEquals("/Alpha");
   if (mask.hasKey("/BC")) {

@@ -123,6 +123,22 @@ TEST(PdfReaderSoftMasks, AlphaMaskAndNoneResets) {
   EXPECT_FALSE(TransparencyOfOnly(reset).GetSoftMask());
 }
 
+// A mask with no artwork to mask by masks nothing (as viewers and RIPs read it): the object is
+// read unmasked and the reader says so, instead of losing the page.
+TEST(PdfReaderSoftMasks, AMaskWithoutItsGroupMasksNothing) {
+  PdfBuilder pdf;
+  const auto result = Read(pdf.OnePage(
+      "/M gs 0 0 1 1 re f /Odd gs 0 0 1 1 re f",
+      "<< /ExtGState << /M << /SMask << /S /Luminosity >> /ca 0.5 >> /Odd << /SMask 7 >> >> >>"));
+  const auto objects = Children(FirstPage(result));
+  ASSERT_EQ(objects.size(), 2u);
+  for (const auto* object : objects)
+    EXPECT_FALSE(dynamic_cast<const MavDoc::Blendable&>(*object).GetTransparency()->GetSoftMask());
+  EXPECT_EQ(dynamic_cast<const MavDoc::Blendable&>(*objects[0]).GetTransparency()->GetFillAlpha(), 0.5f);
+  EXPECT_TRUE(HasWarning(result, "soft mask without its group /G read as /None"));
+  EXPECT_TRUE(HasWarning(result, "neither /None nor a dictionary read as /None"));
+}
+
 TEST(PdfReaderFillAndStroke, ACompositingStrokeGetsTheKnockoutGroupPdfPaintsItIn) {
   PdfBuilder pdf;
   const auto result = Read(pdf.OnePage(
