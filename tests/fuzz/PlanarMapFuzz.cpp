@@ -139,6 +139,19 @@ void CheckRegions(const TesselFixed::Graph& graph) {
   Check(Close(bounded, holesOfUnbounded, magnitude), "the bounded regions do not fill the artwork");
 }
 
+// Regions come by ascending fill number and each names its own position; without bounds, the
+// unbounded region is the uncovered area, fill 0.
+void CheckFills(const TesselFixed::Graph& graph) {
+  const auto& regions = graph.GetRegions();
+  for (std::size_t i = 0; i < regions.size(); ++i) {
+    Check(regions[i]->GetIndex() == i, "a region's index is not its position");
+    Check(i == 0 || regions[i - 1]->GetFill()->GetNumber() <= regions[i]->GetFill()->GetNumber(),
+          "regions are not ordered by fill number");
+    Check(!regions[i]->IsUnbounded() || regions[i]->GetFill() == &graph.GetFill(0),
+          "the unbounded region is covered");
+  }
+}
+
 void BuildAndCheck(const Artwork& artwork) {
   const std::size_t count = artwork.outlines.size();
   std::vector<Element> elements(count);
@@ -152,7 +165,9 @@ void BuildAndCheck(const Artwork& artwork) {
     input.AddElement(&elements[i], artwork.outlines[i], options);
     if (grouped) input.EndGroup();
   }
-  CheckRegions(*TesselFixed::Build(input));
+  const auto graph = TesselFixed::Build(input);
+  CheckRegions(*graph);
+  CheckFills(*graph);
 }
 
 }  // namespace
