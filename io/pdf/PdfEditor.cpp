@@ -1,6 +1,7 @@
 #include <io/pdf/ContentStreamInternal.h>
 #include <io/pdf/OptionalContentInternal.h>
 #include <io/pdf/PdfEditor.h>
+#include <io/pdf/PendingOutput.h>
 #include <io/pdf/PdfSyntaxInternal.h>
 #include <io/pdf/reader/TransparencyScan.h>
 
@@ -156,6 +157,7 @@ void PdfEditor::WriteFile(const std::string& path, const EditOptions& options) {
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) throw std::runtime_error("cannot create a temporary file next to " + path);
   close(descriptor);
+  const PendingOutput pending(temporary);  // an interrupted run leaves no partial file
   try {
     QPDFWriter writer(pdf_, temporary.c_str());
     Configure(writer, options);
