@@ -115,10 +115,21 @@ class FunctionSampler final : public MeshSamplerBase {
 // Free-form and lattice triangle meshes, rasterised as they are.
 class TriangleMeshSampler final : public MeshSamplerBase {
  public:
-  TriangleMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
-                      const Vexl::Transformation& shadingToPage)
-      : MeshSamplerBase(std::move(tints), mesh, projector, shadingToPage), raster_(tints_.ValueCount()) {
+  TriangleMeshSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, ShadingTints tints,
+                      const Projector& projector, const Vexl::Transformation& shadingToPage)
+      : MeshSamplerBase(std::move(tints), *mesh, projector, shadingToPage),
+        raster_(Mesh::CachedRaster(mesh, shadingToPage, projector, 0, [&] { return Build(*mesh, shadingToPage); })) {}
+
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    SampleRaster(*raster_, start, step, width, tints, shape);
+  }
+
+ private:
+  std::unique_ptr<TriangleRaster> Build(const MavPaint::MeshShadingPaint& mesh,
+                                        const Vexl::Transformation& shadingToPage) const {
     const std::size_t n = tints_.ValueCount();
+    auto raster = std::make_unique<TriangleRaster>(n);
     std::vector<float> values(3 * n);
     for (const auto& triangle : mesh.GetTriangles()) {
       std::array<Vexl::Point, 3> points;
@@ -126,35 +137,25 @@ class TriangleMeshSampler final : public MeshSamplerBase {
         points[k] = shadingToPage.Apply(triangle.vertices[k].point);
         tints_.VertexValues(triangle.vertices[k].color, &values[k * n]);
       }
-      raster_.Add(points, values.data());
+      raster->Add(points, values.data());
     }
-    raster_.Index();
+    raster->Index();
+    return raster;
   }
 
-  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
-                 float* shape) const override {
-    SampleRaster(raster_, start, step, width, tints, shape);
-  }
-
- private:
-  TriangleRaster raster_;
+  std::shared_ptr<const TriangleRaster> raster_;
 };
 
 // Coons and tensor patch meshes: divided into triangles for the pixel size of the rows asked
 // for, on the first row and again when rows come with smaller pixels.
 class PatchMeshSampler final : public MeshSamplerBase {
  public:
-  PatchMeshSampler(const MavPaint::MeshShadingPaint& mesh, ShadingTints tints, const Projector& projector,
-                   const Vexl::Transformation& shadingToPage)
-      : MeshSamplerBase(std::move(tints), mesh, projector, shadingToPage) {
-    const std::size_t n = tints_.ValueCount();
-    for (const auto& patch : mesh.GetPatches()) {
-      patches_.push_back(Mesh::ToTensorPatch(patch, shadingToPage));
-      auto& values = patches_.back().cornerValues;
-      values.resize(4 * n);
-      for (std::size_t k = 0; k < 4; ++k) tints_.VertexValues(patch.cornerColors[k], &values[k * n]);
-    }
-  }
+  PatchMeshSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, ShadingTints tints,
+                   const Projector& projector, const Vexl::Transformation& shadingToPage)
+      : MeshSamplerBase(std::move(tints), *mesh, projector, shadingToPage),
+        mesh_(mesh),
+        projector_(projector),
+        shadingToPage_(shadingToPage) {}
 
   void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
                  float* shape) const override {
@@ -168,18 +169,31 @@ class PatchMeshSampler final : public MeshSamplerBase {
     const double tolerance = std::exp2(std::floor(std::log2(wanted)));
     std::lock_guard<std::mutex> lock(mutex_);
     if (!raster_ || tolerance < tolerance_) {
-      auto raster = std::make_unique<TriangleRaster>(tints_.ValueCount());
-      Mesh::SubdividePatches(patches_, tints_, tolerance, kMaxPatchTriangles, *raster);
-      raster->Index();
-      raster_ = std::move(raster);
+      raster_ = Mesh::CachedRaster(mesh_, shadingToPage_, projector_, tolerance, [&] { return Build(tolerance); });
       tolerance_ = tolerance;
     }
     return *raster_;
   }
+  std::unique_ptr<TriangleRaster> Build(double tolerance) const {
+    const std::size_t n = tints_.ValueCount();
+    std::vector<Mesh::TensorPatch> patches;
+    for (const auto& patch : mesh_->GetPatches()) {
+      patches.push_back(Mesh::ToTensorPatch(patch, shadingToPage_));
+      auto& values = patches.back().cornerValues;
+      values.resize(4 * n);
+      for (std::size_t k = 0; k < 4; ++k) tints_.VertexValues(patch.cornerColors[k], &values[k * n]);
+    }
+    auto raster = std::make_unique<TriangleRaster>(n);
+    Mesh::SubdividePatches(patches, tints_, tolerance, kMaxPatchTriangles, *raster);
+    raster->Index();
+    return raster;
+  }
 
-  std::vector<Mesh::TensorPatch> patches_;
+  std::shared_ptr<const MavPaint::MeshShadingPaint> mesh_;
+  Projector projector_;
+  Vexl::Transformation shadingToPage_;
   mutable std::mutex mutex_;
-  mutable std::unique_ptr<TriangleRaster> raster_;
+  mutable std::shared_ptr<const TriangleRaster> raster_;
   mutable double tolerance_ = 0;
 };
 
@@ -215,9 +229,9 @@ std::unique_ptr<PaintSampler> MakeMeshSampler(std::shared_ptr<const MavPaint::Me
                            ? ShadingTints(mesh, projector, ShadingTints::Input::T, 1, TRange(*mesh))
                            : ShadingTints(mesh, projector, ShadingTints::Input::Channels, ColorChannels(*mesh));
   if (mesh->GetType() == MavPaint::Paint::kFreeForm || mesh->GetType() == MavPaint::Paint::kLattice) {
-    return std::make_unique<TriangleMeshSampler>(*mesh, std::move(tints), projector, shadingToPage);
+    return std::make_unique<TriangleMeshSampler>(mesh, std::move(tints), projector, shadingToPage);
   }
-  return std::make_unique<PatchMeshSampler>(*mesh, std::move(tints), projector, shadingToPage);
+  return std::make_unique<PatchMeshSampler>(mesh, std::move(tints), projector, shadingToPage);
 }
 
 }  // namespace Sampling

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -112,6 +113,15 @@ TensorPatch ToTensorPatch(const MavPaint::MeshShadingPaint::Patch& patch,
 // size. Throws std::invalid_argument when that needs more than `maxTriangles` triangles.
 void SubdividePatches(const std::vector<TensorPatch>& patches, const ShadingTints& tints,
                       double tolerance, std::size_t maxTriangles, TriangleRaster& raster);
+
+// The raster of `mesh` placed by `shadingToPage` in the inks of `projector`, divided for
+// `tolerance` (0 for triangle meshes): one kept from an earlier sampler, or `build`'s, kept
+// for later ones. A page's fills each make their own sampler, and a mesh under transparency
+// spans many fills. A few rasters are kept; those of paints that are gone are dropped.
+// Thread-safe.
+std::shared_ptr<const TriangleRaster> CachedRaster(
+    const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Vexl::Transformation& shadingToPage,
+    const Projector& projector, double tolerance, const std::function<std::unique_ptr<TriangleRaster>()>& build);
 
 }  // namespace Mesh
 

@@ -180,6 +180,23 @@ TEST(MeshSampler, CurvedCoonsEdgeMovesTheBoundary) {
   EXPECT_EQ(At(*sampler, 50, 123.5).shape, 0.0f);
 }
 
+TEST(MeshSampler, SamplersOfOneMeshPlacedOrInkedDifferentlyEachSeeTheirOwn) {
+  // Rasters are shared between samplers of the same mesh: placement and inks must keep them apart.
+  const auto mesh = Triangles({{{Vertex(0, 0, {1, 0, 0, 0}), Vertex(100, 0, {0, 1, 0, 0}),
+                                 Vertex(0, 100, {0, 0, 1, 0})}}});
+  const auto cmyk = Composite::SeparationSpace::FromNames(SamplingTest::Inks());
+  const auto magentaOnly = Composite::SeparationSpace::FromNames({"Magenta"});
+  const auto placed = Sampling::MakeMeshSampler(mesh, Sampling::Projector(cmyk), {});
+  const auto moved = Sampling::MakeMeshSampler(mesh, Sampling::Projector(cmyk),
+                                               Vexl::Transformation::Translation(50000, 0));
+  const auto magenta = Sampling::MakeMeshSampler(mesh, Sampling::Projector(magentaOnly), {});
+  ExpectTints(At(*placed, 25, 25), {0.5f, 0.25f, 0.25f, 0, 0}, 1e-5, "placed");
+  ExpectTints(At(*moved, 75, 25), {0.5f, 0.25f, 0.25f, 0, 0}, 1e-5, "moved");
+  EXPECT_EQ(At(*moved, 25, 25).shape, 0.0f) << "left of the moved triangle";
+  ASSERT_EQ(magenta->Channels(), 1u);
+  EXPECT_NEAR(At(*magenta, 25, 25).tints[0], 0.25f, 1e-5);
+}
+
 // The last triangle holding p, when p is clearly inside or outside every triangle.
 std::optional<Tints> Reference(const std::vector<MeshShadingPaint::Triangle>& triangles, Vexl::Point p,
                                bool& ambiguous) {
