@@ -12,6 +12,8 @@ function(corvel_set_flags target)
     # Every library carries the feedback libFuzzer steers by; only the harnesses link its
     # runtime (corvel_add_fuzzer). Clang gives edge coverage; GCC gives comparison operands only
     # (the fuzzer runs with -use_value_profile=1), used where clang cannot compile qpdf's headers.
+    # A fuzzing build is for the harnesses: under GCC other programs do not link, as the
+    # comparison callbacks live in libFuzzer's runtime.
     if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
       target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
     else()
