@@ -22,6 +22,8 @@ const std::vector<CatalogueCase>& Catalogue() {
        KnockoutWithShape,
        "Ghostscript ignores the shape of an alpha-is-shape member of a knockout group and knocks out "
        "fully; the model knocks out by the member's shape"},
+      {"overprint", "overprint (nonzero mode, spot varnish, in groups, under Screen) under transparency",
+       OverprintUnderTransparency, ""},
       {"shadings", "axial and radial shadings under Multiply, alpha, Screen and Darken", Shadings, ""},
       {"pictures", "process-and-spot pictures under Multiply, alpha and an isolated group", Pictures, ""},
       {"masked-pictures", "a picture with a coverage channel over a fill; a stencil at alpha .5", MaskedPictures,

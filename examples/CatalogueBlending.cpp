@@ -178,3 +178,41 @@ std::unique_ptr<MavDoc::Document> KnockoutWithShape() {
 }
 
 }  // namespace Corvel::Examples::Detail
+
+namespace Corvel::Examples::Detail {
+
+// Overprint under and inside transparency: a nonzero-mode magenta square over cyan under a
+// yellow shadow, a spot varnish at .6 over CMYK art, overprint in a non-isolated group at .7 and
+// in a knockout group, and an overprinting spot under Screen.
+std::unique_ptr<MavDoc::Document> OverprintUnderTransparency() {
+  auto document = MakeDocument(270, 70);
+  auto& content = PageContent(*document);
+  const MavDoc::Overprint nonzero{true, true, true};
+  const MavDoc::Overprint plain{true, true, false};
+  auto tile = [](int index) { return TileCorner(index, 5, 70); };
+  Vexl::Point at = tile(0);
+  Square(content, at, Cmyk(1, 0, 0, 0), nullptr, 4);
+  Square(content, at, Cmyk(0, 1, 0, 0), nullptr, 12).SetOverprint(nonzero);
+  Ellipse(content, at.x + 32, at.y + 32, 14, 12, Cmyk(0, 0, 1, 0), Blend(BlendMode::Normal, .5f));
+  at = tile(1);
+  Square(content, at, Cmyk(.2f, .8f, 0, 0), nullptr, 4);
+  Square(content, at, Flat({{kSpot, 1}}), Blend(BlendMode::Normal, .6f), 10).SetOverprint(plain);
+  at = tile(2);
+  Square(content, at, Cmyk(1, 0, 0, 0), nullptr, 4);
+  auto& group = Add(content, TransparencyGroup(Blend(BlendMode::Normal, .7f), false, false));
+  Square(group, at, Cmyk(0, .6f, 0, 0), nullptr, 8);
+  Ellipse(group, at.x + 30, at.y + 30, 14, 14, Cmyk(0, 0, .8f, 0)).SetOverprint(nonzero);
+  at = tile(3);
+  Square(content, at, Cmyk(1, 0, 0, 0), nullptr, 4);
+  auto& knockout = Add(content, TransparencyGroup(nullptr, false, true));
+  Square(knockout, at, Cmyk(0, 0, 1, 0), nullptr, 8);
+  Ellipse(knockout, at.x + 28, at.y + 26, 14, 14, Cmyk(0, .7f, 0, 0), Blend(BlendMode::Multiply, 1))
+      .SetOverprint(nonzero);
+  at = tile(4);
+  Square(content, at, Flat({{kSpot2, .6f}, {"Cyan", .5f}}), nullptr, 4);
+  Ellipse(content, at.x + 25, at.y + 25, 16, 14, Flat({{kSpot, .7f}}), Blend(BlendMode::Screen, .8f))
+      .SetOverprint(plain);
+  return document;
+}
+
+}  // namespace Corvel::Examples::Detail

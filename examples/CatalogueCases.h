@@ -15,6 +15,7 @@ std::unique_ptr<MavDoc::Document> AlphaSoftMasks();
 std::unique_ptr<MavDoc::Document> LuminositySoftMasks();
 std::unique_ptr<MavDoc::Document> Groups();
 std::unique_ptr<MavDoc::Document> KnockoutWithShape();
+std::unique_ptr<MavDoc::Document> OverprintUnderTransparency();
 
 // Paints and structure (CataloguePaints.cpp).
 std::unique_ptr<MavDoc::Document> Shadings();

@@ -93,6 +93,19 @@ struct UnpremultipliedOp {
   }
 };
 
+// An overprinted ink under a blend mode: the object paints as a group of one whose unpainted
+// inks are the backdrop's, so the mode blends the backdrop with itself, B(t_b, t_b) (ISO
+// 32000-1 §11.7.4.5); the source's own tint still counts where there is no backdrop.
+template <BlendMode kMode>
+struct SelfBlendOp {
+  static float Over(float pb, float ab, float s, float e) {
+    const bool overlap = ab > 0.0f && e > 0.0f;
+    const float tb = Clamp01(pb / (overlap ? ab : 1.0f));
+    const float blended = 1.0f - BlendSeparable<kMode>(1.0f - tb, 1.0f - tb);
+    return Disjoint(pb, ab, s, e) + (overlap ? e * ab * blended : 0.0f);
+  }
+};
+
 template <SourceForm kForm>
 inline float Premultiplied(float src, float e) {
   if constexpr (kForm == SourceForm::Premultiplied) return src;
@@ -512,6 +525,11 @@ void Quantise(const float* __restrict tints, std::uint8_t* __restrict out, std::
   for (; x < n; ++x) out[x] = QuantiseOne(tints[x]);
 }
 
+template <BlendMode... kModes>
+void SetSelfBlend(KernelSet& set) {
+  (SetChannel<SelfBlendOp<kModes>>(set.channel[kSelfBlendSlot + static_cast<int>(kModes)]), ...);
+}
+
 KernelSet MakeKernelSet() {
   KernelSet set{};
   SetChannel<NormalOp>(set.channel[static_cast<int>(BlendMode::Normal)]);
@@ -532,6 +550,9 @@ KernelSet MakeKernelSet() {
   SetChannel<DifferenceOp>(set.channel[static_cast<int>(BlendMode::Difference)]);
   SetChannel<ExclusionOp>(set.channel[static_cast<int>(BlendMode::Exclusion)]);
   SetChannel<KeepBackdropOp>(set.channel[kKeepBackdropSlot]);
+  SetSelfBlend<BlendMode::Multiply, BlendMode::Screen, BlendMode::Overlay, BlendMode::ColorDodge,
+               BlendMode::ColorBurn, BlendMode::HardLight, BlendMode::SoftLight,
+               BlendMode::Difference, BlendMode::Exclusion>(set);
   SetTriple<BlendMode::Hue>(set.triple[0]);
   SetTriple<BlendMode::Saturation>(set.triple[1]);
   SetTriple<BlendMode::Color>(set.triple[2]);

@@ -24,7 +24,9 @@ const KernelSet& ChooseKernels() {
 }
 
 ChannelKernel SelectChannelKernel(ChannelOp op, BlendMode mode, SourceForm form, Step step) {
-  const int slot = op == ChannelOp::KeepBackdrop ? kKeepBackdropSlot : static_cast<int>(mode);
+  const int slot = op == ChannelOp::KeepBackdrop ? kKeepBackdropSlot
+                   : op == ChannelOp::SelfBlend  ? kSelfBlendSlot + static_cast<int>(mode)
+                                                 : static_cast<int>(mode);
   return ActiveKernels().channel[slot][static_cast<int>(form)][static_cast<int>(step)];
 }
 

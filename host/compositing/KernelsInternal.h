@@ -20,7 +20,9 @@ inline constexpr int kChunk = 256;
 
 // What a source does to one channel: a separable blend mode, or (for K under Hue, Saturation
 // and Color) keeping the backdrop.
-enum class ChannelOp { Separable, KeepBackdrop };
+// SelfBlend: an overprinted ink under a separable mode whose B(t, t) is not t, blended as
+// B(t_b, t_b).
+enum class ChannelOp { Separable, KeepBackdrop, SelfBlend };
 
 // Where a compositing step finds the running result it composites over, and what it keeps
 // of it. InPlace: in p, updated in place. FromBelow: in p0 (the group's backdrop, or a flat
@@ -90,8 +92,8 @@ struct MaskReader {
 };
 
 struct KernelSet {
-  // [blend mode, or kKeepBackdropSlot][source form][step]
-  ChannelKernel channel[kBlendModeCount + 1][kSourceFormCount][kStepCount];
+  // [blend mode, kKeepBackdropSlot, or kSelfBlendSlot + blend mode][source form][step]
+  ChannelKernel channel[2 * kBlendModeCount + 1][kSourceFormCount][kStepCount];
   // [mode − Hue][source form][step]
   TripleKernel triple[4][kSourceFormCount][kStepCount];
   void (*storeSource)(float* const*, const float* const*, std::size_t, const float*, SourceForm,
@@ -114,6 +116,7 @@ struct KernelSet {
   void (*quantise)(const float*, std::uint8_t*, std::size_t);
 };
 inline constexpr int kKeepBackdropSlot = kBlendModeCount;
+inline constexpr int kSelfBlendSlot = kBlendModeCount + 1;
 
 namespace Generic {
 const KernelSet& Kernels();

@@ -36,8 +36,9 @@ struct Element {
   BlendMode blendMode = BlendMode::Normal;
   std::shared_ptr<const SoftMask> softMask;
   int input = kFlat;
-  // Overprint (ISO 32000-1 §8.6.7, §11.7.4.5): per separation, true where the element leaves
-  // the backdrop's ink as it is (B = backdrop) whatever its blend mode; empty: none. Under a
+  // Overprint (ISO 32000-1 §8.6.7, §11.7.4.5): per separation, true where the element does not
+  // paint the ink, so that it keeps the backdrop's (B = backdrop under Normal; a separable mode
+  // blends the backdrop with itself, B(t_b, t_b)); empty: it paints every separation. Under a
   // non-separable mode C, M and Y keep the backdrop only all together; a partial choice among
   // them is painted as if none kept it.
   std::vector<bool> keepsBackdrop;

@@ -63,6 +63,15 @@ Colour BlendTints(BlendMode mode, const SeparationSpace& space, const Colour& ba
   return result;
 }
 
+// An ink the source overprints: the source paints as a group of one whose unpainted inks are
+// the backdrop's (ISO 32000-1 §11.7.4.5), so a separable mode blends the backdrop with itself,
+// with Normal for spots under a mode that is not white-preserving; under a non-separable mode
+// the inks keep the backdrop.
+double OverprintedInk(BlendMode mode, const SeparationSpace& space, std::size_t channel, double tb) {
+  if (!IsSeparable(mode) || (space.IsSpot(channel) && !IsWhitePreserving(mode))) return tb;
+  return 1 - BlendSeparable(mode, 1 - tb, 1 - tb);
+}
+
 double ApplyTransfer(const CompiledMask& mask, double value) {
   if (!mask.transfer) return value;
   const double y = mask.transfer(value);
@@ -136,7 +145,7 @@ GroupResult PointEvaluator::CompositeGroup(int groupIndex, Colour c0, double a0)
           ab > 0 && as > 0 ? BlendTints(source.mode, space, cb, object.colour) : object.colour;
       if (ab > 0 && as > 0) {
         for (std::size_t i = 0; i < blended.size(); ++i) {
-          if (source.KeepsBackdrop(i)) blended[i] = cb[i];
+          if (source.KeepsBackdrop(i)) blended[i] = OverprintedInk(source.mode, space, i, cb[i]);
         }
       }
       for (std::size_t i = 0; i < next.size(); ++i) {

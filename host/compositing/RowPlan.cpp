@@ -177,6 +177,15 @@ SourcePlan RowPlan::BuildSource(const CompiledSource& source, const GroupPlan& p
   return plan;
 }
 
+namespace {
+
+// Whether B(t, t) = t under a separable mode.
+bool KeepsItsSelf(BlendMode mode) {
+  return mode == BlendMode::Normal || mode == BlendMode::Darken || mode == BlendMode::Lighten;
+}
+
+}  // namespace
+
 void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
   const CompiledSource& source = *plan.source;
   const SeparationSpace& space = data.spaces[static_cast<std::size_t>(parent.group->space)];
@@ -189,7 +198,10 @@ void RowPlan::ChooseKernels(SourcePlan& plan, const GroupPlan& parent) {
     ChannelOp op = ChannelOp::Separable;
     BlendMode mode = source.mode;
     if (source.KeepsBackdrop(static_cast<std::size_t>(c))) {
-      op = ChannelOp::KeepBackdrop;  // an overprinted ink
+      // An overprinted ink: B(t_b, t_b), which is t_b itself under Normal, Darken, Lighten,
+      // non-separable modes, and for spots under modes that are not white-preserving.
+      op = separable && (!spot || spotsBlend) && !KeepsItsSelf(source.mode) ? ChannelOp::SelfBlend
+                                                                           : ChannelOp::KeepBackdrop;
     } else if (spot && !spotsBlend) {
       mode = BlendMode::Normal;
     } else if (!separable) {

@@ -18,6 +18,7 @@ Handle Resources(TestFile& file) {
   auto resources = Handle::parse(R"(<<
     /ExtGState << /OP1 << /OP true /OPM 1 >> /OP0 << /OP true /OPM 0 >> /Half << /ca 0.5 /CA 0.5 >>
                   /Varnish60 << /ca 0.6 >> /Multiply << /BM /Multiply >> /Screen << /BM /Screen >>
+                  /Difference << /BM /Difference >>
                   /Plain << /OP false /op false /ca 1 /CA 1 /BM /Normal >> >>
     /ColorSpace << /Varnish [/Separation /Varnish /DeviceCMYK
                               << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0.3 0] /N 1 >>]
@@ -103,6 +104,11 @@ const OverprintCase kCases[] = {
      "/Half gs 0 0 1 0 k 60 60 100 100 re f"},
     {"ShadingOverASpotUnderMultiply",
      "/Varnish cs 1 scn 0 0 200 200 re f q /OP0 gs /Multiply gs 20 20 160 160 re W n /Ramp sh Q"},
+    {"BlendModesOverPartialInks",
+     "0.5 0 0 0 k 0 0 200 200 re f /Varnish cs 0.6 scn 0 0 100 200 re f "
+     "q /OP0 gs /Multiply gs /Varnish cs 0.5 scn 20 20 60 160 re f Q "
+     "q /OP1 gs /Screen gs 0 0.5 0 0 k 110 20 60 70 re f Q "
+     "q /OP1 gs /Difference gs 0 0.5 0 0 k 110 110 60 70 re f Q"},
     {"ScreenWithZeroComponents", "1 0 0 0 k 0 0 200 200 re f q /OP1 gs /Screen gs 0 0.5 0.5 0 k 20 20 100 100 re f Q"},
     {"OverprintingStroke",
      "1 0 0 0 k 0 0 200 200 re f q /OP1 gs 0 1 0 0 K 8 w 20 20 100 100 re S Q "

@@ -1,5 +1,5 @@
 // Overprint in the compositor: an element leaves the backdrop's ink where it keeps it
-// (B = backdrop), whatever its alpha, blend mode or group. Expected tints (C M Y K Spot1)
+// (B = backdrop under Normal), whatever its alpha or group. Expected tints (C M Y K Spot1)
 // worked by hand from the note's formulas with B replaced by the backdrop.
 
 #include "CompositingTestSupport.h"
@@ -40,15 +40,23 @@ TEST(Overprint, WithAlphaTheKeptInksStayWhole) {
       {.2, .8, 0, 0, .6});
 }
 
-TEST(Overprint, BlendModesApplyToThePaintedInksOnly) {
-  // Screen on magenta over M .5: 1 − (1 − .5)… in tints t = t_b·t_s = .5·.6 = .3; C kept.
-  ExpectComposite(Stack({Paint({.c = 1, .m = .5f}), Overprinting({.m = .6f}, kMagentaOnly, BM::Screen)}),
-                  {1, .3, 0, 0, 0});
-  // Difference turns an unpainted ink to full (1 − |0 − 0|); kept, Y, K and the spot stay 0.
-  // Magenta: 1 − |.2 − .6| = .6.
+// Under a blend mode the object paints as a group of one whose unpainted inks are the
+// backdrop's: the mode blends a kept ink with itself, B(t_b, t_b).
+TEST(Overprint, BlendModesBlendAKeptInkWithItself) {
+  // Screen on magenta over C .5 M .5: M = .5·.6 = .3; C = .5·.5 = .25 (t = t_b·t_s in tints).
+  ExpectComposite(
+      Stack({Paint({.c = .5f, .m = .5f}), Overprinting({.m = .6f}, kMagentaOnly, BM::Screen)}),
+      {.25, .3, 0, 0, 0});
+  // Multiply: C .5 → 1 − .5·.5 = .75. Darken and Normal leave it as it was.
+  ExpectComposite(Stack({Paint({.c = .5f}), Overprinting({.m = 1}, kMagentaOnly, BM::Multiply)}),
+                  {.75, 1, 0, 0, 0});
+  ExpectComposite(Stack({Paint({.c = .5f}), Overprinting({.m = 1}, kMagentaOnly, BM::Darken)}),
+                  {.5, 1, 0, 0, 0});
+  // Difference takes a kept process ink at 0 to full ink (1 − |0 − 0|), but a spot under a mode
+  // that is not white-preserving composites with Normal: it keeps its 0. Magenta 1 − |.2 − .6|.
   ExpectComposite(
       Stack({Paint({.c = 1, .m = .2f}), Overprinting({.m = .6f}, kMagentaOnly, BM::Difference)}),
-      {1, .6, 0, 0, 0});
+      {1, .6, 1, 1, 0});
   // Hue keeps C, M, Y only all together: a magenta-only choice paints them as Hue does, and
   // the black plate keeps the backdrop's under Hue anyway.
   const Node hue = Stack({Paint({.c = 1, .k = .5f}), Overprinting({.m = 1}, kMagentaOnly, BM::Hue)});
