@@ -122,6 +122,18 @@ CLI::Validator WholeNumberFrom(int min) {
       std::to_string(min) + " or more");
 }
 
+CLI::Validator WholeNumberBetween(int min, int max) {
+  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  return CLI::Validator(
+      [=](std::string& text) -> std::string {
+        const auto value = ParseWhole<int>(text);
+        if (!value) return "'" + text + "' is not a whole number";
+        if (*value < min || *value > max) return text + " is out of range: " + range;
+        return {};
+      },
+      range);
+}
+
 CLI::Validator OneOf(std::vector<std::string> values) {
   const std::string allowed = Joined(values, " or ");
   return CLI::Validator(

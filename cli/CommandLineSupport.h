@@ -30,6 +30,8 @@ CLI::Validator NumberBetween(double min, double max, const std::string& unit);
 CLI::Validator PositiveNumber(const std::string& unit);
 // A whole number of at least `min`.
 CLI::Validator WholeNumberFrom(int min);
+// A whole number within [min, max].
+CLI::Validator WholeNumberBetween(int min, int max);
 // One of `values`, which the message lists.
 CLI::Validator OneOf(std::vector<std::string> values);
 

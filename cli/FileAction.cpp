@@ -259,7 +259,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   report.carriedOver = DocumentLevelEntries(pdf);
   report.overprint = OverprintInWords(settings.overprint);
   const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
-  CorvelPdf::PdfEditor editor(pdf);
+  CorvelPdf::PdfEditor editor(pdf, settings.rasterImages);
   const int last = std::min(settings.lastPage, report.pageCount);
   const bool progress = isatty(STDERR_FILENO);
   const bool outline = settings.action == "outline";

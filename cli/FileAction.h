@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <cli/OutlineCount.h>
+#include <io/pdf/RasterImageSettings.h>
 
 namespace CorvelCli {
 
@@ -40,6 +41,8 @@ struct FileSettings {
   std::string outputProfile, rgbProfile, grayProfile;
   int intent = 0;
   OverprintHandling overprint = OverprintHandling::Simulate;
+  // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
+  CorvelPdf::RasterImageSettings rasterImages;
 };
 
 // How a replaced page compared with the original, plate by plate (see Verify.h).

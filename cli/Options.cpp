@@ -41,7 +41,8 @@ void AddResolutions(CLI::App& command, FileSettings& file) {
       ->check(ppi)
       ->trigger_on_parse();
   command
-      .add_option("--gradient-resolution", file.gradientResolution, "Shadings in rasterised areas")
+      .add_option("--gradient-resolution", file.gradientResolution,
+                  "Shadings in rasterised areas, and the most pictures there are rendered at")
       ->type_name("PPI")
       ->check(ppi)
       ->trigger_on_parse();
@@ -124,6 +125,25 @@ void AddColour(CLI::App& command, FileSettings& file) {
       ->default_str("simulate");
 }
 
+void AddRasterCompression(CLI::App& command, FileSettings& file) {
+  command
+      .add_option_function<std::string>(
+          "--raster-compression",
+          [&file](const std::string& text) {
+            file.rasterImages.compression =
+                text == "jpeg" ? CorvelPdf::RasterCompression::Jpeg : CorvelPdf::RasterCompression::Flate;
+          },
+          "Rendered pictures and shadings: lossless, or JPEG (process inks only; line art and spots "
+          "stay lossless)")
+      ->type_name("flate|jpeg")
+      ->check(OneOf({"flate", "jpeg"}))
+      ->default_str("flate");
+  command.add_option("--jpeg-quality", file.rasterImages.jpegQuality, "Quality of JPEG images")
+      ->type_name("Q")
+      ->check(WholeNumberBetween(1, 100))
+      ->default_val(file.rasterImages.jpegQuality);
+}
+
 }  // namespace
 
 CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
@@ -135,6 +155,7 @@ CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
   AddResolutions(command, settings.file);
   AddSelection(command, settings);
   AddColour(command, settings.file);
+  AddRasterCompression(command, settings.file);
   command.footer(
       "Exit status: 0 done, 1 failed (nothing written), 2 usage, 3 done with pages left as they "
       "were\n"

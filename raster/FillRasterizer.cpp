@@ -129,9 +129,10 @@ std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterize
     mapping[name].channel = infos.size();
     infos.push_back(std::move(channel));
   }
-  auto source = std::make_shared<const MavImg::BufferedPictureSource>(
+  auto source = std::make_shared<MavImg::BufferedPictureSource>(
       std::move(buffer), std::move(mapping), std::move(infos), nullptr, std::nullopt, nullptr,
       Vexl::Transformation::Identity());
+  source->SetContinuousTone(geometry.continuousTone);
   auto data = MavImg::PictureData::Factory(document, std::move(source)).Get();
   auto image = std::make_unique<MavDoc::Image>(MavImg::PaintedPicture::Factory(document, data, false).Get());
   const Vexl::Rectangle world = geometry.environment.TargetToWorld(job.pixelRect);

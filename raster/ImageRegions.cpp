@@ -1,10 +1,9 @@
+#include <flatten/FillProperties.h>
 #include <raster/ImageRegions.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-
-#include <flatten/FillProperties.h>
 
 namespace Corvel {
 
@@ -15,7 +14,8 @@ constexpr double kMillipointsPerPoint = 1000;
 
 std::pair<std::uint64_t, std::uint64_t> PictureSize(const DocumentGraph::ElementAttribute& e) {
   const auto& source = e.PaintedPicture()->GetPictureData(false)->GetSource();
-  return {static_cast<std::uint64_t>(source->GetWidth()), static_cast<std::uint64_t>(source->GetHeight())};
+  return {static_cast<std::uint64_t>(source->GetWidth()),
+          static_cast<std::uint64_t>(source->GetHeight())};
 }
 
 bool IsLarger(const DocumentGraph::ElementAttribute& e) {
@@ -23,17 +23,42 @@ bool IsLarger(const DocumentGraph::ElementAttribute& e) {
   return w > 1 || h > 1;
 }
 
-// First picture wider or higher than a pixel among `elements`; else the first tiny one.
+// A picture's pixels per inch on the page along its own columns and rows. The unit square is
+// 1000 millipoints wide, so an axis's image length in millipoints over 1000 is its length in
+// points.
+std::pair<double, double> AxisResolutions(const DocumentGraph::ElementAttribute& e) {
+  const auto& t = e.ObjectTransformation();
+  const auto [w, h] = PictureSize(e);
+  return {double(w) * kPointsPerInch / std::hypot(t.a, t.b),
+          double(h) * kPointsPerInch / std::hypot(t.c, t.d)};
+}
+
+// The finest picture wider or higher than a pixel among `elements` (the first of equals);
+// else the first tiny one goes to `fallback`.
 template <class Next>
-const DocumentGraph::ElementAttribute* FindPicture(Next next,
-                                                   const DocumentGraph::ElementAttribute*& fallback) {
+const DocumentGraph::ElementAttribute* FindPicture(
+    const FillRasterizer& rasterizer, Next next, const DocumentGraph::ElementAttribute*& fallback) {
+  const DocumentGraph::ElementAttribute* finest = nullptr;
+  double finestResolution = 0;
   while (const Tessel::TFill::TElement* element = next()) {
     const auto& attribute = AttributeOf(*element);
     if (!attribute.PaintedPicture()) continue;
-    if (IsLarger(attribute)) return &attribute;
-    if (!fallback) fallback = &attribute;
+    if (!IsLarger(attribute)) {
+      if (!fallback) fallback = &attribute;
+      continue;
+    }
+    const double resolution = EffectiveResolution(rasterizer, attribute)->second;
+    if (!finest || resolution > finestResolution)
+      finest = &attribute, finestResolution = resolution;
   }
-  return nullptr;
+  return finest;
+}
+
+// Columns or rows of a picture's grid so that it is no finer than `limit` pixels per inch.
+std::uint64_t NoFinerThan(std::uint64_t pixels, double resolution, double limit) {
+  if (resolution <= limit) return pixels;
+  return std::max<std::uint64_t>(
+      1, static_cast<std::uint64_t>(std::llround(double(pixels) * limit / resolution)));
 }
 
 std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llround(v)); }
@@ -43,12 +68,8 @@ std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llr
 std::optional<std::pair<double, double>> EffectiveResolution(
     const FillRasterizer& rasterizer, const DocumentGraph::ElementAttribute& element) {
   if (element.PaintedPicture()) {
-    const auto& t = element.ObjectTransformation();
     const auto [w, h] = PictureSize(element);
-    // The unit square is 1000 millipoints wide, so an axis's image length in millipoints over
-    // 1000 is its length in points.
-    const double rx = double(w) * kPointsPerInch / std::hypot(t.a, t.b);
-    const double ry = double(h) * kPointsPerInch / std::hypot(t.c, t.d);
+    const auto [rx, ry] = AxisResolutions(element);
     if (w <= 1 && h <= 1) return std::nullopt;
     if (w <= 1) return std::pair{ry, ry};
     if (h <= 1) return std::pair{rx, rx};
@@ -66,6 +87,7 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
   Tessel::TFill::TGraphicsComponentIterator components(
       fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
   choice.imageElement = FindPicture(
+      rasterizer,
       [&]() -> const Tessel::TFill::TElement* {
         const auto* component = components.Next();
         return component ? component->Element() : nullptr;
@@ -74,6 +96,7 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
   int index = 0;
   if (!choice.imageElement) {
     choice.imageElement = FindPicture(
+        rasterizer,
         [&]() { return index < fill.NElements() ? &fill.GetElement(index++) : nullptr; }, fallback);
   }
   if (!choice.imageElement) choice.imageElement = fallback;
@@ -89,26 +112,34 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
 
 RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
   const RasterImageChoice choice = ChooseRasterImage(rasterizer, fill);
+  const bool continuousTone = choice.imageElement || choice.otherResolution;
   const double r = choice.otherResolution.value_or(rasterizer.resolution);
   const auto& area = rasterizer.workingRectangle;
   const auto columns = RoundHalfAway(area.width / kMillipointsPerPoint / kPointsPerInch * r);
   const auto rows = RoundHalfAway(area.height / kMillipointsPerPoint / kPointsPerInch * r);
   if (!choice.imageElement) {
-    return {Vexl::Transformation::Identity(), MavSc::Environment(area, std::max<std::int64_t>(columns, 0), std::max<std::int64_t>(rows, 0))};
+    return {Vexl::Transformation::Identity(),
+            MavSc::Environment(area, std::max<std::int64_t>(columns, 0),
+                               std::max<std::int64_t>(rows, 0)),
+            continuousTone};
   }
   auto [w, h] = PictureSize(*choice.imageElement);
   const auto own = EffectiveResolution(rasterizer, *choice.imageElement);
-  if (choice.otherResolution && own) {
-    const double q = *choice.otherResolution / own->first;
-    if (q > 1) {
-      const auto k = static_cast<std::uint64_t>(std::ceil(q));
-      w *= k;
-      h *= k;
-    }
+  if (choice.otherResolution && own && *choice.otherResolution > own->first) {
+    const auto k = static_cast<std::uint64_t>(std::ceil(*choice.otherResolution / own->first));
+    w *= k;
+    h *= k;
+  } else if (own) {
+    // Nothing here needs more than the pictures, and a picture finer than the gradient
+    // resolution prints no better for it: its grid is coarsened to that resolution.
+    const auto [rx, ry] = AxisResolutions(*choice.imageElement);
+    w = NoFinerThan(w, rx, rasterizer.gradientResolution);
+    h = NoFinerThan(h, ry, rasterizer.gradientResolution);
   }
   const Vexl::Rectangle unit{0, 0, MavDoc::Image::kUnit, MavDoc::Image::kUnit, false};
   return {choice.imageElement->ObjectTransformation(),
-          MavSc::Environment(unit, static_cast<std::int64_t>(w), static_cast<std::int64_t>(h))};
+          MavSc::Environment(unit, static_cast<std::int64_t>(w), static_cast<std::int64_t>(h)),
+          continuousTone};
 }
 
 }  // namespace Corvel

@@ -27,11 +27,14 @@ struct RasterGeometry {
   // Raster space to the page: the picture's object transformation, or the identity.
   Vexl::Transformation transformation;
   MavSc::Environment environment;
+  // The fill holds a picture or a shading: its pixels are continuous tone.
+  bool continuousTone = false;
 };
 
-// A picture's own grid (made finer by a whole factor when other artwork needs more), so that
-// its pixels pass through unresampled; otherwise the working rectangle at the needed
-// resolution.
+// The finest picture's own grid, so that its pixels pass through unresampled: made finer by a
+// whole factor when a shading needs more, or coarser where the picture is finer than the
+// gradient resolution and nothing else needs more; otherwise the working rectangle at the
+// needed resolution.
 RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill);
 
 }  // namespace Corvel

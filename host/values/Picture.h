@@ -112,6 +112,11 @@ class BufferedPictureSource final : public PictureSource {
   const Vexl::Transformation& GetTransformation() const { return transformation_; }
   // The channel holding the picture's coverage, or -1 when it covers its whole frame.
   int GetAlphaChannel() const;
+  // Whether the pixels are continuous tone (rendered from pictures or shadings), which a writer
+  // may compress lossily; false (the default) for pixels that may hold sharp artwork edges.
+  // Set before the source is shared.
+  void SetContinuousTone(bool continuousTone) { continuousTone_ = continuousTone; }
+  bool IsContinuousTone() const { return continuousTone_; }
   // The picture's process samples converted to CMYK through ICC profiles (4 channels, 8 bits),
   // made on first use under the current colour settings; null when its colours are not managed
   // (see MavColor::ManagedPixelsToCMYK).
@@ -127,6 +132,7 @@ class BufferedPictureSource final : public PictureSource {
   std::optional<std::array<double, 2>> resolution_;
   std::shared_ptr<const Vexl::Compound> clip_;
   Vexl::Transformation transformation_;
+  bool continuousTone_ = false;
   mutable std::mutex managedMutex_;
   mutable std::shared_ptr<const PictureBuffer> managed_;
   mutable std::uint64_t managedGeneration_ = 0;

@@ -111,12 +111,12 @@ void ContentStreamWriter::SetStrokeStyle(const MavDoc::StrokeStyle& style) {
   const int join = style.join == MavDoc::LineJoin::Miter   ? 0
                    : style.join == MavDoc::LineJoin::Round ? 1
                                                            : 2;
-  out_ += FormatNumber(style.width / kMilliPointsPerPoint) + " w " + std::to_string(cap) + " J " +
+  out_ += FormatLength(style.width) + " w " + std::to_string(cap) + " J " +
           std::to_string(join) + " j " + FormatNumber(style.miterLimit) + " M [";
   for (std::size_t i = 0; i < style.dashes.size(); ++i) {
-    out_ += (i ? " " : "") + FormatNumber(style.dashes[i] / kMilliPointsPerPoint);
+    out_ += (i ? " " : "") + FormatLength(style.dashes[i]);
   }
-  out_ += "] " + FormatNumber(style.dashPhase / kMilliPointsPerPoint) + " d\n";
+  out_ += "] " + FormatLength(style.dashPhase) + " d\n";
 }
 
 void ContentStreamWriter::WriteImage(const MavDoc::Image& image) {

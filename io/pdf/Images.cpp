@@ -1,6 +1,7 @@
 #include <io/pdf/ColorSpacesInternal.h>
 #include <io/pdf/ImageCompressionInternal.h>
 #include <io/pdf/ImagesInternal.h>
+#include <io/pdf/JpegCompressionInternal.h>
 #include <io/pdf/PdfSyntaxInternal.h>
 
 #include <algorithm>
@@ -146,6 +147,22 @@ QPDFObjectHandle CoverageMask(WriterState& state, const MavImg::BufferedPictureS
                               buffer.GetBitsPerChannel(), dictionary);
 }
 
+// Whether the picture may be written as JPEG: a continuous-tone render of 8-bit samples in a
+// device space or one process ink, when the settings ask for it. Spot inks stay lossless: a
+// varnish or metallic plate shows ringing that process inks hide.
+bool SuitsJpeg(WriterState& state, const MavImg::BufferedPictureSource& source, const ImageLayout& layout) {
+  if (state.RasterImages().compression != RasterCompression::Jpeg || !source.IsContinuousTone()) return false;
+  if (source.GetBuffer()->GetBitsPerChannel() != 8) return false;
+  const int components = layout.space.components;
+  if (layout.space.IsDevice()) return components == 1 || components == 3 || components == 4;
+  if (components != 1) return false;
+  const auto& process = MavColor::ProcessInkNames();
+  for (const auto& entry : source.GetMapping().GetEntries()) {
+    if (entry.IsMapped() && std::find(process.begin(), process.end(), entry.name) == process.end()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const MavImg::BufferedPictureSource& BufferedSource(const MavImg::PaintedPicture& picture,
@@ -176,9 +193,13 @@ QPDFObjectHandle WriteImage(WriterState& state, const MavImg::PaintedPicture& pi
     dictionary.replaceKey("/Interpolate", QPDFObjectHandle::newBool(true));
   // The picture's own coverage travels as the image's soft mask.
   if (auto mask = CoverageMask(state, source); mask.isInitialized()) dictionary.replaceKey("/SMask", mask);
+  const int components = static_cast<int>(layout.channels.size());
+  if (SuitsJpeg(state, source, layout)) {
+    return state.Remember(key, JpegImageStream(state, Samples(buffer, layout.channels), buffer.GetColumns(),
+                                               components, state.RasterImages().jpegQuality, dictionary));
+  }
   return state.Remember(key, PredictedImageStream(state, Samples(buffer, layout.channels), buffer.GetColumns(),
-                                                  static_cast<int>(layout.channels.size()),
-                                                  buffer.GetBitsPerChannel(), dictionary));
+                                                  components, buffer.GetBitsPerChannel(), dictionary));
 }
 
 QPDFObjectHandle WriteImageMask(WriterState& state, const MavImg::PaintedPicture& stencil,

@@ -100,7 +100,8 @@ std::string NeedsMoreThan(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pa
 
 }  // namespace
 
-PdfEditor::PdfEditor(QPDF& pdf) : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()) {}
+PdfEditor::PdfEditor(QPDF& pdf, const RasterImageSettings& rasterImages)
+    : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()), rasterImages_(rasterImages) {}
 
 void PdfEditor::ReplacePage(int number, const MavDoc::Page& page,
                             const MavDoc::Separation::Entries& inks,
@@ -111,6 +112,7 @@ void PdfEditor::ReplacePage(int number, const MavDoc::Page& page,
   const std::string where = "page " + std::to_string(number);
   Detail::WriterState state(pdf_, inks);
   state.SetPassThrough(true);
+  state.SetRasterImages(rasterImages_);
   Detail::ContentStreamWriter writer(state, where);
   writer.WriteContent(page.GetContent(), Vexl::Transformation::Identity());
   // The model measures the page in default user space units times /UserUnit.
@@ -133,12 +135,21 @@ void PdfEditor::Configure(QPDFWriter& writer, const EditOptions& options) {
   // qpdf cannot derive an /ID from the content of a file it encrypts.
   if (!pdf_.isEncrypted()) writer.setDeterministicID(true);
   writer.setCompressStreams(true);
-  if (options.pdfVersion.empty()) return;
-  const double version = VersionNumber(options.pdfVersion);
-  if (const auto why = NeedsMoreThan(pdf_, pages_, version); !why.empty())
-    throw std::invalid_argument("cannot write PDF " + options.pdfVersion + ": " + why);
-  if (version < 1.5) writer.setObjectStreamMode(qpdf_o_disable);
-  writer.forcePDFVersion(options.pdfVersion);
+  const std::string written = options.pdfVersion.empty() ? pdf_.getPDFVersion() : options.pdfVersion;
+  if (!options.pdfVersion.empty()) {
+    const double version = VersionNumber(options.pdfVersion);
+    if (const auto why = NeedsMoreThan(pdf_, pages_, version); !why.empty())
+      throw std::invalid_argument("cannot write PDF " + options.pdfVersion + ": " + why);
+    writer.forcePDFVersion(options.pdfVersion);
+  }
+  // Object streams came with PDF 1.5; older readers would find no objects. A damaged version
+  // string counts as old.
+  double version = 0;
+  try {
+    version = VersionNumber(written);
+  } catch (const std::invalid_argument&) {
+  }
+  writer.setObjectStreamMode(version >= 1.5 ? qpdf_o_generate : qpdf_o_disable);
 }
 
 std::string PdfEditor::WriteToString(const EditOptions& options) {

@@ -4,6 +4,7 @@
 // metadata, outlines, names, page labels, output intents, forms, structure) stays as it was.
 // Objects no longer referenced (a replaced page's old content) are dropped on writing.
 
+#include <io/pdf/RasterImageSettings.h>
 #include <mavdoc/Content.h>
 
 #include <memory>
@@ -24,7 +25,8 @@ struct EditOptions {
 class PdfEditor {
  public:
   // `pdf` is the opened source file; the model pages given to ReplacePage were read from it.
-  explicit PdfEditor(QPDF& pdf);
+  // `rasterImages` says how the pictures flattening rendered are compressed.
+  explicit PdfEditor(QPDF& pdf, const RasterImageSettings& rasterImages = {});
 
   // Page `number` (1-based) gets the content of `page` as its only content stream and fresh
   // resources. Objects of `page` that carry source records of this file are written as the
@@ -34,7 +36,8 @@ class PdfEditor {
                    const std::vector<QPDFObjectHandle>& drawnAnnotations);
 
   // The edited file. Throws std::invalid_argument when `options.pdfVersion` is lower than what
-  // the file needs, naming what needs more.
+  // the file needs, naming what needs more. From PDF 1.5 on, objects are packed into compressed
+  // object streams with a cross-reference stream; below, every object stands on its own.
   std::string WriteToString(const EditOptions& options = {});
   // Writes a temporary file next to `path` and renames it into place only when complete;
   // throws std::runtime_error when that fails (the target is then untouched).
@@ -45,6 +48,7 @@ class PdfEditor {
 
   QPDF& pdf_;
   std::vector<QPDFPageObjectHelper> pages_;
+  RasterImageSettings rasterImages_;
 };
 
 }  // namespace CorvelPdf

@@ -12,10 +12,10 @@ namespace {
 // Linear parts of matrices get more digits than lengths: a rotation's cosine at 6 decimals
 // would misplace the far corner of a large page by a visible fraction of a point.
 constexpr int kMatrixDecimals = 9;
+// A millipoint: three decimals of a point.
+constexpr int kLengthDecimals = 3;
 
-std::string Point(Vexl::Point p) {
-  return FormatNumber(p.x / kMilliPointsPerPoint) + " " + FormatNumber(p.y / kMilliPointsPerPoint);
-}
+std::string Point(Vexl::Point p) { return FormatLength(p.x) + " " + FormatLength(p.y); }
 
 }  // namespace
 
@@ -32,6 +32,10 @@ std::string FormatNumber(double value, int decimals) {
   }
   if (text == "-0") text = "0";
   return text;
+}
+
+std::string FormatLength(double millipoints) {
+  return FormatNumber(millipoints / kMilliPointsPerPoint, kLengthDecimals);
 }
 
 QPDFObjectHandle NumberObject(double value) {
@@ -56,7 +60,7 @@ std::string FormatMatrix(const Vexl::Transformation& t) {
   const Vexl::Transformation p = ToPoints(t);
   return FormatNumber(p.a, kMatrixDecimals) + " " + FormatNumber(p.b, kMatrixDecimals) + " " +
          FormatNumber(p.c, kMatrixDecimals) + " " + FormatNumber(p.d, kMatrixDecimals) + " " +
-         FormatNumber(p.tx) + " " + FormatNumber(p.ty);
+         FormatLength(t.tx) + " " + FormatLength(t.ty);
 }
 
 QPDFObjectHandle MatrixObject(const Vexl::Transformation& t) {

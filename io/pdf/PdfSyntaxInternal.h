@@ -17,6 +17,9 @@ inline constexpr double kMilliPointsPerPoint = 1000;
 // A finite number in plain decimal notation, at most `decimals` digits after the point, without
 // trailing zeros ("0.5", "12", "-3.25"). Throws std::invalid_argument for NaN or infinity.
 std::string FormatNumber(double value, int decimals = 6);
+// A length or coordinate given in millipoints, written in points to the millipoint: finer than
+// any output device, and the grid the model's outlines are computed on.
+std::string FormatLength(double millipoints);
 // The same number as a PDF object: an integer when it is one, else a real.
 QPDFObjectHandle NumberObject(double value);
 QPDFObjectHandle NumberArray(const std::vector<double>& values);

@@ -5,6 +5,7 @@
 
 #include <mavdoc/Layer.h>
 #include <mavdoc/Separation.h>
+#include <io/pdf/RasterImageSettings.h>
 
 #include <array>
 #include <map>
@@ -27,6 +28,9 @@ class WriterState {
   // (io/pdf/PdfSource.h) instead of from the model. Only when editing the file they came from.
   bool PassThrough() const { return passThrough_; }
   void SetPassThrough(bool on) { passThrough_ = on; }
+  // How continuous-tone pictures made by flattening are compressed.
+  const RasterImageSettings& RasterImages() const { return rasterImages_; }
+  void SetRasterImages(const RasterImageSettings& settings) { rasterImages_ = settings; }
   QPDFObjectHandle MakeIndirect(QPDFObjectHandle object) { return pdf_.makeIndirectObject(object); }
   QPDFObjectHandle NewStream(const std::string& data, QPDFObjectHandle dictionary);
 
@@ -68,6 +72,7 @@ class WriterState {
   std::vector<LayerEntry> layers_;
   int formDepth_ = 0;
   bool passThrough_ = false;
+  RasterImageSettings rasterImages_;
 };
 
 // A key naming a shared value by its address, for values that live as long as the write.

@@ -68,6 +68,8 @@ TEST(CommandLine, NumbersMustParseWhole) {
   ExpectUsageError(Corvel(Flatten({"--gradient-resolution", "nan"})),
                    {"--gradient-resolution", "'nan'"});
   ExpectUsageError(Corvel(Flatten({"--pages", "2-x"})), {"--pages: '2-x' is not a page range"});
+  ExpectUsageError(Corvel(Flatten({"--jpeg-quality", "85.5"})),
+                   {"corvel flatten: --jpeg-quality: '85.5' is not a whole number"});
   ExpectUsageError(RunProgram(CORVEL_ORACLE_COMMAND, {"a.pdf", "b.pdf", "--page", "1.5"}),
                    {"corvel-oracle: --page: '1.5' is not a whole number"});
   ExpectUsageError(RunProgram(CORVEL_ORACLE_COMMAND, {"a.pdf", "b.pdf", "--resolution", "72dpi"}),
@@ -82,6 +84,9 @@ TEST(CommandLine, ValuesOutOfRangeNameTheRange) {
   ExpectUsageError(Corvel(Flatten({"--pages", "3-2"})),
                    {"'3-2' is not a page range: give N or A-B with 1 <= A <= B"});
   ExpectUsageError(Corvel(Flatten({"--pages", "0"})), {"'0' is not a page range"});
+  ExpectUsageError(Corvel(Flatten({"--jpeg-quality", "0"})),
+                   {"--jpeg-quality: 0 is out of range: 1 to 100"});
+  ExpectUsageError(Corvel(Flatten({"--jpeg-quality", "101"})), {"101 is out of range: 1 to 100"});
   ExpectUsageError(RunProgram(CORVEL_ORACLE_COMMAND, {"a.pdf", "b.pdf", "--page", "0"}),
                    {"--page: 0 is out of range: from 1"});
   ExpectUsageError(RunProgram(CORVEL_ORACLE_COMMAND, {"a.pdf", "b.pdf", "--resolution", "-72"}),
@@ -99,6 +104,8 @@ TEST(CommandLine, UnknownChoicesListTheAllowedValues) {
   ExpectUsageError(Corvel(Flatten({"--overprint", "keep"})),
                    {"choose simulate, preserve or discard"});
   ExpectUsageError(Corvel(Flatten({"--color-conversion", "exact"})), {"choose managed or naive"});
+  ExpectUsageError(Corvel(Flatten({"--raster-compression", "zip"})),
+                   {"--raster-compression: 'zip' is not allowed: choose flate or jpeg"});
   ExpectUsageError(Corvel(Flatten({"--pdf-version", "1.8"})),
                    {"choose 1.3, 1.4, 1.5, 1.6, 1.7 or 2.0"});
   ExpectUsageError(RunProgram(CORVEL_CATALOGUE_COMMAND, {"groups", "no-such-case"}),
@@ -160,6 +167,10 @@ TEST(CommandLine, EveryOptionIsAcceptedAsBefore) {
                                   "1.7",
                                   "--color-conversion",
                                   "naive",
+                                  "--raster-compression",
+                                  "jpeg",
+                                  "--jpeg-quality",
+                                  "75",
                                   "--strict"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(fs::exists(output));
@@ -196,6 +207,8 @@ TEST(CommandLine, HelpListsEveryOptionWithItsDefault) {
       "--gray-profile",
       "--intent perceptual|relative|saturation|absolute=perceptual",
       "--overprint simulate|preserve|discard=simulate",
+      "--raster-compression flate|jpeg=flate",
+      "--jpeg-quality Q:1 to 100=90",
       "Exit status"};
   ExpectHelpLists(Corvel({"flatten", "--help"}), pageOptions);
   ExpectHelpLists(Corvel({"outline", "--help"}), pageOptions);

@@ -59,6 +59,45 @@ TEST(ComputeRasterGeometry, FlatArtworkKeepsThePicturesOwnGrid) {
   EXPECT_EQ(geometry.environment.GetRows(), 50);
 }
 
+TEST(ComputeRasterGeometry, APictureFinerThanTheGradientResolutionIsCoarsenedToIt) {
+  RasterPage page;
+  // 400 × 100 px over 100 × 50 pt: 288 ppi across, 144 ppi down.
+  AddPicture(page, 400, 100, kHundredByFifty);
+  Add(page.content, FilledRectangle(Box(0, 0, 100000, 50000), Flat({{"Cyan", 0.5f}}),
+                                    Blend(MavBlend::BlendMode::Multiply)));
+  page.Map();
+  auto rasterizer = page.Rasterizer(1200);
+  rasterizer.gradientResolution = 144;
+  const auto geometry = Corvel::ComputeRasterGeometry(rasterizer, *page.DeepestGroup().fill);
+  EXPECT_EQ(geometry.transformation, kHundredByFifty);
+  EXPECT_EQ(geometry.environment.GetColumns(), 200);
+  EXPECT_EQ(geometry.environment.GetRows(), 100);
+  EXPECT_TRUE(geometry.continuousTone);
+}
+
+TEST(ChooseRasterImage, TheFinestPictureGivesTheGrid) {
+  RasterPage page;
+  AddPicture(page, 40, 20, kHundredByFifty);
+  AddPicture(page, 10, 5, kHundredByFifty).SetTransparency(Blend(MavBlend::BlendMode::Multiply));
+  page.Map();
+  const auto& fill = *page.DeepestGroup().fill;
+  ASSERT_EQ(fill.NElements(), 2);
+  const auto rasterizer = page.Rasterizer(1200);
+  EXPECT_EQ(PictureWidth(Corvel::ChooseRasterImage(rasterizer, fill).imageElement), 40);
+  const auto geometry = Corvel::ComputeRasterGeometry(rasterizer, fill);
+  EXPECT_EQ(geometry.environment.GetColumns(), 40);
+  EXPECT_EQ(geometry.environment.GetRows(), 20);
+}
+
+TEST(ComputeRasterGeometry, FlatArtworkAloneIsNotContinuousTone) {
+  RasterPage page(72000, 72000);
+  Add(page.content, FilledRectangle(Box(0, 0, 72000, 72000), Flat({{"Cyan", 1.0f}})));
+  Add(page.content, FilledRectangle(Box(0, 0, 72000, 72000), Flat({{"Magenta", 0.5f}}),
+                                    Blend(MavBlend::BlendMode::Multiply)));
+  page.Map();
+  EXPECT_FALSE(Corvel::ComputeRasterGeometry(page.Rasterizer(1200), *page.DeepestGroup().fill).continuousTone);
+}
+
 TEST(ChooseRasterImage, AOnePixelPictureGivesWayToALargerOne) {
   RasterPage page;
   AddPicture(page, 1, 1, kHundredByFifty);

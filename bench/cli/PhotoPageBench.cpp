@@ -1,0 +1,53 @@
+// The whole `corvel flatten` of a page with a 3000 × 2000 CMYK photograph (a JPEG with grain,
+// about 424 ppi on the page) under a soft mask of its own, with vector artwork over it: the
+// photo is rendered into separation images. Counters give the input and output sizes; the
+// output should stay near the input's size.
+//
+// Pages and outputs go to $TMPDIR/corvel-photo-page*.pdf (kept, to look at or time other tools).
+
+#include <benchmark/benchmark.h>
+#include <cli/FileAction.h>
+#include <tools/testpages/PhotoPage.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kKilobyte = 1024;
+
+const fs::path& PhotoPage() {
+  static const fs::path path = [] {
+    const fs::path written = fs::temp_directory_path() / "corvel-photo-page.pdf";
+    CorvelTestPages::WritePhotoPage(written);
+    return written;
+  }();
+  return path;
+}
+
+// Argument 0: Flate; 1: JPEG at the default quality.
+void BM_FlattenPhotoPage(benchmark::State& state) {
+  const fs::path& input = PhotoPage();
+  const bool jpeg = state.range(0) == 1;
+  const fs::path output = fs::temp_directory_path() /
+                          (jpeg ? "corvel-photo-page-jpeg.pdf" : "corvel-photo-page-flate.pdf");
+  CorvelCli::FileSettings settings;
+  if (jpeg) settings.rasterImages.compression = CorvelPdf::RasterCompression::Jpeg;
+  CorvelCli::FileReport report;
+  for (auto _ : state) {
+    report = CorvelCli::RunOnFile(input.string(), output.string(), settings);
+    benchmark::DoNotOptimize(report);
+  }
+  const double in = static_cast<double>(fs::file_size(input)),
+               out = static_cast<double>(fs::file_size(output));
+  state.counters["inputKB"] = in / kKilobyte;
+  state.counters["outputKB"] = out / kKilobyte;
+  state.counters["outputToInput"] = out / in;
+  state.counters["images"] = static_cast<double>(report.pages.at(0).images);
+  state.SetLabel(jpeg ? "jpeg" : "flate");
+}
+BENCHMARK(BM_FlattenPhotoPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
