@@ -17,10 +17,11 @@ namespace CorvelCli {
 
 enum class Selection { Involved, All };
 
-// Overprint on pages being flattened. Simulate: replaced artwork shows what overprint would
-// print, and objects that overprint transparency are replaced with it. Preserve: the same,
-// except that overprinting objects above all the transparency they meet stay as they are,
-// flag included, for the output device to overprint. Discard: overprint is ignored in replaced
+// Overprint on pages being flattened. Preserve (the default): replaced artwork shows what
+// overprint prints; overprinting objects above all the transparency they meet stay as they are,
+// flag included (text stays text), for the output device to overprint. Simulate: the same, and
+// objects that overprint the transparency are replaced with it, so the page shows their
+// overprint even where a device or viewer ignores it. Discard: overprint is ignored in replaced
 // artwork (it knocks out). Objects away from all transparency keep their flags in every mode.
 enum class OverprintHandling { Simulate, Preserve, Discard };
 
@@ -40,7 +41,7 @@ struct FileSettings {
   std::string colorConversion = "managed";
   std::string outputProfile, rgbProfile, grayProfile;
   int intent = 0;
-  OverprintHandling overprint = OverprintHandling::Simulate;
+  OverprintHandling overprint = OverprintHandling::Preserve;
   // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
   CorvelPdf::RasterImageSettings rasterImages;
 };

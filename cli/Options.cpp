@@ -118,11 +118,11 @@ void AddColour(CLI::App& command, FileSettings& file) {
                              : text == "discard" ? OverprintHandling::Discard
                                                  : OverprintHandling::Simulate;
           },
-          "Overprint in replaced artwork: simulated, kept for the device where it can be, or "
-          "ignored")
+          "Overprint in replaced artwork: simulated, with overprinting objects above the "
+          "transparency kept live for the device (preserve), replaced too (simulate), or ignored")
       ->type_name("simulate|preserve|discard")
       ->check(OneOf({"simulate", "preserve", "discard"}))
-      ->default_str("simulate");
+      ->default_str("preserve");
 }
 
 void AddRasterCompression(CLI::App& command, FileSettings& file) {

@@ -206,7 +206,7 @@ TEST(CommandLine, HelpListsEveryOptionWithItsDefault) {
       "--rgb-profile",
       "--gray-profile",
       "--intent perceptual|relative|saturation|absolute=perceptual",
-      "--overprint simulate|preserve|discard=simulate",
+      "--overprint simulate|preserve|discard=preserve",
       "--raster-compression flate|jpeg=flate",
       "--jpeg-quality Q:1 to 100=90",
       "Exit status"};

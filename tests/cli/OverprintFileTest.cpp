@@ -120,7 +120,9 @@ const OverprintCase kCases[] = {
 
 TEST_P(OverprintFile, PrintsTheSameAfterFlattening) {
   Write(GetParam().content);
-  const auto report = Flatten();
+  CorvelCli::FileSettings simulate;
+  simulate.overprint = CorvelCli::OverprintHandling::Simulate;
+  const auto report = Flatten(simulate);
   ASSERT_TRUE(report.pages.at(0).replaced);
   EXPECT_GE(report.pages[0].overprintsReplaced, 1u);
   ExpectPrintsTheSame(1);
@@ -156,14 +158,19 @@ TEST_F(Overprint, ObjectsAwayFromTransparencyKeepTheirFlag) {
   ExpectPrintsTheSame(1);
 }
 
-// Preserve leaves an overprinting object above the transparency live for the device; simulate
-// replaces it. Both print the same.
-TEST_F(Overprint, PreserveLeavesOverprintAboveTheTransparencyToTheDevice) {
+// By default (preserve) an overprinting object above the transparency stays live for the
+// device, and overprinting black text over a shadow stays text; simulate replaces them. All
+// print the same.
+TEST_F(Overprint, ByDefaultOverprintAboveTheTransparencyIsLeftToTheDevice) {
   Write(kCases[std::size(kCases) - 1].content);
-  CorvelCli::FileSettings preserve;
-  preserve.overprint = CorvelCli::OverprintHandling::Preserve;
-  const auto report = Flatten(preserve);
+  const auto report = Flatten();
   EXPECT_EQ(report.pages.at(0).overprintsReplaced, 0u);
+  EXPECT_TRUE(SetsOverprint(output));
+  ExpectPrintsTheSame(1);
+  Write(kCyanPage + "/Half gs 0 1 0 0 k 50 50 100 100 re f /Plain gs "
+                    "q /OP1 gs BT /F 60 Tf 0 0 0 1 k 10 80 Td (Hi) Tj ET Q");
+  const auto text = Flatten();
+  EXPECT_EQ(text.pages.at(0).textRunsOutlined, 0u);
   EXPECT_TRUE(SetsOverprint(output));
   ExpectPrintsTheSame(1);
 }
