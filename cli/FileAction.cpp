@@ -36,34 +36,35 @@ void CountInserted(const MavDoc::ContentObject& object, PageReport& page) {
   }
 }
 
-// Text runs drawn (not clips), and of those the ones a predicate picks.
-template <class Pick>
-std::size_t CountText(const MavDoc::Content& content, const Pick& pick) {
+// Painted objects (groups are looked into) that a predicate counts.
+template <class Counts>
+std::size_t CountPainted(const MavDoc::Content& content, const Counts& counts) {
   std::size_t count = 0;
   for (const MavDoc::ContentObject& member : content.GetChildren()) {
     if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
-      count += CountText(group->GetContent(), pick);
-    } else if (dynamic_cast<const MavDoc::Text*>(&member) && !member.IsClippingObject() &&
-               pick(member)) {
+      count += CountPainted(group->GetContent(), counts);
+    } else if (counts(member)) {
       ++count;
     }
   }
   return count;
 }
 
-// Painted objects that overprint, of those the predicate picks (groups are looked into).
+// Text runs drawn (not clips), and of those the ones a predicate picks.
+template <class Pick>
+std::size_t CountText(const MavDoc::Content& content, const Pick& pick) {
+  return CountPainted(content, [&pick](const MavDoc::ContentObject& member) {
+    return dynamic_cast<const MavDoc::Text*>(&member) && !member.IsClippingObject() && pick(member);
+  });
+}
+
+// Painted objects that overprint, of those the predicate picks.
 template <class Pick>
 std::size_t CountOverprinting(const MavDoc::Content& content, const Pick& pick) {
-  std::size_t count = 0;
-  for (const MavDoc::ContentObject& member : content.GetChildren()) {
-    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
-      count += CountOverprinting(group->GetContent(), pick);
-    } else if (const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&member);
-               painted && painted->GetOverprint().Any() && pick(member)) {
-      ++count;
-    }
-  }
-  return count;
+  return CountPainted(content, [&pick](const MavDoc::ContentObject& member) {
+    const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&member);
+    return painted && painted->GetOverprint().Any() && pick(member);
+  });
 }
 
 // Overprint ignored in what is replaced. Objects left as they were are written from the file,
