@@ -1,5 +1,6 @@
 #include <cli/Commands.h>
 #include <cli/FileAction.h>
+#include <cli/FileBatch.h>
 #include <cli/Report.h>
 #include <cli/Verify.h>
 #include <examples/ExampleDocuments.h>
@@ -15,25 +16,23 @@ namespace CorvelCli {
 
 namespace {
 
-int Run(const std::string& action, const PageActionSettings& settings) {
+int Run(const std::string& action, const PageActionSettings& settings, const FileTask& task) {
   FileSettings file = settings.file;
   file.action = action;
-  FileReport report = RunOnFile(settings.input, settings.output, file);
-  const bool agrees =
-      !settings.verify || VerifyPages(settings.input, settings.output, file, report);
+  FileReport report = RunOnFile(task.input, task.output, file);
+  const bool agrees = !settings.verify || VerifyPages(task.input, task.output, file, report);
   for (const auto& warning : report.warnings)
-    std::cerr << "corvel: " << settings.input << ": " << warning << "\n";
+    std::cerr << "corvel: " << task.input << ": " << warning << "\n";
   for (const auto& page : report.pages) {
     if (!page.leftAsItWas.empty())
-      std::cerr << "corvel: " << settings.input << ", page " << page.number
+      std::cerr << "corvel: " << task.input << ", page " << page.number
                 << " left as it was: " << page.leftAsItWas << "\n";
   }
-  if (!settings.report.empty())
-    WriteReport(settings.report, settings.input, settings.output, report);
+  if (!task.report.empty()) WriteReport(task.report, task.input, task.output, report);
   if (!agrees) {
     for (const auto& page : report.pages) {
       if (page.check && !page.check->agrees)
-        std::cerr << "corvel: " << settings.output << ", page " << page.number
+        std::cerr << "corvel: " << task.output << ", page " << page.number
                   << " does not print as the original (see the report's verification)\n";
     }
     return kPrintsDifferently;
@@ -41,18 +40,37 @@ int Run(const std::string& action, const PageActionSettings& settings) {
   return report.pagesLeftAsTheyWere > 0 ? kPagesLeftAsTheyWere : kDone;
 }
 
+int RunOnTask(const std::string& action, const PageActionSettings& settings, const FileTask& task) {
+  try {
+    return Run(action, settings, task);
+  } catch (const PageRangeError& e) {
+    const std::string which = settings.inputs.size() > 1 ? task.input + ": " : "";
+    std::cerr << "corvel " << action << ": " << which << e.what() << "\n";
+    return kUsage;
+  } catch (const std::exception& e) {
+    std::cerr << "corvel: " << task.input << ": " << e.what() << "\n";
+    return kFailed;
+  }
+}
+
 }  // namespace
 
 int RunPageAction(const std::string& action, const PageActionSettings& settings) {
+  std::vector<FileTask> tasks;
   try {
-    return Run(action, settings);
-  } catch (const PageRangeError& e) {
+    tasks = PlanFiles(settings.inputs, settings.output, settings.report);
+  } catch (const BatchUsageError& e) {
     std::cerr << "corvel " << action << ": " << e.what() << "\n";
     return kUsage;
   } catch (const std::exception& e) {
-    std::cerr << "corvel: " << settings.input << ": " << e.what() << "\n";
+    std::cerr << "corvel: " << e.what() << "\n";
     return kFailed;
   }
+  // One file after another: colour settings are the process's, and each file's pages already
+  // spread over the jobs.
+  int status = kDone;
+  for (const auto& task : tasks) status = WorseStatus(status, RunOnTask(action, settings, task));
+  return status;
 }
 
 int RunInfo(const std::string& input) {

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include <cli/Involvement.h>
+#include <cli/OrderedWork.h>
 #include <cli/Selection.h>
 #include <io/pdf/PdfEditor.h>
 #include <io/pdf/PdfSource.h>
@@ -137,18 +138,78 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   return true;
 }
 
-// Reads page `number` alone (memory holds the model of one page, never of the document), runs
-// the action and, when the page changed, gives it its new content.
-void FlattenPage(QPDF& pdf, const std::string& input, const FileSettings& settings, int number,
-                 CorvelPdf::PdfEditor& editor, PageReport& page, std::vector<std::string>& warnings) {
-  auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true, true});
-  warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
-  MavDoc::Page& modelPage = *read.document->GetPages().front();
-  page.replaced = RunOnPage(settings, modelPage, page);
-  if (!page.replaced) return;
-  const auto drawn = CorvelPdf::DrawnAnnotations(pdf.getAllPages().at(number - 1), true);
-  page.annotationsDrawn = drawn.size();
-  editor.ReplacePage(number, modelPage, read.document->GetSeparationInfo(), drawn);
+// A page on its way through the run: read on the main thread, flattened on a worker, written
+// back on the main thread. The model refers to qpdf objects through its source records; `held`
+// keeps every one of them (and the soft masks, whose contents carry more) alive until the page
+// is dropped on the main thread, so that the flattening, which deletes replaced objects, never
+// releases a qpdf object on a worker.
+struct PageInFlight {
+  PageReport report;
+  CorvelPdf::ReadResult read;  // no document: the page is not read
+  std::vector<std::shared_ptr<const void>> held;
+  std::string failure;  // why the page stays as the file has it, or empty
+};
+
+void HoldSources(const MavDoc::Content& content, std::vector<std::shared_ptr<const void>>& held) {
+  for (const MavDoc::ContentObject& member : content.GetChildren()) {
+    if (member.GetSource()) held.push_back(member.GetSource());
+    if (const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&member)) {
+      const auto& transparency = painted->GetTransparency();
+      held.push_back(transparency);
+      if (const auto& mask = transparency->GetSoftMask(); mask && mask->GetContent())
+        HoldSources(*mask->GetContent(), held);
+    }
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member))
+      HoldSources(group->GetContent(), held);
+  }
+}
+
+// Main thread: reads page `number` alone (memory holds the models of the pages in flight, never
+// of the document) when anything on it may paint transparency, or for outline view.
+PageInFlight ReadPage(QPDF& pdf, const std::string& input, const FileSettings& settings,
+                      const QPDFPageObjectHelper& handle, int number) {
+  PageInFlight page;
+  page.report.number = number;
+  page.report.transparency = CorvelPdf::PageMayPaintTransparency(handle.getObjectHandle());
+  if (!page.report.transparency && settings.action != "outline") return page;
+  try {
+    page.read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true, true});
+    HoldSources(page.read.document->GetPages().front()->GetContent(), page.held);
+  } catch (const std::exception& e) {
+    page.failure = e.what();
+  }
+  return page;
+}
+
+// A worker: runs the action on the page's model. Touches nothing but the page's own model.
+void FlattenPage(const FileSettings& settings, PageInFlight& page) {
+  if (!page.read.document || !page.failure.empty()) return;
+  try {
+    page.report.replaced =
+        RunOnPage(settings, *page.read.document->GetPages().front(), page.report);
+  } catch (const std::exception& e) {
+    page.failure = e.what();
+  }
+}
+
+// Main thread, in page order: gives a changed page its new content.
+void WritePage(QPDF& pdf, CorvelPdf::PdfEditor& editor, PageInFlight& page) {
+  if (!page.report.replaced || !page.failure.empty()) return;
+  const int number = page.report.number;
+  try {
+    const auto drawn = CorvelPdf::DrawnAnnotations(pdf.getAllPages().at(number - 1), true);
+    page.report.annotationsDrawn = drawn.size();
+    editor.ReplacePage(number, *page.read.document->GetPages().front(),
+                       page.read.document->GetSeparationInfo(), drawn);
+  } catch (const std::exception& e) {
+    page.failure = e.what();
+  }
+}
+
+// The reason a page was left as it was, without the page number the reader puts first.
+std::string WhyLeft(const std::string& failure, int number) {
+  const std::string prefix = "page " + std::to_string(number) + ", ";
+  return failure.rfind(prefix, 0) == 0 ? failure.substr(prefix.size()) : failure;
 }
 
 std::string OverprintInWords(OverprintHandling handling) {
@@ -261,37 +322,39 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   report.overprint = OverprintInWords(settings.overprint);
   const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
   CorvelPdf::PdfEditor editor(pdf, settings.rasterImages);
-  const int last = std::min(settings.lastPage, report.pageCount);
+  const int first = settings.firstPage, last = std::min(settings.lastPage, report.pageCount);
   const bool progress = isatty(STDERR_FILENO);
-  const bool outline = settings.action == "outline";
-  for (int number = settings.firstPage; number <= last; ++number) {
-    if (progress) std::cerr << "\rcorvel: page " << number << " of " << last << std::flush;
-    PageReport page;
-    page.number = number;
-    const auto handle = pages[number - 1].getObjectHandle();
-    page.transparency = CorvelPdf::PageMayPaintTransparency(handle);
-    if (page.transparency || outline) {
-      try {
-        FlattenPage(pdf, input, settings, number, editor, page, report.warnings);
-      } catch (const std::exception& e) {
-        // The page stays as the file has it: nothing was edited before the new content was
-        // complete.
-        std::string why = e.what();
-        if (why.rfind("page " + std::to_string(number) + ", ", 0) == 0)
-          why.erase(0, ("page " + std::to_string(number) + ", ").size());
-        if (settings.strict) {
-          if (progress) std::cerr << "\n";
-          throw std::runtime_error("page " + std::to_string(number) + ": " + why);
-        }
-        page = PageReport{};
-        page.number = number;
-        page.transparency = true;
-        page.leftAsItWas = why;
-        ++report.pagesLeftAsTheyWere;
+  const std::string name = std::filesystem::path(input).filename().string();
+  const auto read = [&](int index) {
+    return ReadPage(pdf, input, settings, pages[static_cast<std::size_t>(first + index - 1)],
+                    first + index);
+  };
+  const auto flatten = [&settings](PageInFlight& page) { FlattenPage(settings, page); };
+  const auto write = [&](PageInFlight& page) {
+    const int number = page.report.number;
+    report.warnings.insert(report.warnings.end(), page.read.warnings.begin(),
+                           page.read.warnings.end());
+    WritePage(pdf, editor, page);
+    if (!page.failure.empty()) {
+      // The page stays as the file has it: nothing was edited before the new content was
+      // complete.
+      const std::string why = WhyLeft(page.failure, number);
+      if (settings.strict) {
+        if (progress) std::cerr << "\n";
+        throw std::runtime_error("page " + std::to_string(number) + ": " + why);
       }
+      page.report = PageReport{};
+      page.report.number = number;
+      page.report.transparency = true;
+      page.report.leftAsItWas = why;
+      ++report.pagesLeftAsTheyWere;
     }
-    report.pages.push_back(std::move(page));
-  }
+    report.pages.push_back(std::move(page.report));
+    if (progress)
+      std::cerr << "\rcorvel: " << name << ": " << number - first + 1 << " of " << last - first + 1
+                << " pages done" << std::flush;
+  };
+  RunInOrder(std::max(last - first + 1, 0), settings.jobs, read, flatten, write);
   if (progress) std::cerr << "\n";
   editor.WriteFile(output, CorvelPdf::EditOptions{settings.pdfVersion});
   // Each message once, in the order first met.

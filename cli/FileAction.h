@@ -44,6 +44,9 @@ struct FileSettings {
   OverprintHandling overprint = OverprintHandling::Preserve;
   // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
   CorvelPdf::RasterImageSettings rasterImages;
+  // Pages flattened at once (threads). The output is the same for every count: the file is read
+  // and written on the calling thread in page order, only the flattening runs beside it.
+  int jobs = 1;
 };
 
 // How a replaced page compared with the original, plate by plate (see Verify.h).
@@ -97,6 +100,7 @@ struct PageRangeError : std::invalid_argument {
 // CorvelPdf::ReadError for a file that cannot be opened, and std::runtime_error when the output
 // cannot be written; nothing is written then. A page that cannot be read or flattened is left
 // exactly as it was and reported (with `strict`, it throws std::runtime_error naming the page).
+// On a terminal, stderr shows how many pages of the range are done.
 FileReport RunOnFile(const std::string& input, const std::string& output, const FileSettings& settings);
 
 }  // namespace CorvelCli

@@ -3,6 +3,7 @@
 #include <cli/Options.h>
 
 #include <algorithm>
+#include <thread>
 #include <tuple>
 
 namespace CorvelCli {
@@ -12,13 +13,22 @@ namespace {
 // The limits the command has always had; scripts rely on them.
 constexpr double kMinResolution = 1, kMaxResolution = 9600;
 const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
+// Each job holds a page's model and its rendering; far more than cores only costs memory.
+constexpr int kMaxJobs = 256;
+
+int DefaultJobs() {
+  return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned{kMaxJobs}));
+}
 
 void AddFiles(CLI::App& command, PageActionSettings& settings) {
-  command.add_option("input", settings.input, "The PDF file to read")
+  command.add_option("input", settings.inputs, "The PDF files to read")
       ->type_name("in.pdf")
       ->required();
-  command.add_option("-o", settings.output, "The PDF file to write (never the input)")
-      ->type_name("out.pdf")
+  command
+      .add_option("-o", settings.output,
+                  "The PDF file to write (never the input); with several inputs, the folder that "
+                  "receives them under their own names")
+      ->type_name("out.pdf|DIR")
       ->required();
   command
       .add_option_function<std::string>(
@@ -78,7 +88,18 @@ void AddSelection(CLI::App& command, PageActionSettings& settings) {
                    "A page that cannot be flattened fails the run (status 1)");
   command.add_flag("--verify", settings.verify,
                    "Render every replaced page and compare it (status 4 if it differs)");
-  command.add_option("--report", settings.report, "Write a JSON report")->type_name("report.json");
+  command
+      .add_option("--report", settings.report,
+                  "Write a JSON report (with several inputs: into this folder, NAME.json for "
+                  "NAME.pdf)")
+      ->type_name("report.json|DIR");
+  command
+      .add_option("--jobs", settings.file.jobs,
+                  "Pages flattened at once; the output is the same for any number")
+      ->type_name("N")
+      ->check(WholeNumberBetween(1, kMaxJobs))
+      ->default_val(DefaultJobs())
+      ->default_str("the number of cores");
 }
 
 void AddColour(CLI::App& command, FileSettings& file) {
@@ -161,7 +182,9 @@ CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
       "were\n"
       "(unreadable or unflattenable; --strict makes that a failure), 4 written but --verify found "
       "a\n"
-      "page that prints differently.");
+      "page that prints differently. With several inputs, each is done on its own and the status "
+      "is\n"
+      "the worst of theirs, from best to worst 0, 3, 4, 1, 2.");
   return command;
 }
 

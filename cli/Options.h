@@ -6,6 +6,7 @@
 #include <cli/FileAction.h>
 
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -13,10 +14,11 @@ class App;
 
 namespace CorvelCli {
 
-// What `flatten` and `outline` are asked to do with a file.
+// What `flatten` and `outline` are asked to do with one file or several.
 struct PageActionSettings {
-  std::string input, output;
-  std::string report;  // JSON report path, or empty
+  std::vector<std::string> inputs;
+  std::string output;  // a file, or with several inputs a folder
+  std::string report;  // JSON report path (with several inputs, a folder), or empty
   bool verify = false;
   FileSettings file;
 };

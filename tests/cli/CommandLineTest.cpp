@@ -2,44 +2,18 @@
 // message on stderr naming the option, the value and what is allowed), what --help lists, and
 // that a page range the file does not have writes nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "ProgramRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-// Runs a program with arguments (single-quoted for the shell) and collects what it printed.
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("corvel-command-line-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
-  std::string command = "'" + program + "'";
-  for (const auto& argument : arguments) command += " '" + argument + "'";
-  command += " > '" + (folder / "out").string() + "' 2> '" + (folder / "err").string() + "'";
-  const int status = std::system(command.c_str());
-  Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(folder / "out"),
-                  Slurp(folder / "err")};
-  fs::remove_all(folder);
-  return outcome;
-}
+using CorvelTest::Outcome;
+using CorvelTest::RunProgram;
 
 Outcome Corvel(const std::vector<std::string>& arguments) {
   return RunProgram(CORVEL_COMMAND, arguments);
@@ -209,6 +183,7 @@ TEST(CommandLine, HelpListsEveryOptionWithItsDefault) {
       "--overprint simulate|preserve|discard=preserve",
       "--raster-compression flate|jpeg=flate",
       "--jpeg-quality Q:1 to 100=90",
+      "--jobs N:1 to 256=the number of cores",
       "Exit status"};
   ExpectHelpLists(Corvel({"flatten", "--help"}), pageOptions);
   ExpectHelpLists(Corvel({"outline", "--help"}), pageOptions);
