@@ -95,8 +95,10 @@ void RefuseStandIns(const MavDoc::Content& content, const Chosen& chosen) {
   }
 }
 
-// Runs the action on one page read into the model; returns whether the page changed.
-bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& report) {
+// Runs the action on one page read into the model; returns whether the page changed. Flattening
+// also measures its areas, and gives their shapes to `keptAreas` when there is one.
+bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& report,
+               PreviewAreas* keptAreas = nullptr) {
   MavDoc::Content& content = page.GetContent();
   report.before = CountObjects(content);
   report.outlinesBefore = CountDrawn(content);
@@ -115,9 +117,17 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   report.textRuns = CountText(content, [](const auto&) { return true; });
   report.textRunsOutlined = CountText(content, chosen);
   report.overprintsReplaced = CountOverprinting(content, chosen);
+  const bool flatten = settings.action != "outline";
+  PreviewAreas areas = flatten ? CollectObjectAreas(content, chosen) : PreviewAreas{};
+  const auto measure = [&] {
+    if (!flatten) return;
+    report.areas = MeasureAreas(areas, page.GetPageBox(MavDoc::kMediaBox));
+    if (keptAreas) *keptAreas = std::move(areas);
+  };
   if (!all && involvement.involved == 0) {
     report.after = report.before;
     report.outlinesAfter = report.outlinesBefore;
+    measure();
     return false;
   }
   RefuseStandIns(content, chosen);
@@ -135,6 +145,8 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   for (const auto* object : inserted) CountInserted(*object, report);
   report.after = CountObjects(content);
   report.outlinesAfter = CountDrawn(content);
+  if (flatten) AddRasterizedAreas(inserted, areas);
+  measure();
   return true;
 }
 
@@ -364,6 +376,37 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   }
   report.warnings = std::move(unique);
   return report;
+}
+
+PagePreview PreviewPage(const std::string& input, int number, const FileSettings& settings) {
+  QPDF pdf;
+  CorvelPdf::OpenFile(pdf, input);
+  std::vector<QPDFPageObjectHelper> pages;
+  try {
+    pages = QPDFPageDocumentHelper(pdf).getAllPages();
+  } catch (const std::exception& e) {
+    throw CorvelPdf::ReadError("page tree", e.what());
+  }
+  if (number < 1 || number > static_cast<int>(pages.size())) {
+    throw PageRangeError("--page " + std::to_string(number) + " but the file has " +
+                         std::to_string(pages.size()) + (pages.size() == 1 ? " page" : " pages"));
+  }
+  std::string colorConversion;
+  const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, colorConversion));
+  auto read = CorvelPdf::ReadPages(pdf, input, {{}, {number}, true, true});
+  MavDoc::Page& page = *read.document->GetPages().front();
+  PagePreview preview;
+  preview.warnings = std::move(read.warnings);
+  preview.mediaBox = page.GetPageBox(MavDoc::kMediaBox);
+  preview.rotation = page.GetRotation();
+  preview.pageCount = static_cast<int>(pages.size());
+  preview.report.number = number;
+  preview.report.transparency =
+      CorvelPdf::PageMayPaintTransparency(pages[number - 1].getObjectHandle());
+  FileSettings flatten = settings;
+  flatten.action = "flatten";
+  preview.report.replaced = RunOnPage(flatten, page, preview.report, &preview.areas);
+  return preview;
 }
 
 }  // namespace CorvelCli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <cli/OutlineCount.h>
+#include <cli/PreviewAreas.h>
 #include <io/pdf/RasterImageSettings.h>
 
 namespace CorvelCli {
@@ -74,6 +75,8 @@ struct PageReport {
   std::size_t annotationsDrawn = 0;
   Drawn outlinesBefore, outlinesAfter;
   std::vector<std::string> imageSizes;
+  // Flatten: what it replaced, rendered and outlined, and what overprints, in square points.
+  std::optional<AreaSummary> areas;
   double seconds = 0;
   std::optional<PageCheck> check;  // with --verify
 };
@@ -102,5 +105,20 @@ struct PageRangeError : std::invalid_argument {
 // exactly as it was and reported (with `strict`, it throws std::runtime_error naming the page).
 // On a terminal, stderr shows how many pages of the range are done.
 FileReport RunOnFile(const std::string& input, const std::string& output, const FileSettings& settings);
+
+// Page `number` flattened in memory as RunOnFile flattens it, nothing written: its report, the
+// shapes of what flattening did, and the page's media box (millipoints) and rotation.
+struct PagePreview {
+  PageReport report;
+  PreviewAreas areas;
+  Vexl::Rectangle mediaBox;
+  int rotation = 0;
+  int pageCount = 0;
+  std::vector<std::string> warnings;
+};
+
+// Throws PageRangeError for a page the file does not have, CorvelPdf::ReadError for a file or
+// page that cannot be read, and std::runtime_error for a page that cannot be flattened.
+PagePreview PreviewPage(const std::string& input, int number, const FileSettings& settings);
 
 }  // namespace CorvelCli

@@ -12,6 +12,8 @@ namespace {
 
 // The limits the command has always had; scripts rely on them.
 constexpr double kMinResolution = 1, kMaxResolution = 9600;
+// A preview is looked at on a screen: beyond this its picture only grows.
+constexpr double kMaxPreviewResolution = 1200;
 const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
 // Each job holds a page's model and its rendering; far more than cores only costs memory.
 constexpr int kMaxJobs = 256;
@@ -202,6 +204,49 @@ CLI::App& AddExampleCommand(CLI::App& program, ExampleSettings& settings) {
   command.add_flag("--outline", settings.outline, "Rebuild for outline view instead of flattening");
   command.add_option("--out", settings.folder, "Also write both as PDF into this folder")
       ->type_name("DIR");
+  return command;
+}
+
+CLI::App& AddPreviewCommand(CLI::App& program, PreviewSettings& settings) {
+  CLI::App& command = *program.add_subcommand(
+      "preview",
+      "Draw a page in gray with what flattening replaces, rasterises and outlines, and what "
+      "overprints, marked in colour (PNG); no PDF is written");
+  command.add_option("input", settings.input, "The PDF file to read")
+      ->type_name("in.pdf")
+      ->required();
+  command.add_option("-o", settings.output, "The PNG picture to write")
+      ->type_name("preview.png")
+      ->required();
+  command.add_option("--page", settings.page, "The page to preview")
+      ->type_name("N")
+      ->check(WholeNumberFrom(1))
+      ->default_val(settings.page);
+  AddResolutions(command, settings.file);
+  // Here --resolution is the picture's; the flattening's two keep their own names.
+  command.remove_option(command.get_option("--resolution"));
+  command.add_option("--resolution", settings.resolution, "Pixels per inch of the picture")
+      ->type_name("PPI")
+      ->check(NumberBetween(kMinResolution, kMaxPreviewResolution, "pixels per inch"))
+      ->default_val(settings.resolution);
+  FileSettings& file = settings.file;
+  command.add_flag("--ink-type-stacking", file.inkTypeStacking,
+                   "Stack inks by type when flattening");
+  command
+      .add_option_function<std::string>(
+          "--select",
+          [&file](const std::string& text) {
+            file.selection = text == "all" ? Selection::All : Selection::Involved;
+          },
+          "What flatten replaces: what transparency involves, or everything it can")
+      ->type_name("involved|all")
+      ->check(OneOf({"involved", "all"}))
+      ->default_str("involved");
+  AddColour(command, file);
+  command.add_option("--report", settings.report, "Write a JSON report of the page and its areas")
+      ->type_name("report.json");
+  command.footer(
+      "Exit status: 0 done, 1 failed (nothing written; also without Ghostscript), 2 usage.");
   return command;
 }
 

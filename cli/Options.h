@@ -36,4 +36,16 @@ CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
 CLI::App& AddInfoCommand(CLI::App& program, std::string& input);
 CLI::App& AddExampleCommand(CLI::App& program, ExampleSettings& settings);
 
+// What `preview` is asked to do: draw one page of a file, marked with what flattening it with
+// these settings would do, as a PNG picture.
+struct PreviewSettings {
+  std::string input, output;
+  std::string report;  // JSON report path, or empty
+  int page = 1;
+  double resolution = 72;  // of the picture, pixels per inch
+  FileSettings file;       // the flattening previewed
+};
+
+CLI::App& AddPreviewCommand(CLI::App& program, PreviewSettings& settings);
+
 }  // namespace CorvelCli

@@ -1,5 +1,6 @@
 #include <cli/Report.h>
 
+#include <cmath>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -9,6 +10,21 @@ namespace CorvelCli {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// Hundredths of a square point: finer than any measure of print, and short to read.
+double SquarePoints(double area) {
+  return std::round(area * 100) / 100;
+}
+
+Json AreasJson(const AreaSummary& areas) {
+  Json rasterized = Json::array();
+  for (const auto& [resolution, area] : areas.rasterized)
+    rasterized.push_back({{"resolution", resolution}, {"area", SquarePoints(area)}});
+  return {{"involved", SquarePoints(areas.involved)},
+          {"rasterized", rasterized},
+          {"textOutlined", SquarePoints(areas.outlinedText)},
+          {"overprinting", SquarePoints(areas.overprinting)}};
+}
 
 Json PageJson(const PageReport& p) {
   Json page{{"page", p.number},
@@ -34,6 +50,7 @@ Json PageJson(const PageReport& p) {
                    {"distinctOutlineSubpathsAfter", p.outlinesAfter.distinctSubpaths},
                    {"seconds", p.seconds},
                    {"imageSizes", p.imageSizes}});
+  if (p.areas) page["areasInSquarePoints"] = AreasJson(*p.areas);
   if (p.check) {
     Json separations = Json::array();
     for (const auto& s : p.check->separations)

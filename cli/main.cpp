@@ -4,6 +4,7 @@
 #include <cli/CommandLineSupport.h>
 #include <cli/Commands.h>
 #include <cli/Options.h>
+#include <cli/Preview.h>
 #include <module/Module.h>
 
 #include <exception>
@@ -17,10 +18,12 @@ int main(int argc, char** argv) {
   PageActionSettings flatten, outline;
   std::string infoInput;
   ExampleSettings example;
+  PreviewSettings preview;
   CLI::App& flattenCommand = AddPageActionCommand(program, "flatten", flatten);
   CLI::App& outlineCommand = AddPageActionCommand(program, "outline", outline);
   CLI::App& infoCommand = AddInfoCommand(program, infoInput);
   CLI::App& exampleCommand = AddExampleCommand(program, example);
+  CLI::App& previewCommand = AddPreviewCommand(program, preview);
   bool version = false;
   program.add_flag("--version", version, "Print the version and exit");
   program.require_subcommand(0, 1);
@@ -30,6 +33,7 @@ int main(int argc, char** argv) {
     if (outlineCommand) return RunPageAction("outline", outline);
     if (infoCommand) return RunInfo(infoInput);
     if (exampleCommand) return RunExample(example);
+    if (previewCommand) return RunPreview(preview);
     if (version) {
       std::cout << Corvel::Module::Create()->GetName() << " 0.1\n";
       return kDone;

@@ -10,7 +10,7 @@ packages=(build-essential cmake libboost-dev libgtest-dev libgmock-dev libbenchm
           libqpdf-dev qpdf zlib1g-dev ghostscript libtiff-dev libfreetype-dev fonts-urw-base35
           liblcms2-dev nlohmann-json3-dev locales-all
           libopenjp2-7-dev libjbig2dec0-dev libjpeg-dev
-          libcli11-dev
+          libcli11-dev libpng-dev
           pkg-config ninja-build)
 if [ "${SETUP_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()
