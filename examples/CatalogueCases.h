@@ -29,4 +29,7 @@ std::unique_ptr<MavDoc::Document> Strokes();
 std::unique_ptr<MavDoc::Document> TextUnderShadow();
 std::unique_ptr<MavDoc::Document> BusyPage();
 
+// Colours converted through ICC profiles (CatalogueColor.cpp).
+std::unique_ptr<MavDoc::Document> DeviceIndependentColor();
+
 }  // namespace Corvel::Examples::Detail

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <io/pdf/PdfWriter.h>
+#include <values/ColorManagement.h>
 #include <module/Exports.h>
 #include <tools/oracle/SeparationRender.h>
 
@@ -68,6 +69,11 @@ void ReportOutcome(std::ostream& out, const char* title, const Drawn& original, 
 }  // namespace
 
 CaseRun RunCase(const Corvel::Examples::CatalogueCase& c, const RunOptions& options) {
+  // Colour is converted as the command converts it by default: through Ghostscript's profiles,
+  // which the oracle's managed renders use too.
+  MavColor::ColorSettings color;
+  color.managed = true;
+  const MavColor::ScopedColorSettings managed(color);
   CaseRun run;
   run.name = c.name;
   auto document = c.make();

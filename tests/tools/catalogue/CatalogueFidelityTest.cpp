@@ -11,6 +11,7 @@
 #include <tools/catalogue/CatalogueRun.h>
 #include <tools/catalogue/TransparencyCheck.h>
 #include <tools/oracle/SeparationRender.h>
+#include <values/ColorManagement.h>
 #include <vexl/Measure.h>
 
 #include <io/pdf/PdfWriter.h>
@@ -83,6 +84,9 @@ std::vector<std::pair<int, int>> InnerPixels(const Vexl::Compound& outline, cons
 TEST_P(CatalogueFidelity, GhostscriptShowsTheCompositorsColourInsideEveryFlatRegion) {
   const CatalogueCase& c = GetParam();
   if (!c.ghostscriptDiffers.empty()) GTEST_SKIP() << "judged against the model: " << c.ghostscriptDiffers;
+  MavColor::ColorSettings color;
+  color.managed = true;  // the command's default, and what Ghostscript's managed render does
+  const MavColor::ScopedColorSettings managed(color);
   auto document = c.make();
   const auto original = CorvelOracle::RenderPdfBytes(CorvelPdf::WriteDocumentToString(*document), 1, kResolution);
   MavDoc::Page& page = *document->GetPages().front();
