@@ -104,6 +104,9 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   report.outlinesBefore = CountDrawn(content);
   report.keptInPlace = Unrepresentable(content).size();
   const bool all = settings.action == "outline" || settings.selection == Selection::All;
+  const bool flatten = settings.action != "outline";
+  // What overprints as the file has it, before discard clears the flags, for the areas.
+  const auto overprinting = flatten ? OverprintingObjects(content) : ObjectSet{};
   if (settings.overprint == OverprintHandling::Discard) DiscardOverprint(content);
   const Involvement involvement =
       all ? Involvement{}
@@ -117,8 +120,8 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   report.textRuns = CountText(content, [](const auto&) { return true; });
   report.textRunsOutlined = CountText(content, chosen);
   report.overprintsReplaced = CountOverprinting(content, chosen);
-  const bool flatten = settings.action != "outline";
-  PreviewAreas areas = flatten ? CollectObjectAreas(content, chosen) : PreviewAreas{};
+  PreviewAreas areas =
+      flatten ? CollectObjectAreas(content, chosen, overprinting) : PreviewAreas{};
   const auto measure = [&] {
     if (!flatten) return;
     report.areas = MeasureAreas(areas, page.GetPageBox(MavDoc::kMediaBox));

@@ -113,13 +113,9 @@ std::vector<FilledOutline> PaintedOutlines(const MavDoc::ContentObject& object) 
   return painted;
 }
 
-bool OverprintsItself(const MavDoc::ContentObject& object) {
-  const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&object);
-  return painted && painted->GetOverprint().Any();
-}
-
 struct ObjectWalk {
   const std::function<bool(const MavDoc::ContentObject&)>& replaced;
+  const ObjectSet& overprinting;
   ClipFinder clips;
   PreviewAreas& areas;
 
@@ -132,7 +128,7 @@ struct ObjectWalk {
       }
       const bool involved = replaced(member);
       const bool text = involved && dynamic_cast<const MavDoc::Text*>(&member);
-      const bool overprints = OverprintsItself(member);
+      const bool overprints = overprinting.contains(&member);
       if (!involved && !overprints) continue;
       const ClipList above = clips.Above(member);
       for (auto& outline : PaintedOutlines(member)) {
@@ -174,10 +170,24 @@ void AddRendered(const MavDoc::ContentObject& object, ClipFinder& clips, Preview
 
 }  // namespace
 
+ObjectSet OverprintingObjects(const MavDoc::Content& page) {
+  ObjectSet overprinting;
+  for (const MavDoc::ContentObject& member : page.GetChildren()) {
+    if (const auto* group = dynamic_cast<const MavDoc::Group*>(&member)) {
+      overprinting.merge(OverprintingObjects(group->GetContent()));
+    } else if (const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&member);
+               painted && painted->GetOverprint().Any()) {
+      overprinting.insert(&member);
+    }
+  }
+  return overprinting;
+}
+
 PreviewAreas CollectObjectAreas(const MavDoc::Content& page,
-                                const std::function<bool(const MavDoc::ContentObject&)>& replaced) {
+                                const std::function<bool(const MavDoc::ContentObject&)>& replaced,
+                                const ObjectSet& overprinting) {
   PreviewAreas areas;
-  ObjectWalk{replaced, {}, areas}.Walk(page);
+  ObjectWalk{replaced, overprinting, {}, areas}.Walk(page);
   return areas;
 }
 

@@ -9,6 +9,7 @@
 #include <mavdoc/Objects.h>
 
 #include <functional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -26,10 +27,16 @@ struct PreviewAreas {
   std::vector<AreaShape> overprinting;
 };
 
+using ObjectSet = std::unordered_set<const MavDoc::ContentObject*>;
+
+// The painted objects (in groups too) that overprint.
+ObjectSet OverprintingObjects(const MavDoc::Content& page);
+
 // The areas of the page's painted objects, taken before flattening changes them: those
-// `replaced` picks, its text, and every object that overprints.
+// `replaced` picks, its text, and the objects in `overprinting`.
 PreviewAreas CollectObjectAreas(const MavDoc::Content& page,
-                                const std::function<bool(const MavDoc::ContentObject&)>& replaced);
+                                const std::function<bool(const MavDoc::ContentObject&)>& replaced,
+                                const ObjectSet& overprinting);
 
 // Adds the areas where the objects flattening inserted (now in the page) are rendered images.
 void AddRasterizedAreas(const std::vector<MavDoc::ContentObject*>& inserted, PreviewAreas& areas);

@@ -21,7 +21,7 @@ using namespace CorvelTest;
 // a translucent highlight (4,800 sq pt; the note is outlined), a 100 × 75 photo with its own soft
 // mask on 200 × 150 pt (30,000 sq pt, rendered at its own 36 ppi), an overprinting black rule
 // 495 pt long and 4 pt wide (1,980 sq pt), and a plain gray panel that nothing involves.
-void WriteShowcase(const fs::path& path) {
+void WriteShowcase(const fs::path& path, int rotation = 0) {
   TestFile file;
   std::string photo, mask;
   for (int y = 0; y < 75; ++y) {
@@ -44,7 +44,7 @@ void WriteShowcase(const fs::path& path) {
       "/F", file.Object("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"));
   resources.replaceKey("/XObject", Handle::newDictionary());
   resources.getKey("/XObject").replaceKey("/Photo", image);
-  file.AddPage(
+  auto page = file.AddPage(
       "0 0 0 0.5 k 400 100 100 50 re f "
       "q /Half gs 0 0 0 0.6 k 100 600 200 40 re f Q "
       "BT /F 36 Tf 0 0 0 1 k 110 610 Td (Shadow) Tj ET "
@@ -53,6 +53,7 @@ void WriteShowcase(const fs::path& path) {
       "q 200 0 0 150 100 300 cm /Photo Do Q "
       "q /OP gs 0 0 0 1 K 4 w 50 200 m 545 200 l S Q",
       resources);
+  page.replaceKey("/Rotate", Handle::newInteger(rotation));
   file.Save(path);
 }
 
@@ -80,6 +81,19 @@ TEST_F(FlattenReportAreas, EachCategoryMeasuresItsHandComputedArea) {
   EXPECT_NEAR(page["rasterized"][0]["area"].get<double>(), 30000, 0.5);
   EXPECT_NEAR(page["textOutlined"].get<double>(), areas.outlinedText, 0.01);
   EXPECT_NEAR(page["overprinting"].get<double>(), 1980, 0.5);
+}
+
+TEST_F(FlattenReportAreas, OverprintingObjectsCountInEveryOverprintMode) {
+  WriteShowcase(input);
+  using CorvelCli::OverprintHandling;
+  for (const auto mode :
+       {OverprintHandling::Simulate, OverprintHandling::Preserve, OverprintHandling::Discard}) {
+    CorvelCli::FileSettings settings;
+    settings.overprint = mode;
+    const auto report = Flatten(settings);
+    ASSERT_TRUE(report.pages.at(0).areas);
+    EXPECT_NEAR(report.pages[0].areas->overprinting, 1980, 0.5) << static_cast<int>(mode);
+  }
 }
 
 TEST_F(FlattenReportAreas, ClipsAndCurvesLimitWhatCounts) {
@@ -184,9 +198,11 @@ class PreviewPicture : public FileTest {
   std::vector<std::pair<std::string, CorvelCli::Rgb>> legend;
   Outcome outcome;
 
+  virtual int Rotation() const { return 0; }
+
   void SetUp() override {
     FileTest::SetUp();
-    WriteShowcase(input);
+    WriteShowcase(input, Rotation());
     outcome = RunCorvel("preview '" + input.string() + "' --resolution 144 -o '" +
                             (folder / "p.png").string() + "' --report '" +
                             (folder / "r.json").string() + "'",
@@ -197,8 +213,11 @@ class PreviewPicture : public FileTest {
     for (const auto& [label, colour] : legend) colours[label] = colour;
   }
 
+  // The pixel showing a point of the page (points, y up), turned as viewers turn the page.
   const std::uint8_t* PixelAtPoint(double x, double y) const {
-    const int column = static_cast<int>(x * kScale), row = static_cast<int>((842 - y) * kScale);
+    const bool turned = Rotation() == 90;
+    const int column = static_cast<int>((turned ? y : x) * kScale);
+    const int row = static_cast<int>((turned ? x : 842 - y) * kScale);
     return &image.rgb[(std::size_t(row) * image.width + column) * 3];
   }
 
@@ -280,6 +299,20 @@ TEST_F(PreviewPicture, WhatNothingInvolvesStaysGray) {
   EXPECT_EQ((CorvelCli::Rgb{paper[0], paper[1], paper[2]}), (CorvelCli::Rgb{255, 255, 255}));
   // The headline's own pixels are dark under the shadow's mark only.
   EXPECT_GT(CountMarked(110, 605, 240, 636, {kInvolved}), 1000);
+}
+
+class TurnedPreviewPicture : public PreviewPicture {
+ protected:
+  int Rotation() const override { return 90; }
+};
+
+TEST_F(TurnedPreviewPicture, MarksTurnWithThePage) {
+  EXPECT_EQ(image.width, static_cast<int>(842 * kScale));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(290, 620), {kInvolved}));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(200, 375), {kInvolved, kRasterised}));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(300, 200), {kOverprinting}));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(450, 125), {}));
+  EXPECT_FALSE(MarkedWith(PixelAtPoint(450, 125), {kInvolved}));
 }
 
 }  // namespace
