@@ -31,10 +31,15 @@ bool RowThenX(const RowSpan& a, const RowSpan& b) {
 // Where each edge p → q crosses the lines it spans: lines with y in [min y, max y), so that a
 // vertex shared by two edges is counted once.
 void AddCrossings(Vexl::Point p, Vexl::Point q, const RowGrid& grid, std::vector<Crossing>& out) {
-  if (p.y == q.y) return;
+  // Horizontal edges cross no line; edges out of reach of numbers (a damaged file's) paint nothing
+  // we could draw.
+  if (p.y == q.y || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(q.x) ||
+      !std::isfinite(q.y))
+    return;
   const double low = std::min(p.y, q.y), high = std::max(p.y, q.y);
   const double first = std::floor((grid.top - high) / grid.step - 0.5) + 1;
   const double last = std::floor((grid.top - low) / grid.step - 0.5);
+  if (!(first <= last) || last < 0 || first >= grid.rows) return;
   const int from = static_cast<int>(std::max(first, 0.0));
   const int to = static_cast<int>(std::min(last, double(grid.rows - 1)));
   const int winding = q.y > p.y ? 1 : -1;

@@ -12,8 +12,9 @@ namespace {
 
 // The limits the command has always had; scripts rely on them.
 constexpr double kMinResolution = 1, kMaxResolution = 9600;
-// A preview is looked at on a screen: beyond this its picture only grows.
-constexpr double kMaxPreviewResolution = 1200;
+// A preview is looked at on a screen; an A4 page at 600 ppi already takes a few hundred MB to
+// mark.
+constexpr double kMaxPreviewResolution = 600;
 const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
 // Each job holds a page's model and its rendering; far more than cores only costs memory.
 constexpr int kMaxJobs = 256;
