@@ -1,8 +1,6 @@
 // Colours that reach the inks through ICC profiles: DeviceRGB, CalRGB, Lab and an embedded RGB
 // profile, under blend modes and alpha, over process and spot backdrops.
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <algorithm>
 
 #include <examples/CatalogueCases.h>
 #include <examples/CatalogueSupport.h>
@@ -20,7 +18,9 @@ using MavDoc::Build::TransparencyGroup;
 
 constexpr double kTile = 60;
 
-Vexl::Point Tile(int index) { return {10 + (index % 4) * kTile, 140 - 10 - (index / 4 + 1) * kTile}; }
+constexpr double kHeight = 200;
+
+Vexl::Point Tile(int index) { return {10 + (index % 4) * kTile, kHeight - 10 - (index / 4 + 1) * kTile}; }
 
 std::shared_ptr<const MavPaint::FlatPaint> In(MavColor::ColorSpace space, std::vector<std::string> names,
                                               std::vector<float> values) {
@@ -48,10 +48,14 @@ std::shared_ptr<const MavPaint::FlatPaint> CalibratedRgb(float r, float g, float
   return In(space, {"Red", "Green", "Blue"}, {r, g, b});
 }
 
-// An RGB colour tagged with Ghostscript's sRGB profile, embedded in the file as ICCBased.
-std::shared_ptr<const MavPaint::FlatPaint> TaggedRgb(float r, float g, float b) {
+// Ghostscript's sRGB profile, embedded in the file as ICCBased.
+std::shared_ptr<const MavColor::ICCProfile> SrgbProfile() {
   static const auto profile = MavColor::LoadProfile(MavColor::DefaultProfilePath("srgb.icc"), 3);
-  return In(MavColor::ICCRGB{profile}, {"Red", "Green", "Blue"}, {r, g, b});
+  return profile;
+}
+
+std::shared_ptr<const MavPaint::FlatPaint> TaggedRgb(float r, float g, float b) {
+  return In(MavColor::ICCRGB{SrgbProfile()}, {"Red", "Green", "Blue"}, {r, g, b});
 }
 
 void Square(MavDoc::Content& content, Vexl::Point at, std::shared_ptr<const MavPaint::Paint> paint,
@@ -65,10 +69,32 @@ void Disc(Target& target, Vexl::Point at, std::shared_ptr<const MavPaint::Paint>
   Ellipse(target, at.x + 36, at.y + 34, 18, 16, std::move(paint), std::move(t));
 }
 
+// A 24 × 24 RGB picture (hue across, lightness down) in `space`, on the tile's inner square.
+MavDoc::Image& RgbPicture(MavDoc::Content& content, Vexl::Point at, MavColor::ColorSpace space) {
+  PictureSamples samples;
+  samples.columns = samples.rows = 24;
+  samples.names = {"Red", "Green", "Blue"};
+  samples.space = std::move(space);
+  samples.sample = [](int channel, int column, int row) {
+    const int ramps[3] = {column * 10, 230 - column * 8, 40 + row * 8};
+    return std::min(255, ramps[channel] + row * 2);
+  };
+  return PlaceImage(content, MakePicture(samples), Rect(at.x + 8, at.y + 8, kTile - 16, kTile - 16));
+}
+
+// A DeviceGray axial ramp from black to white across the tile.
+std::shared_ptr<const MavPaint::Paint> GrayRamp(Vexl::Point at) {
+  MavPaint::ShadingCommon common{Ramp({0}, {1}), Mapping({"Gray"}, MavColor::DeviceGray{}), std::nullopt,
+                                 Vexl::Transformation::Identity()};
+  return std::make_shared<const MavPaint::AxialShadingPaint>(
+      common, Vexl::Point{Pt(at.x + 6), 0}, Vexl::Point{Pt(at.x + kTile - 6), 0}, std::array<double, 2>{0, 1},
+      std::array<bool, 2>{true, true});
+}
+
 }  // namespace
 
 std::unique_ptr<MavDoc::Document> DeviceIndependentColor() {
-  auto document = MakeDocument(260, 140);
+  auto document = MakeDocument(260, kHeight);
   auto& content = PageContent(*document);
   Vexl::Point at = Tile(0);
   Square(content, at, Rgb(.9f, .2f, .1f));
@@ -96,6 +122,18 @@ std::unique_ptr<MavDoc::Document> DeviceIndependentColor() {
   at = Tile(7);
   Square(content, at, Rgb(.5f, .5f, .5f));
   Disc(content, at, Cmyk(.2f, .9f, 0, 0), Blend(BlendMode::Hue, 1));
+  at = Tile(8);
+  Square(content, at, Cmyk(.5f, .1f, 0, 0));
+  RgbPicture(content, at, MavColor::ICCRGB{SrgbProfile()})
+      .SetTransparency(MaskedBy(*document, false, [&](MavDoc::Content& mask) {
+        Ellipse(mask, at.x + 30, at.y + 30, 20, 16, Cmyk(0, 0, 0, .3f));
+      }));
+  at = Tile(9);
+  Square(content, at, Flat({{kSpot, .7f}}));
+  Rectangle(content, Rect(at.x + 6, at.y + 14, kTile - 12, kTile - 28), GrayRamp(at), Blend(BlendMode::Normal, .6f));
+  at = Tile(10);
+  Square(content, at, Rgb(.95f, .85f, .2f));
+  RgbPicture(content, at, MavColor::DeviceRGB{}).SetTransparency(Blend(BlendMode::Multiply, .9f));
   return document;
 }
 

@@ -112,8 +112,8 @@ std::shared_ptr<const MavPaint::Function> Ramp(std::vector<float> from, std::vec
   return std::make_shared<const MavPaint::ExponentialFunction>(std::move(from), std::move(to), 1.0);
 }
 
-MavPaint::SeparationMapping Mapping(const std::vector<std::string>& names) {
-  MavPaint::SeparationMapping mapping;
+MavPaint::SeparationMapping Mapping(const std::vector<std::string>& names, MavColor::ColorSpace space) {
+  MavPaint::SeparationMapping mapping(std::move(space));
   std::uint64_t channel = 0;
   for (const auto& name : names) mapping[name].channel = channel++;
   return mapping;
@@ -156,7 +156,7 @@ std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSamples& 
   for (const auto& name : samples.names) infos.emplace_back(name, 0, std::array<double, 2>{0, 1});
   if (samples.alpha) infos.emplace_back("alpha", MavImg::ChannelInfo::kAlphaChannel, std::array<double, 2>{0, 1});
   auto source = std::make_shared<const MavImg::BufferedPictureSource>(
-      buffer.GetResult(), Mapping(samples.names), std::move(infos), nullptr, std::nullopt, nullptr,
+      buffer.GetResult(), Mapping(samples.names, samples.space), std::move(infos), nullptr, std::nullopt, nullptr,
       Vexl::Transformation::Identity());
   return MavImg::PaintedPicture::Factory(nullptr, MavImg::PictureData::Factory(nullptr, source).Get(), false)
       .Get();

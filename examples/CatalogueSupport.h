@@ -42,7 +42,8 @@ MavDoc::Path& Ellipse(Target& target, double cx, double cy, double rx, double ry
 
 // A linear ramp from `from` to `to` over the separations `names`.
 std::shared_ptr<const MavPaint::Function> Ramp(std::vector<float> from, std::vector<float> to);
-MavPaint::SeparationMapping Mapping(const std::vector<std::string>& names);
+// Channels in order over `names`: named separations, or the process components of `space`.
+MavPaint::SeparationMapping Mapping(const std::vector<std::string>& names, MavColor::ColorSpace space = {});
 std::shared_ptr<const MavPaint::Paint> Axial(const std::vector<std::string>& names, std::vector<float> from,
                                              std::vector<float> to, Vexl::Point start, Vexl::Point end);
 std::shared_ptr<const MavPaint::Paint> Radial(const std::vector<std::string>& names, std::vector<float> from,
@@ -55,6 +56,7 @@ struct PictureSamples {
   std::vector<std::string> names;
   std::function<int(int channel, int column, int row)> sample;
   std::function<int(int column, int row)> alpha;  // empty: no coverage channel
+  MavColor::ColorSpace space;                      // set: `names` are its process components
 };
 std::shared_ptr<const MavImg::PaintedPicture> MakePicture(const PictureSamples& samples);
 // An image of the picture on the page rectangle `box`.
