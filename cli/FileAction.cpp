@@ -336,7 +336,10 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   report.carriedOver = DocumentLevelEntries(pdf);
   report.overprint = OverprintInWords(settings.overprint);
   const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
-  CorvelPdf::PdfEditor editor(pdf, settings.rasterImages);
+  // The images flattening renders are compressed beside the writing, by as many threads.
+  CorvelPdf::RasterImageSettings images = settings.rasterImages;
+  images.threads = settings.jobs;
+  CorvelPdf::PdfEditor editor(pdf, images);
   const int first = settings.firstPage, last = std::min(settings.lastPage, report.pageCount);
   const bool progress = isatty(STDERR_FILENO);
   const std::string name = std::filesystem::path(input).filename().string();

@@ -49,10 +49,8 @@ std::string Deflate(const std::string& data) {
   return out;
 }
 
-}  // namespace
-
-QPDFObjectHandle PredictedImageStream(WriterState& state, const std::string& samples, int columns,
-                                      int colors, int bits, QPDFObjectHandle dictionary) {
+// The samples filtered row by row and deflated.
+std::string Predicted(const std::string& samples, int columns, int colors, int bits) {
   const std::size_t rowBytes = (static_cast<std::size_t>(columns) * colors * bits + 7) / 8;
   const std::size_t pixelBytes = std::max<std::size_t>(1, static_cast<std::size_t>(colors * bits) / 8);
   const std::size_t rows = rowBytes ? samples.size() / rowBytes : 0;
@@ -72,13 +70,25 @@ QPDFObjectHandle PredictedImageStream(WriterState& state, const std::string& sam
     }
     Filter(static_cast<int>(best), row, above, rowBytes, pixelBytes, filtered);
   }
+  return Deflate(filtered);
+}
+
+}  // namespace
+
+QPDFObjectHandle PredictedImageStream(WriterState& state, std::string samples, int columns,
+                                      int colors, int bits, QPDFObjectHandle dictionary) {
   auto parameters = QPDFObjectHandle::newDictionary();
   parameters.replaceKey("/Predictor", QPDFObjectHandle::newInteger(15));
   parameters.replaceKey("/Colors", QPDFObjectHandle::newInteger(colors));
   parameters.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(bits));
   parameters.replaceKey("/Columns", QPDFObjectHandle::newInteger(columns));
   auto stream = state.NewStream("", dictionary);
-  stream.replaceStreamData(Deflate(filtered), QPDFObjectHandle::newName("/FlateDecode"), parameters);
+  state.SetEncodedData(
+      stream,
+      [samples = std::move(samples), columns, colors, bits] {
+        return Predicted(samples, columns, colors, bits);
+      },
+      QPDFObjectHandle::newName("/FlateDecode"), parameters);
   return stream;
 }
 

@@ -12,7 +12,7 @@ namespace CorvelPdf::Detail {
 
 // A stream holding `samples` (rows of `columns` pixels of `colors` components of `bits` bits)
 // compressed with /FlateDecode and PNG predictors, with the other entries of `dictionary`.
-QPDFObjectHandle PredictedImageStream(WriterState& state, const std::string& samples, int columns,
+QPDFObjectHandle PredictedImageStream(WriterState& state, std::string samples, int columns,
                                       int colors, int bits, QPDFObjectHandle dictionary);
 
 }  // namespace CorvelPdf::Detail

@@ -85,13 +85,17 @@ std::string EncodeJpeg(std::span<const std::uint8_t> samples, int columns, int c
   return {reinterpret_cast<const char*>(c.buffer), c.size};
 }
 
-QPDFObjectHandle JpegImageStream(WriterState& state, const std::string& samples, int columns,
+QPDFObjectHandle JpegImageStream(WriterState& state, std::string samples, int columns,
                                  int colors, int quality, QPDFObjectHandle dictionary) {
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(samples.data()),
-                                            samples.size());
   auto stream = state.NewStream("", dictionary);
-  stream.replaceStreamData(EncodeJpeg(bytes, columns, colors, quality),
-                           QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
+  state.SetEncodedData(
+      stream,
+      [samples = std::move(samples), columns, colors, quality] {
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(samples.data()), samples.size());
+        return EncodeJpeg(bytes, columns, colors, quality);
+      },
+      QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
   return stream;
 }
 

@@ -24,7 +24,7 @@ std::string EncodeJpeg(std::span<const std::uint8_t> samples, int columns, int c
 
 // A stream holding `samples` compressed with /DCTDecode (see EncodeJpeg), with the other entries
 // of `dictionary`.
-QPDFObjectHandle JpegImageStream(WriterState& state, const std::string& samples, int columns,
+QPDFObjectHandle JpegImageStream(WriterState& state, std::string samples, int columns,
                                  int colors, int quality, QPDFObjectHandle dictionary);
 
 }  // namespace CorvelPdf::Detail

@@ -1,3 +1,4 @@
+#include <io/pdf/BackgroundEncodingInternal.h>
 #include <io/pdf/ContentStreamInternal.h>
 #include <io/pdf/OptionalContentInternal.h>
 #include <io/pdf/PdfEditor.h>
@@ -101,7 +102,12 @@ std::string NeedsMoreThan(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pa
 }  // namespace
 
 PdfEditor::PdfEditor(QPDF& pdf, const RasterImageSettings& rasterImages)
-    : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()), rasterImages_(rasterImages) {}
+    : pdf_(pdf), pages_(QPDFPageDocumentHelper(pdf).getAllPages()), rasterImages_(rasterImages) {
+  if (rasterImages.threads > 1)
+    encoding_ = std::make_unique<Detail::BackgroundEncoding>(rasterImages.threads);
+}
+
+PdfEditor::~PdfEditor() = default;
 
 void PdfEditor::ReplacePage(int number, const MavDoc::Page& page,
                             const MavDoc::Separation::Entries& inks,
@@ -113,6 +119,7 @@ void PdfEditor::ReplacePage(int number, const MavDoc::Page& page,
   Detail::WriterState state(pdf_, inks);
   state.SetPassThrough(true);
   state.SetRasterImages(rasterImages_);
+  state.SetBackgroundEncoding(encoding_.get());
   Detail::ContentStreamWriter writer(state, where);
   writer.WriteContent(page.GetContent(), Vexl::Transformation::Identity());
   // The model measures the page in default user space units times /UserUnit.

@@ -17,6 +17,10 @@
 
 namespace CorvelPdf {
 
+namespace Detail {
+class BackgroundEncoding;
+}
+
 struct EditOptions {
   // "1.3" … "2.0"; empty keeps the input's version (raised only if something written needs it).
   std::string pdfVersion;
@@ -27,6 +31,9 @@ class PdfEditor {
   // `pdf` is the opened source file; the model pages given to ReplacePage were read from it.
   // `rasterImages` says how the pictures flattening rendered are compressed.
   explicit PdfEditor(QPDF& pdf, const RasterImageSettings& rasterImages = {});
+  ~PdfEditor();
+  PdfEditor(const PdfEditor&) = delete;
+  PdfEditor& operator=(const PdfEditor&) = delete;
 
   // Page `number` (1-based) gets the content of `page` as its only content stream and fresh
   // resources. Objects of `page` that carry source records of this file are written as the
@@ -49,6 +56,8 @@ class PdfEditor {
   QPDF& pdf_;
   std::vector<QPDFPageObjectHelper> pages_;
   RasterImageSettings rasterImages_;
+  // Compresses rendered images beside the edit (rasterImages.threads > 1), or null.
+  std::unique_ptr<Detail::BackgroundEncoding> encoding_;
 };
 
 }  // namespace CorvelPdf

@@ -1,4 +1,6 @@
 #include <io/pdf/WriterStateInternal.h>
+
+#include <io/pdf/BackgroundEncodingInternal.h>
 #include <values/Color.h>
 
 #include <cstdio>
@@ -25,6 +27,15 @@ QPDFObjectHandle WriterState::NewStream(const std::string& data, QPDFObjectHandl
     streamDictionary.replaceKey(key, dictionary.getKey(key));
   }
   return stream;
+}
+
+void WriterState::SetEncodedData(QPDFObjectHandle stream, std::function<std::string()> encode,
+                                 QPDFObjectHandle filter, QPDFObjectHandle parameters) {
+  if (encoding_) {
+    encoding_->SetStreamData(stream, std::move(encode), filter, parameters);
+  } else {
+    stream.replaceStreamData(encode(), filter, parameters);
+  }
 }
 
 std::array<float, 4> WriterState::InkLook(const std::string& name) const {

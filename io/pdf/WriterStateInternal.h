@@ -8,6 +8,7 @@
 #include <io/pdf/RasterImageSettings.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <qpdf/QPDF.hh>
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace CorvelPdf::Detail {
+
+class BackgroundEncoding;
 
 class WriterState {
  public:
@@ -33,6 +36,12 @@ class WriterState {
   void SetRasterImages(const RasterImageSettings& settings) { rasterImages_ = settings; }
   QPDFObjectHandle MakeIndirect(QPDFObjectHandle object) { return pdf_.makeIndirectObject(object); }
   QPDFObjectHandle NewStream(const std::string& data, QPDFObjectHandle dictionary);
+  // Gives `stream` the data `encode` returns (already encoded with `filter` and `parameters`):
+  // at once, or on the background encoding's workers when there is one (see
+  // BackgroundEncodingInternal.h for what `encode` may touch then).
+  void SetEncodedData(QPDFObjectHandle stream, std::function<std::string()> encode,
+                      QPDFObjectHandle filter, QPDFObjectHandle parameters);
+  void SetBackgroundEncoding(BackgroundEncoding* encoding) { encoding_ = encoding; }
 
   // The process look of an ink at full tint: the unit vector for a process ink, the document's
   // representation for a spot, and black for a spot the document does not list.
@@ -73,6 +82,7 @@ class WriterState {
   int formDepth_ = 0;
   bool passThrough_ = false;
   RasterImageSettings rasterImages_;
+  BackgroundEncoding* encoding_ = nullptr;  // not owned; null encodes at once
 };
 
 // A key naming a shared value by its address, for values that live as long as the write.

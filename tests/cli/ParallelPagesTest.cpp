@@ -53,20 +53,25 @@ class ParallelPages : public FileTest {
   }
 };
 
-TEST_F(ParallelPages, OutputIsTheSameByteForByteWhateverTheJobCount) {
+// The corpus cases with a photograph under its own soft mask (rendered images, compressed in
+// the background when there are several jobs) as the first page.
+void WriteMixedFile(const fs::path& folder, const fs::path& path) {
   std::vector<fs::path> sources;
   for (const auto& name : kCorpusCases) sources.push_back(fs::path(CORVEL_CORPUS_DIR) / name);
-  // A photograph under its own soft mask: rendered images, the raster fallback.
   CorvelTestPages::PhotoPageOptions photo;
   photo.width = 600, photo.height = 400;
-  sources.insert(sources.begin() + 3, folder / "photo.pdf");
   CorvelTestPages::WritePhotoPage(folder / "photo.pdf", photo);
-  WriteMerged(sources, input);
+  sources.insert(sources.begin(), folder / "photo.pdf");
+  WriteMerged(sources, path);
+}
 
+TEST_F(ParallelPages, OutputIsTheSameByteForByteWhateverTheJobCount) {
+  WriteMixedFile(folder, input);
   const auto one = FlattenWith(1, output);
   ASSERT_EQ(one.pageCount, 13);
   ASSERT_GE(Replaced(one), 10u);
   ASSERT_LT(Replaced(one), 13u);  // the page whose transparency involves nothing stays
+  ASSERT_GE(one.pages[0].images, 1u);
   const std::string expected = ReadBytes(output);
   for (int jobs : {2, 4}) {
     const fs::path path = folder / ("out-" + std::to_string(jobs) + ".pdf");
@@ -80,6 +85,16 @@ TEST_F(ParallelPages, OutputIsTheSameByteForByteWhateverTheJobCount) {
     }
     EXPECT_EQ(report.warnings, one.warnings);
   }
+}
+
+TEST_F(ParallelPages, JpegImagesAreTheSameByteForByteWhateverTheJobCount) {
+  WriteMixedFile(folder, input);
+  CorvelCli::FileSettings settings;
+  settings.rasterImages.compression = CorvelPdf::RasterCompression::Jpeg;
+  FlattenWith(1, output, settings);
+  ASSERT_NE(ReadBytes(output).find("/DCTDecode"), std::string::npos);
+  FlattenWith(3, folder / "out-3.pdf", settings);
+  EXPECT_TRUE(ReadBytes(folder / "out-3.pdf") == ReadBytes(output));
 }
 
 // Three pages under constant alpha; the middle one paints an image that cannot be decoded, so
