@@ -251,13 +251,14 @@ TEST_F(FileAction, FailuresWriteNothingAndNameTheProblem) {
   EXPECT_EQ(left, (std::set<std::string>{"in.pdf", "broken.pdf"}));
 }
 
-// A coloured tiling pattern of yellow squares, which the reader cannot represent yet.
+// A coloured tiling pattern of yellow dots a tenth of a point apart: far more tiles than the
+// reader makes for one object, so it cannot represent what the pattern paints.
 Handle TilingPattern(TestFile& file) {
-  return file.Stream("0 0 1 0 k 0 0 5 5 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
-                                               "/BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >> >>");
+  return file.Stream("0 0 1 0 k 0 0 0.05 0.05 re f", "<< /PatternType 1 /PaintType 1 /TilingType 1 "
+                                                     "/BBox [0 0 0.1 0.1] /XStep 0.1 /YStep 0.1 /Resources << >> >>");
 }
 
-// What the reader cannot represent (an image it cannot decode, a tiling pattern) is still written
+// What the reader cannot represent (an image it cannot decode, a pattern too fine to tile) is still written
 // back where no transparency touches it, never dropped.
 TEST_F(FileAction, UnreadableObjectsOutsideTransparencyAreKept) {
   TestFile file;
@@ -294,7 +295,9 @@ TEST_F(FileAction, UnreadableObjectsOutsideTransparencyAreKept) {
   under.Save(input);
   const auto refused = Flatten();
   EXPECT_FALSE(refused.pages[0].replaced);
-  EXPECT_NE(refused.pages[0].leftAsItWas.find("tiling patterns"), std::string::npos) << refused.pages[0].leftAsItWas;
+  EXPECT_NE(refused.pages[0].leftAsItWas.find("tiling pattern /Tile would need more than 4096 tiles"),
+            std::string::npos)
+      << refused.pages[0].leftAsItWas;
 }
 
 // One unreadable object leaves its page exactly as it was; the other pages are flattened.

@@ -39,7 +39,8 @@ Interpreter::Interpreter(ReaderContext& context, MavDoc::Content& root, QPDFObje
   SetColor(initial.fill, DeviceGraySpace(), {0});
   SetColor(initial.stroke, DeviceGraySpace(), {0});
   states_.push_back(std::move(initial));
-  levels_.push_back({&root, Vexl::Transformation{}, resources, states_.size(), {}, {}});
+  levels_.push_back(
+      {&root, Vexl::Transformation{}, resources, states_.size(), {}, {}, initialCtm, false});
 }
 
 Interpreter::~Interpreter() = default;

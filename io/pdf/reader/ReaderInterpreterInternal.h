@@ -52,6 +52,17 @@ struct ClipEntry {
   bool text = false;
 };
 
+// A tiling pattern chosen as a colour: painted by laying copies of its cell (see
+// ReaderTiling.cpp). An uncoloured pattern (PaintType 2) carries the colour scn gave with it.
+struct TilingPaint {
+  mutable QPDFObjectHandle pattern;  // the pattern stream (mutable: qpdf's accessors are not const)
+  std::string name;          // its resource name, for messages
+  bool uncolored = false;
+  ColorSpacePtr space;                   // uncoloured: the underlying colour space
+  std::vector<double> components;        // uncoloured: the colour in it
+  mutable QPDFObjectHandle spaceObject;  // uncoloured: that space as the file gives it
+};
+
 // The current fill or stroke colour.
 struct PaintState {
   ColorSpacePtr space;
@@ -59,6 +70,7 @@ struct PaintState {
   std::shared_ptr<const MavPaint::Paint> flat;
   // A shading pattern: its transformation maps shading space into the level's space.
   std::shared_ptr<const MavPaint::ShadingPaint> shading;
+  std::shared_ptr<const TilingPaint> tiling;
   std::string unsupported;  // why the colour cannot be represented (objects are then dropped)
   std::vector<RecordedOp> setting;  // the operators that set it, to write it again
 };
@@ -136,6 +148,19 @@ class Interpreter {
     std::size_t stateBase;
     std::vector<OpenGroup> open;
     std::vector<MarkedContent> marked;
+    // The CTM the level's content starts with: its default space, which the matrices of the
+    // patterns it uses map onto (ISO 32000-1 §8.7.3.1).
+    Vexl::Transformation defaultCtm;
+    bool uncolored;  // inside the cell of an uncoloured pattern: colour operators are ignored
+  };
+  // The parts of a path or text painted with tiling patterns, as groups of tiles (null: that
+  // part is not tiled).
+  struct TiledParts {
+    std::unique_ptr<MavDoc::Group> fill;
+    std::unique_ptr<MavDoc::Group> stroke;
+    std::string fillFailure;  // why the fill's tiles could not be made (it is then a stand-in)
+    std::string strokeFailure;
+    bool Any() const { return fill || stroke; }
   };
   using Handler = void (Interpreter::*)(const Operation&);
 
@@ -149,6 +174,8 @@ class Interpreter {
   // Structure (ReaderStructure.cpp).
   void PushLevel(MavDoc::Content& root, const Vexl::Transformation& absolute,
                  QPDFObjectHandle resources);
+  void PushCellLevel(MavDoc::Content& root, const Vexl::Transformation& absolute,
+                     QPDFObjectHandle resources, const TilingPaint& tiling);
   void PopLevel();
   MavDoc::Content& Target();
   MavDoc::ContentObject& Emit(std::unique_ptr<MavDoc::ContentObject> object);
@@ -210,7 +237,24 @@ class Interpreter {
   void OpSetCMYK(const Operation& op);
   void SetColor(PaintState& paint, const ColorSpacePtr& space, std::vector<double> values);
   ColorSpacePtr DeviceSpace(const char* name);
-  void SetPattern(PaintState& paint, const std::string& name);
+  void SetPattern(PaintState& paint, const Operation& operation);
+  std::shared_ptr<const MavPaint::Paint> FailedPaint(const std::string& why);
+
+  // Tiling patterns (ReaderTiling.cpp).
+  std::shared_ptr<const TilingPaint> ReadTiling(QPDFObjectHandle pattern, const std::string& name,
+                                                const PaintState& paint, const Operation& operation);
+  TiledParts TileParts(bool fill, bool stroke, const std::shared_ptr<const Vexl::Compound>& outline,
+                       Vexl::FillRule rule, bool text);
+  std::unique_ptr<MavDoc::Group> TileGroup(const TilingPaint& tiling,
+                                           std::unique_ptr<MavDoc::ContentObject> shape,
+                                           const Vexl::Rectangle& shapeBox, bool stroke,
+                                           std::string& failure);
+  void RunTile(const TilingPaint& tiling, const std::vector<Operation>& operations,
+               MavDoc::Group& tile);
+  std::shared_ptr<const MavPaint::Paint> PartPaint(const TiledParts& parts, bool stroke);
+  void EmitTiled(std::shared_ptr<PdfSource> source, std::unique_ptr<MavDoc::Blendable> flat,
+                 TiledParts parts);
+  Vexl::Rectangle VisibleArea();
   void OpShade(const Operation& op);
 
   // XObjects (ReaderXObjects.cpp, ReaderImageOps.cpp).

@@ -85,9 +85,10 @@ void Interpreter::PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool cl
   std::vector<Operation> construction = std::move(pathOps_);
   pathOps_.clear();
   if (outline && !outline->IsEmpty() && (fill || stroke)) {
-    auto fillPaint = fill ? PaintFor(State().fill, false) : nullptr;
-    auto strokePaint = stroke ? PaintFor(State().stroke, true) : nullptr;
-    if (fillPaint || strokePaint) {
+    auto tiled = TileParts(fill, stroke, outline, rule, false);
+    auto fillPaint = fill ? PartPaint(tiled, false) : nullptr;
+    auto strokePaint = stroke ? PartPaint(tiled, true) : nullptr;
+    if (fillPaint || strokePaint || tiled.Any()) {
       auto path = std::make_unique<MavDoc::Path>(outline);
       path->SetTransformation(State().ctm, 0);
       auto source = StateSource(fill, stroke);
@@ -96,14 +97,20 @@ void Interpreter::PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool cl
       const bool evenOdd = rule == Vexl::FillRule::EvenOdd;
       source->operations.push_back(
           {fill && stroke ? (evenOdd ? "B*" : "B") : fill ? (evenOdd ? "f*" : "f") : "S", {}});
-      path->SetSource(std::move(source));
+      path->SetSource(source);
       path->SetFillRule(rule);
       path->SetFillPaint(std::move(fillPaint));
       path->SetStrokePaint(std::move(strokePaint));
       if (stroke) path->SetStrokeStyle(State().strokeStyle);
       path->SetTransparency(CurrentTransparency());
       const bool both = path->GetFillPaint() && path->GetStrokePaint();
-      if (both) {
+      if (tiled.Any()) {
+        // The operators paint the whole object: its flat part alone has no record of its own.
+        // A stand-in keeps the record that says so.
+        if (source->unreadable.empty()) path->SetSource(nullptr);
+        if (!path->GetFillPaint() && !path->GetStrokePaint()) path.reset();
+        EmitTiled(std::move(source), std::move(path), std::move(tiled));
+      } else if (both) {
         EmitFilledAndStroked(std::move(path));
       } else {
         Emit(std::move(path));

@@ -33,8 +33,45 @@ void Interpreter::PushLevel(MavDoc::Content& root, const Vexl::Transformation& a
   GraphicsState state = State();
   state.ctm = {};
   state.clips.clear();
+  const bool uncolored = CurrentLevel().uncolored;
   states_.push_back(std::move(state));
-  levels_.push_back({&root, absolute, resources, states_.size(), {}, {}});
+  levels_.push_back({&root, absolute, resources, states_.size(), {}, {}, {}, uncolored});
+}
+
+// A pattern cell starts from the graphics state its parent content started with, transparency
+// reset as in any transparency group (ISO 32000-1 §11.6.7), in pattern space; an uncoloured
+// cell paints in the colour given with the pattern.
+void Interpreter::PushCellLevel(MavDoc::Content& root, const Vexl::Transformation& absolute,
+                                QPDFObjectHandle resources, const TilingPaint& tiling) {
+  GraphicsState state = states_[CurrentLevel().stateBase - 1];
+  state.ctm = {};
+  state.clips.clear();
+  state.blendMode = MavBlend::BlendMode::Normal;
+  state.fillAlpha = state.strokeAlpha = 1;
+  state.alphaIsShape = false;
+  state.softMask.reset();
+  if (tiling.uncolored) {
+    for (PaintState* paint : {&state.fill, &state.stroke}) {
+      *paint = PaintState{};
+      SetColor(*paint, tiling.space, tiling.components);
+      // Recorded in the underlying space so that the cell's objects can be written again.
+      const bool device = tiling.spaceObject.isName() && IsDeviceSpaceName(tiling.spaceObject.getName());
+      const char* setSpace = paint == &state.fill ? "cs" : "CS";
+      if (device) {
+        paint->setting.push_back({{setSpace, {tiling.spaceObject}}, "", {}});
+      } else {
+        paint->setting.push_back(
+            {{setSpace, {QPDFObjectHandle::newName("/CS")}}, "ColorSpace", tiling.spaceObject});
+      }
+      Operation color{paint == &state.fill ? "sc" : "SC", {}};
+      for (double value : tiling.components)
+        color.operands.push_back(QPDFObjectHandle::newReal(value, 6, true));
+      paint->setting.push_back({std::move(color), "", {}});
+    }
+  }
+  states_.push_back(std::move(state));
+  levels_.push_back({&root, absolute, resources, states_.size(), {}, {}, {},
+                     tiling.uncolored || CurrentLevel().uncolored});
 }
 
 void Interpreter::PopLevel() {
@@ -147,16 +184,22 @@ std::shared_ptr<const MavPaint::Paint> Interpreter::Placeholder() {
       .Get();
 }
 
-std::shared_ptr<const MavPaint::Paint> Interpreter::PaintFor(const PaintState& paint, bool stroke) {
-  if (!paint.unsupported.empty()) {
-    if (context_.KeepUnreadable()) {
-      context_.Warn(paint.unsupported + ": objects painted with it kept as they are");
-      unreadable_ = paint.unsupported;
-      return Placeholder();
-    }
-    context_.Warn(paint.unsupported + ": objects painted with it dropped");
-    return nullptr;
+// What an object painted with a colour the reader cannot represent gets: a stand-in when the
+// file keeps what cannot be read, otherwise nothing.
+std::shared_ptr<const MavPaint::Paint> Interpreter::FailedPaint(const std::string& why) {
+  if (context_.KeepUnreadable()) {
+    context_.Warn(why + ": objects painted with it kept as they are");
+    unreadable_ = why;
+    return Placeholder();
   }
+  context_.Warn(why + ": objects painted with it dropped");
+  return nullptr;
+}
+
+std::shared_ptr<const MavPaint::Paint> Interpreter::PaintFor(const PaintState& paint, bool stroke) {
+  if (!paint.unsupported.empty()) return FailedPaint(paint.unsupported);
+  // Paths and text tile their pattern (TileParts); what else paints with one stands in.
+  if (paint.tiling) return FailedPaint("tiling pattern /" + paint.tiling->name + " on an image mask");
   if (!paint.shading) return paint.flat;
   try {
     return paint.shading->Transformed(State().ctm.Inverse());

@@ -150,19 +150,27 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   if (outline->IsEmpty() && drawable) return;  // only spaces
   const int paintMode = mode % 4;
   if (mode == 7) return;  // clipping only: the clip carries the glyphs
-  auto fill = paintMode == 0 || paintMode == 2 ? PaintFor(State().fill, false) : nullptr;
-  auto stroke = paintMode == 1 || paintMode == 2 ? PaintFor(State().stroke, true) : nullptr;
-  if (!fill && !stroke && paintMode != 3) return;
+  const bool filled = paintMode == 0 || paintMode == 2, stroked = paintMode == 1 || paintMode == 2;
+  auto tiled = TileParts(filled, stroked, outline, Vexl::FillRule::NonZero, true);
+  auto fill = filled ? PartPaint(tiled, false) : nullptr;
+  auto stroke = stroked ? PartPaint(tiled, true) : nullptr;
+  if (!fill && !stroke && !tiled.Any() && paintMode != 3) return;
   auto text = std::make_unique<MavDoc::Text>(std::move(characters), outline, paintMode);
   text->SetTransformation(State().ctm, 0);
   const bool standIn = !unreadable_.empty();
-  text->SetSource(TakeTextSource(paintMode));
-  if (standIn && !text->GetSource()) return;  // a stand-in that cannot be written back
+  auto source = TakeTextSource(paintMode);
+  text->SetSource(source);
+  if (standIn && !source) return;  // a stand-in that cannot be written back
   text->SetFillPaint(std::move(fill));
   text->SetStrokePaint(std::move(stroke));
-  if (paintMode == 1 || paintMode == 2) text->SetStrokeStyle(State().strokeStyle);
+  if (stroked) text->SetStrokeStyle(State().strokeStyle);
   text->SetTransparency(CurrentTransparency());
-  if (text->GetFillPaint() && text->GetStrokePaint()) {
+  if (tiled.Any()) {
+    // Text painted with a pattern becomes the tiles its glyphs clip (and what else it paints).
+    if (!source || source->unreadable.empty()) text->SetSource(nullptr);
+    if (!text->GetFillPaint() && !text->GetStrokePaint()) text.reset();
+    EmitTiled(std::move(source), std::move(text), std::move(tiled));
+  } else if (text->GetFillPaint() && text->GetStrokePaint()) {
     EmitFilledAndStroked(std::move(text));
   } else {
     Emit(std::move(text));
