@@ -2,6 +2,7 @@
 
 #include <docedit/DocumentEdit.h>
 #include <flatten/PlaceNewObject.h>
+#include <flatten/SeamExtension.h>
 #include <graph/GraphAttributeCreator.h>
 #include <module/Exports.h>
 
@@ -22,6 +23,15 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                                                   const ObjectPredicate& objectPredicate,
                                                   bool inkTypeStacking, double resolution,
                                                   double gradientResolution) {
+  return FlattenAction(content, layerPredicate, selectionFlag, objectPredicate,
+                       FlattenOptions{inkTypeStacking, resolution, gradientResolution, Seams::Abut});
+}
+
+std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
+                                                  const LayerPredicate& layerPredicate,
+                                                  bool selectionFlag,
+                                                  const ObjectPredicate& objectPredicate,
+                                                  const FlattenOptions& options) {
   const Vexl::Rectangle working = WorkingRectangle(content);
   std::unique_ptr<AttributedGraph> graph;
   {
@@ -29,16 +39,20 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                                                               objectPredicate, false};
     graph = BuildGraph<GraphAttributeCreator>(FlatteningOptions(working), content, selection);
   }
-  const SamplingContext sampling = MakeSamplingContext(content, inkTypeStacking, std::nullopt);
-  FillRasterizer rasterizer(graph.get(), &content, working, resolution, inkTypeStacking,
-                            std::nullopt);
-  rasterizer.gradientResolution = gradientResolution;
+  const SamplingContext sampling =
+      MakeSamplingContext(content, options.inkTypeStacking, std::nullopt);
+  FillRasterizer rasterizer(graph.get(), &content, working, options.resolution,
+                            options.inkTypeStacking, std::nullopt);
+  rasterizer.gradientResolution = options.gradientResolution;
+  const std::vector<RegionGroup> groups = GroupRegionsByStack(*graph);
+  const PieceOrder order(*graph, groups);
   std::vector<DocumentEdit::ObjectAndPosContainer> inserts;
-  for (const RegionGroup& group : GroupRegionsByStack(*graph)) {
-    auto object = CreateRegionObject(group, *graph, content, sampling, rasterizer);
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const RegionTest paintedLater = options.seams == Seams::None ? order.LaterThan(g) : RegionTest{};
+    auto object = CreateRegionObject(groups[g], *graph, content, sampling, rasterizer, paintedLater);
     if (!object) continue;
-    inserts.push_back(PlaceNewObject(std::move(object), group.fill, layerPredicate, selectionFlag,
-                                     objectPredicate));
+    inserts.push_back(PlaceNewObject(std::move(object), groups[g].fill, layerPredicate,
+                                     selectionFlag, objectPredicate));
   }
   return ReplaceSelected(content, std::move(inserts), layerPredicate, selectionFlag, objectPredicate,
                          false);

@@ -1,6 +1,7 @@
 #include <flatten/FlattenedResult.h>
 
 #include <flatten/FillProperties.h>
+#include <flatten/SeamExtension.h>
 #include <module/Exports.h>
 #include <module/GraphEnvironmentImpl.h>
 
@@ -14,8 +15,9 @@ constexpr double kResultResolution = 1200.0;
 }  // namespace
 
 std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
+                                           const std::vector<const TesselFixed::Region*>& regions,
                                            MavDoc::Content& content, MavColor::Color colour) {
-  auto outline = MakeCompound(graph, group.regions);
+  auto outline = MakeCompound(graph, regions);
   if (outline->GetSubpaths().empty()) return nullptr;
   auto path = std::make_unique<MavDoc::Path>(std::move(outline));
   path->SetFillPaint(
@@ -24,18 +26,27 @@ std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const R
   return path;
 }
 
-std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(const RegionGroup& group,
-                                                          const AttributedGraph& graph,
-                                                          MavDoc::Content& content,
-                                                          const SamplingContext& sampling,
-                                                          FillRasterizer& rasterizer) {
+std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
+                                           MavDoc::Content& content, MavColor::Color colour) {
+  return MakeFlatPath(graph, group, group.regions, content, std::move(colour));
+}
+
+std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(
+    const RegionGroup& group, const AttributedGraph& graph, MavDoc::Content& content,
+    const SamplingContext& sampling, FillRasterizer& rasterizer, const RegionTest& paintedLater) {
+  const auto flatRegions = [&] {
+    return paintedLater ? ExtendUnderLaterPieces(group.regions, paintedLater) : group.regions;
+  };
   SampledColor colour = SampleFillColor(sampling, group.fill);
   if (auto* list = std::get_if<MavColor::Color>(&colour)) {
-    return MakeFlatPath(graph, group, content, std::move(*list));
+    return MakeFlatPath(graph, group, flatRegions(), content, std::move(*list));
   }
-  if (auto rendered = rasterizer.RasterizeFill(group.regions, group.fill)) return std::move(*rendered);
+  if (auto rendered = rasterizer.RasterizeFill(group.regions, group.fill, paintedLater)) {
+    return std::move(*rendered);
+  }
   colour = MakeEmptyColor();
-  return MakeFlatPath(graph, group, content, std::move(std::get<MavColor::Color>(colour)));
+  return MakeFlatPath(graph, group, flatRegions(), content,
+                      std::move(std::get<MavColor::Color>(colour)));
 }
 
 std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(

@@ -11,16 +11,19 @@ namespace Corvel {
 
 // The new object of a group: a flat path when the stack composites to one colour, otherwise
 // what the raster fallback renders, or a path without ink when it inks nothing. Null when the
-// group yields nothing.
-std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(const RegionGroup& group,
-                                                          const AttributedGraph& graph,
-                                                          MavDoc::Content& content,
-                                                          const SamplingContext& sampling,
-                                                          FillRasterizer& rasterizer);
+// group yields nothing. With `paintedLater` (regions of pieces painted after this one), the
+// object also covers the regions of later pieces across its borders (see SeamExtension.h).
+std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(
+    const RegionGroup& group, const AttributedGraph& graph, MavDoc::Content& content,
+    const SamplingContext& sampling, FillRasterizer& rasterizer,
+    const RegionTest& paintedLater = {});
 
-// A path on the group's outline filled with `colour` and the halftone set of the stack's
+// A path on the outline of `regions` (the group's, or more) filled with `colour` and the halftone set of the stack's
 // bottom element; null when the outline is empty.
 std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
+                                           MavDoc::Content& content, MavColor::Color colour);
+std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
+                                           const std::vector<const TesselFixed::Region*>& regions,
                                            MavDoc::Content& content, MavColor::Color colour);
 
 }  // namespace Corvel

@@ -38,6 +38,24 @@ CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
     const ObjectPredicate& objectPredicate, bool inkTypeStacking, double resolution,
     double gradientResolution);
 
+// Where two new objects meet edge to edge. Abut: each covers its own regions exactly, so an
+// anti-aliasing viewer or a raster/vector border in print can let the background show through
+// as a hairline. None: a new object painted earlier also covers the regions of later new
+// objects across its borders, which those cover again; the page prints the same.
+enum class Seams { Abut, None };
+
+struct FlattenOptions {
+  bool inkTypeStacking = false;
+  double resolution = 1200;          // pixels per inch of rasterised line art
+  double gradientResolution = 300;   // pixels per inch of rasterised shadings
+  Seams seams = Seams::Abut;
+};
+
+// The same with every setting named.
+CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
+    MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,
+    const ObjectPredicate& objectPredicate, const FlattenOptions& options);
+
 // Rebuilds the selected artwork of `content` so that outlines show the visible shapes.
 CORVEL_EXPORT std::vector<MavDoc::ContentObject*> OptimizeForOutlineViewAction(
     MavDoc::Content& content, const LayerPredicate& layerPredicate, bool selectionFlag,

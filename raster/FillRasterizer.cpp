@@ -163,7 +163,8 @@ FillRasterizer::FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Co
       separation(std::move(separation)) {}
 
 std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeFill(
-    const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill) const {
+    const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill,
+    const RegionTest& paintedLater) const {
   UsedSeparationCollector collector(*content, separation);
   collector.Visit(fill->GetRootComponent());
   auto used = collector.GetUsed();
@@ -174,7 +175,7 @@ std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeF
   const MavSc::Options options(names);
   const RasterGeometry geometry = ComputeRasterGeometry(*this, *fill);
   const auto jobs = PlanRasterJobs(*graph, regions, geometry.transformation.Inverse(),
-                                   geometry.environment, names.size());
+                                   geometry.environment, names.size(), paintedLater);
   std::unique_ptr<MavDoc::ContentObject> single;
   std::unique_ptr<MavDoc::Group> group;
   for (const auto& job : jobs) {

@@ -2,6 +2,7 @@
 // The raster fallback: fills that are not one flat colour rendered into separation images,
 // clipped to their regions, or flat paths where a rendered tile is constant.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@
 
 namespace Corvel {
 
+// A test on regions of the map, such as "belongs to a piece painted later".
+using RegionTest = std::function<bool(const TesselFixed::Region*)>;
+
 // Renders the fills of one run. Immutable during the run.
 class FillRasterizer {
  public:
@@ -23,9 +27,12 @@ class FillRasterizer {
 
   // The rendered object of a group's regions: a path or clipped image, or a group of them
   // (flags 511); a value holding null when no region covers a pixel; no value when the fill
-  // inks no separation.
+  // inks no separation. With `paintedLater`, each image or path also covers the regions across
+  // its borders that the test takes or that a later image of this fill paints, and images
+  // reach a pixel beyond their regions' bounds, so that the clip has pixels to show there.
   std::optional<std::unique_ptr<MavDoc::ContentObject>> RasterizeFill(
-      const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill) const;
+      const std::vector<const TesselFixed::Region*>& regions, const Tessel::TFill* fill,
+      const RegionTest& paintedLater = {}) const;
 
   const DocumentGraph::GraphBase* graph;
   MavDoc::Content* content;
@@ -43,6 +50,7 @@ class FillRasterizer {
 struct RasterTile {
   MavMath::Rectangle<long long> pixelRect;
   std::vector<std::shared_ptr<const Vexl::Compound>> outlines;
+  std::vector<const TesselFixed::Region*> regions;  // one per outline
 };
 
 struct RasterJob {
@@ -51,11 +59,13 @@ struct RasterJob {
 };
 
 // The jobs for a fill's regions: tiles binned into a 6 × 6 grid, then merged while one image
-// costs less than two (bytes, plus 16384 per image).
+// costs less than two (bytes, plus 16384 per image). With `paintedLater`, jobs reach under
+// later pieces as RasterizeFill describes.
 std::vector<RasterJob> PlanRasterJobs(const DocumentGraph::GraphBase& graph,
                                       const std::vector<const TesselFixed::Region*>& regions,
                                       const Vexl::Transformation& pageToRaster,
                                       const MavSc::Environment& environment,
-                                      std::size_t separationCount);
+                                      std::size_t separationCount,
+                                      const RegionTest& paintedLater = {});
 
 }  // namespace Corvel

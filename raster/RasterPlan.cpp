@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <flatten/RegionOutlines.h>
+#include <flatten/SeamExtension.h>
+#include <unordered_map>
 
 namespace Corvel {
 
@@ -34,7 +36,7 @@ std::vector<RasterTile> MakeTiles(const DocumentGraph::GraphBase& graph,
   for (const auto* region : regions) {
     auto outline = MakeRegionCompound(graph, region);
     const PixelRect pixels = environment.WorldToTarget((*outline * pageToRaster).GetBoundingBox());
-    if (!pixels.IsEmpty()) tiles.push_back({pixels, {std::move(outline)}});
+    if (!pixels.IsEmpty()) tiles.push_back({pixels, {std::move(outline)}, {region}});
   }
   return tiles;
 }
@@ -52,6 +54,7 @@ std::vector<RasterTile> BinIntoGrid(std::vector<RasterTile> tiles) {
     RasterTile& cell = cells[column * kGridSize + row];
     cell.pixelRect = Union(cell.pixelRect, r);
     for (auto& outline : tile.outlines) cell.outlines.push_back(std::move(outline));
+    cell.regions.insert(cell.regions.end(), tile.regions.begin(), tile.regions.end());
   }
   // Fill holes from the back, then drop the tail.
   std::size_t end = cells.size();
@@ -83,6 +86,8 @@ void Merge(std::vector<RasterTile>& cells, double separations) {
             Cost(together, separations)) {
           cells[a].pixelRect = together;
           for (auto& outline : cells[b].outlines) cells[a].outlines.push_back(std::move(outline));
+          cells[a].regions.insert(cells[a].regions.end(), cells[b].regions.begin(),
+                                  cells[b].regions.end());
           cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(b));
           merged = true;
         } else {
@@ -93,15 +98,39 @@ void Merge(std::vector<RasterTile>& cells, double separations) {
   }
 }
 
+// The jobs of `cells` (painted in their order) reaching under what is painted after each: the
+// clip takes in the regions of later pieces and of later cells across its borders, and the
+// image a pixel more on every side, so that pixels lie under the clip's edge there.
+std::vector<RasterJob> ReachUnderLaterPieces(const DocumentGraph::GraphBase& graph,
+                                             const std::vector<RasterTile>& cells,
+                                             const RegionTest& paintedLater) {
+  std::unordered_map<const TesselFixed::Region*, std::size_t> cellOf;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    for (const auto* region : cells[c].regions) cellOf[region] = c;
+  }
+  std::vector<RasterJob> jobs;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    const auto later = [&](const TesselFixed::Region* region) {
+      const auto it = cellOf.find(region);
+      return it != cellOf.end() ? it->second > c : paintedLater(region);
+    };
+    const auto& r = cells[c].pixelRect;
+    jobs.push_back({MakeCompound(graph, ExtendUnderLaterPieces(cells[c].regions, later)),
+                    {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}});
+  }
+  return jobs;
+}
+
 }  // namespace
 
 std::vector<RasterJob> PlanRasterJobs(const DocumentGraph::GraphBase& graph,
                                       const std::vector<const TesselFixed::Region*>& regions,
                                       const Vexl::Transformation& pageToRaster,
                                       const MavSc::Environment& environment,
-                                      std::size_t separationCount) {
+                                      std::size_t separationCount, const RegionTest& paintedLater) {
   auto cells = BinIntoGrid(MakeTiles(graph, regions, pageToRaster, environment));
   Merge(cells, double(separationCount));
+  if (paintedLater) return ReachUnderLaterPieces(graph, cells, paintedLater);
   std::vector<RasterJob> jobs;
   for (auto& cell : cells) {
     if (cell.outlines.size() == 1) {
