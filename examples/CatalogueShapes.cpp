@@ -130,7 +130,7 @@ std::unique_ptr<MavDoc::Document> BusyPage() {
                                                             [](int channel, int column, int row) {
                                                               return channel ? 255 - 20 * column : 12 * (column + row);
                                                             },
-                                                            {}}),
+                                                            {}, {}}),
                              Rect(150, 20, 120, 80));
   picture.SetTransparency(MaskedBy(*document, false, [](MavDoc::Content& artwork) {
     Ellipse(artwork, 210, 60, 55, 35, Cmyk(0, 0, 0, 0));
