@@ -12,6 +12,7 @@
 #include <io/pdf/PdfWriter.h>
 #include <values/ColorManagement.h>
 #include <module/Exports.h>
+#include <tools/oracle/Seams.h>
 #include <tools/oracle/SeparationRender.h>
 
 namespace CorvelCatalogue {
@@ -27,6 +28,20 @@ void Save(const std::string& bytes, const std::string& path) {
 bool Visible(const std::shared_ptr<MavDoc::LayerProperties>& layer) { return layer->visible; }
 bool Everything(const MavDoc::ContentObject&) { return true; }
 
+Corvel::FlattenOptions FlattenSettings(const RunOptions& options) {
+  Corvel::FlattenOptions settings;
+  settings.resolution = settings.gradientResolution = options.flattenResolution;
+  settings.seams = options.seams;
+  return settings;
+}
+
+std::size_t CountSeamPixels(const std::string& pdf, const CorvelOracle::SeparationRender& aliased) {
+  const auto antiAliased = CorvelOracle::RenderPdfBytes(
+      pdf, 1, aliased.GetResolution(), CorvelOracle::ColorConversion::Managed,
+      CorvelOracle::EdgeRendering::AntiAliased);
+  return CorvelOracle::CountSeams(antiAliased, aliased).pixels;
+}
+
 Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const RunOptions& options,
                 const CorvelOracle::SeparationRender& original) {
   auto document = c.make();
@@ -37,8 +52,8 @@ Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const Ru
   const auto involvement = CorvelCli::FindInvolved(content);
   const auto involved = [&](const MavDoc::ContentObject& object) { return involvement.Contains(object); };
   const auto inserted = outline ? Corvel::OptimizeForOutlineViewAction(content, Visible, true, Everything)
-                                : Corvel::FlattenAction(content, Visible, true, involved, false,
-                                                        options.flattenResolution);
+                                : Corvel::FlattenAction(content, Visible, true, involved,
+                                                        FlattenSettings(options));
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   outcome.newObjects = inserted.size();
   outcome.drawn = CountDrawn(content);
@@ -46,6 +61,7 @@ Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const Ru
   outcome.transparencyLeft = FindTransparency(outcome.pdf);
   const auto render = CorvelOracle::RenderPdfBytes(outcome.pdf, 1, options.renderResolution);
   outcome.comparison = std::make_unique<CorvelOracle::Comparison>(CorvelOracle::Compare(original, render));
+  if (!outline) outcome.seamPixels = CountSeamPixels(outcome.pdf, render);
   if (!options.folder.empty()) {
     Save(outcome.pdf, options.folder + "/" + c.name + (outline ? "-outline.pdf" : "-flattened.pdf"));
   }
@@ -56,8 +72,10 @@ void ReportOutcome(std::ostream& out, const char* title, const Drawn& original, 
   out << "  " << title << ": " << original.objects << " -> " << outcome.drawn.objects << " objects ("
       << outcome.newObjects << " new), outline subpaths " << original.subpaths << " -> "
       << outcome.drawn.subpaths << " (distinct " << original.distinctSubpaths << " -> "
-      << outcome.drawn.distinctSubpaths << "), " << static_cast<int>(outcome.seconds * 1000 + 0.5) << " ms, "
+      << outcome.drawn.distinctSubpaths << "), " << outcome.pdf.size() << " bytes, "
+      << static_cast<int>(outcome.seconds * 1000 + 0.5) << " ms, "
       << (outcome.comparison->Agrees() ? "prints the same" : "PRINTS DIFFERENTLY") << "\n";
+  if (outcome.seamPixels > 0) out << "    seams (anti-aliased): " << outcome.seamPixels << " pixels\n";
   if (!outcome.transparencyLeft.empty()) {
     out << "    transparency left: " << outcome.transparencyLeft.size() << " (first: "
         << outcome.transparencyLeft.front() << ")\n";

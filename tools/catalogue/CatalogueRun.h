@@ -5,6 +5,7 @@
 
 #include <cli/OutlineCount.h>
 #include <examples/Catalogue.h>
+#include <module/Exports.h>
 #include <tools/oracle/Comparison.h>
 
 #include <cstddef>
@@ -18,6 +19,7 @@ struct RunOptions {
   double renderResolution = 150;   // pixels per inch of the comparison renders
   double flattenResolution = 300;  // pixels per inch of images the flattener renders
   std::string folder;              // where to write the PDFs; empty: write nothing
+  Corvel::Seams seams = Corvel::Seams::Abut;
 };
 
 using CorvelCli::CountDrawn;
@@ -31,6 +33,8 @@ struct Outcome {
   std::string pdf;
   std::vector<std::string> transparencyLeft;  // uses of transparency in the written file
   std::unique_ptr<CorvelOracle::Comparison> comparison;
+  // Seam pixels of an anti-aliased render (see tools/oracle/Seams.h); flattened only.
+  std::size_t seamPixels = 0;
 };
 
 struct CaseRun {

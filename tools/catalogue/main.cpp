@@ -39,6 +39,16 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
                  "Pixels per inch of the compared renders")
       ->type_name("R")
       ->check(CorvelCli::NumberBetween(kMinResolution, kMaxResolution, "pixels per inch"));
+  app.add_option_function<std::string>(
+         "--seams",
+         [&arguments](const std::string& text) {
+           arguments.options.seams = text == "none" ? Corvel::Seams::None : Corvel::Seams::Abut;
+         },
+         "How flattened pieces meet: abut (each on its own outline) or none (earlier pieces "
+         "reach under later ones); the report counts seam pixels of anti-aliased renders")
+      ->type_name("MODE")
+      ->check(CorvelCli::OneOf({"abut", "none"}))
+      ->default_str("abut");
   app.footer(
       "Writes DIR/<case>-original.pdf, -flattened.pdf and -outline.pdf and DIR/report.txt.\n"
       "Exit status: 0 every result prints the same and holds no transparency, 1 otherwise, 2 the\n"

@@ -91,7 +91,7 @@ double SeparationRender::TintAt(const std::string& name, double xInPoints, doubl
 }
 
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double resolution,
-                               ColorConversion conversion) {
+                               ColorConversion conversion, EdgeRendering edges) {
   if (page < 1) throw std::invalid_argument("Page numbers start at 1");
   if (!(resolution > 0)) throw std::invalid_argument("The resolution must be positive");
   Detail::TemporaryFolder folder;
@@ -108,8 +108,10 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
     outputName += c == '%' ? "%%" : std::string(1, c);
   char resolutionText[32];
   std::snprintf(resolutionText, sizeof resolutionText, "-r%g", resolution);
+  const std::string alphaBits = edges == EdgeRendering::AntiAliased ? "4" : "1";
   std::vector<std::string> command{"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=tiffsep",
-                                   resolutionText, "-dGraphicsAlphaBits=1", "-dTextAlphaBits=1",
+                                   resolutionText, "-dGraphicsAlphaBits=" + alphaBits,
+                                   "-dTextAlphaBits=" + alphaBits,
                                    "-dMaxSpots=" + std::to_string(kMaxSpots), "-dInterpolateControl=0",
                                    "-sCompression=none", "-sOutputFile=" + outputName};
   // Ghostscript's non-ICC conversions: RGB (r, g, b) becomes CMYK (1 − r, 1 − g, 1 − b, 0).
@@ -128,7 +130,7 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
 }
 
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double resolution,
-                                ColorConversion conversion) {
+                                ColorConversion conversion, EdgeRendering edges) {
   Detail::TemporaryFolder folder;
   const auto file = folder.Path() / "input.pdf";
   {
@@ -136,7 +138,7 @@ SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double re
     out.write(pdfBytes.data(), static_cast<std::streamsize>(pdfBytes.size()));
     if (!out) throw std::runtime_error("Cannot write " + file.string());
   }
-  return RenderPdfPage(file.string(), page, resolution, conversion);
+  return RenderPdfPage(file.string(), page, resolution, conversion, edges);
 }
 
 }  // namespace CorvelOracle

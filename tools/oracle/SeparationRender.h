@@ -65,13 +65,21 @@ class SeparationRender {
 // colour-managed output, which blends in the output CMYK.
 enum class ColorConversion { Managed, Simple, ManagedCmykGroups };
 
+// Aliased: a pixel takes the paint of whatever covers its centre (any part of it, for thin
+// lines), which the comparisons need. AntiAliased: edges are blended by coverage in 16 levels
+// (Ghostscript's GraphicsAlphaBits 4), as a viewer shows them: this is where abutting objects
+// show seams.
+enum class EdgeRendering { Aliased, AntiAliased };
+
 // Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
 // qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.
 // Throws std::runtime_error with the tool's message when either fails or is not installed.
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72,
-                               ColorConversion conversion = ColorConversion::Managed);
+                               ColorConversion conversion = ColorConversion::Managed,
+                               EdgeRendering edges = EdgeRendering::Aliased);
 // The same for a PDF held in memory.
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72,
-                                ColorConversion conversion = ColorConversion::Managed);
+                                ColorConversion conversion = ColorConversion::Managed,
+                                EdgeRendering edges = EdgeRendering::Aliased);
 
 }  // namespace CorvelOracle

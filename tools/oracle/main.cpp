@@ -3,6 +3,7 @@
 // tolerance, 1 when some differs, 2 when the comparison could not be made.
 #include <cli/CommandLineSupport.h>
 #include <tools/oracle/Comparison.h>
+#include <tools/oracle/Seams.h>
 #include <tools/oracle/SeparationRender.h>
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct Arguments {
   int page = 1;
   double resolution = 72;
   CorvelOracle::ColorConversion conversion = CorvelOracle::ColorConversion::Managed;
+  bool seams = false;
 };
 
 void AddOptions(CLI::App& app, Arguments& arguments) {
@@ -47,10 +49,22 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
       "in "
       "DeviceCMYK, as Corvel does");
   simple->excludes(groups);
+  app.add_flag("--seams", arguments.seams,
+               "Also count each file's seam pixels: ink more than 8/255 below both sides in an "
+               "anti-aliased render, where the aliased render has no such dip");
   app.footer(
       "Reports, per separation, the largest difference and the pixels that differ by more than\n"
       "2/255 away from region outlines. Exit status: 0 every separation agrees, 1 some differs,\n"
       "2 the comparison could not be made (or a usage error).");
+}
+
+void ReportSeams(const Arguments& arguments) {
+  for (const std::string& path : {arguments.first, arguments.second}) {
+    const auto count = CorvelOracle::CountSeams(path, arguments.page, arguments.resolution,
+                                                arguments.conversion);
+    std::cout << "seams (anti-aliased): " << count.pixels << " pixels in " << path << " ("
+              << count.inArtwork << " pixels of thin gaps in the artwork)\n";
+  }
 }
 
 }  // namespace
@@ -70,6 +84,7 @@ int main(int argc, char** argv) {
     const auto comparison = CorvelOracle::Compare(first, second);
     std::cout << "page " << arguments.page << " at " << arguments.resolution
               << " ppi: " << comparison.Report();
+    if (arguments.seams) ReportSeams(arguments);
     return comparison.Agrees() ? kAgrees : kDiffers;
   } catch (const std::exception& error) {
     std::cerr << "corvel-oracle: " << error.what() << "\n";
