@@ -514,6 +514,30 @@ TEST_F(FileAction, GradientsAreRasterisedAtTheirOwnResolution) {
   ExpectPrintsTheSame(1);
 }
 
+// A shading painted with sh and no /BBox covers only its clip: transparency elsewhere on the
+// page leaves it alone, and it comes back as the one sh the file painted.
+TEST_F(FileAction, AClippedShadingAwayFromTheTransparencyIsLeftAloneAndPrintsTheSame) {
+  TestFile file;
+  auto resources = Handle::parse(
+      "<< /ExtGState << /Half << /ca 0.5 >> >> /Shading << /Sh << /ShadingType 2 /ColorSpace /DeviceCMYK "
+      "/Coords [0 0 100 0] /Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0 0] /C1 [0 0 1 0] /N 1 >> "
+      "/Extend [true true] >> >> >>");
+  file.AddPage("q 20 20 m 120 20 l 70 110 l h W n /Sh sh Q q /Half gs 0 1 0 0 k 300 500 150 150 re f Q",
+               resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_TRUE(report.pages[0].replaced);
+  EXPECT_EQ(report.pages[0].involvedUnits, 1u);
+  EXPECT_TRUE(report.pages[0].imageSizes.empty());
+  QPDF written;
+  written.processFile(output.c_str());
+  auto page = written.getAllPages().front();
+  const auto content = page.getKey("/Contents").getStreamData();
+  const std::string text(reinterpret_cast<const char*>(content->getBuffer()), content->getSize());
+  EXPECT_NE(text.find(" sh"), std::string::npos) << text;
+  ExpectPrintsTheSame(1);
+}
+
 // The self-check renders what the run replaced and says whether it prints as the original.
 TEST_F(FileAction, VerifyTellsWhetherPagesPrintTheSame) {
   WriteFlyer(input);

@@ -143,10 +143,13 @@ void Interpreter::OpShade(const Operation& operation) {
   if (!read.paint) return;
   Vexl::Rectangle box = read.box;
   if (box.IsNull()) {
-    // Without /BBox, sh paints the whole clip: the page area, seen from user space.
+    // Without /BBox, sh paints the whole clip: the page area narrowed to the clips' boxes, so
+    // that a shading clipped to a small shape is not taken for a page-wide one (transparency
+    // above it would involve everything on the page).
+    const Vexl::Rectangle visible = VisibleArea();
+    if (visible.IsNull()) return;  // clipped away
     try {
-      const auto toUser = (State().ctm * CurrentLevel().absolute).Inverse();
-      box = Vexl::TransformBox(area_, toUser);
+      box = Vexl::TransformBox(visible, State().ctm.Inverse());
     } catch (const std::invalid_argument&) {
       return;  // a singular CTM paints nothing
     }
