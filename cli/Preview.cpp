@@ -3,9 +3,11 @@
 #include <cli/PreviewImage.h>
 #include <cli/Report.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
+#include <string_view>
 
 namespace CorvelCli {
 
@@ -14,9 +16,11 @@ namespace {
 // "involved in transparency  #1e5aff  1234.00 sq pt", one line per legend line.
 void PrintLegend(const std::vector<PreviewLayer>& layers) {
   for (const auto& layer : layers) {
-    std::cout << layer.label << "  " << HexOf(layer.colour) << "  ";
-    std::cout.precision(2);
-    std::cout << std::fixed << layer.squarePoints << " sq pt\n";
+    char area[64];
+    const auto end =
+        std::to_chars(area, area + sizeof area, layer.squarePoints, std::chars_format::fixed, 2);
+    std::cout << layer.label << "  " << HexOf(layer.colour) << "  "
+              << std::string_view(area, end.ptr - area) << " sq pt\n";
   }
 }
 

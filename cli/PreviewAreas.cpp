@@ -113,6 +113,8 @@ std::vector<FilledOutline> PaintedOutlines(const MavDoc::ContentObject& object) 
   return painted;
 }
 
+// One walk over the page's painted objects (groups looked into, clipping members left out),
+// adding each object's shapes to every category it belongs to.
 struct ObjectWalk {
   const std::function<bool(const MavDoc::ContentObject&)>& replaced;
   const ObjectSet& overprinting;

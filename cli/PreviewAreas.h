@@ -15,11 +15,13 @@
 
 namespace CorvelCli {
 
+// The areas flattening renders as images at one resolution.
 struct RasterizedArea {
   double resolution = 0;  // pixels per inch, rounded to a whole number
   std::vector<AreaShape> shapes;
 };
 
+// Each category's shapes; shapes of one category may overlap.
 struct PreviewAreas {
   std::vector<AreaShape> involved;
   std::vector<RasterizedArea> rasterized;  // finest resolution last
