@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace CorvelPdf::Detail {
 
@@ -66,6 +67,29 @@ std::unique_ptr<MavDoc::ContentObject> FillClip(std::shared_ptr<const Vexl::Comp
   path->SetFillRule(rule);
   path->SetTransformation(ctm, 0);
   return path;
+}
+
+// Where the tiles go (pattern space onto the level) whose cell meets `area`, bottom row first;
+// nothing when there are more than kMaxTiles.
+std::optional<std::vector<Vexl::Transformation>> TilePlacements(
+    const Vexl::Rectangle& cell, double dx, double dy, const Vexl::Transformation& toLevel,
+    const Vexl::Transformation& toPattern, const Vexl::Rectangle& area) {
+  const auto inPattern = Vexl::TransformBox(area, toPattern);
+  const double firstI = std::ceil((inPattern.Left() - cell.Right()) / dx);
+  const double lastI = std::floor((inPattern.Right() - cell.Left()) / dx);
+  const double firstJ = std::ceil((inPattern.Bottom() - cell.Top()) / dy);
+  const double lastJ = std::floor((inPattern.Top() - cell.Bottom()) / dy);
+  const double candidates = (lastI - firstI + 1) * (lastJ - firstJ + 1);
+  if (!(candidates <= kMaxCandidates)) return std::nullopt;
+  std::vector<Vexl::Transformation> tiles;
+  for (double j = firstJ; j <= lastJ; ++j) {
+    for (double i = firstI; i <= lastI; ++i) {
+      const auto tile = Vexl::Transformation::Translation(i * dx, j * dy) * toLevel;
+      if (Meets(Vexl::TransformBox(cell, tile), area)) tiles.push_back(tile);
+    }
+  }
+  if (tiles.size() > kMaxTiles) return std::nullopt;
+  return tiles;
 }
 
 // The underlying colour space of the /Pattern space that `setting` chose, as the file gives it.
@@ -194,22 +218,8 @@ std::unique_ptr<MavDoc::Group> Interpreter::TileGroup(const TilingPaint& tiling,
   }
   if (area.IsEmpty() || cell.IsEmpty()) return group;
 
-  const auto inPattern = Vexl::TransformBox(area, toPattern);
-  const double firstI = std::ceil((inPattern.Left() - cell.Right()) / dx);
-  const double lastI = std::floor((inPattern.Right() - cell.Left()) / dx);
-  const double firstJ = std::ceil((inPattern.Bottom() - cell.Top()) / dy);
-  const double lastJ = std::floor((inPattern.Top() - cell.Bottom()) / dy);
-  const double candidates = (lastI - firstI + 1) * (lastJ - firstJ + 1);
-  std::vector<Vexl::Transformation> tiles;
-  if (candidates <= kMaxCandidates) {
-    for (double j = firstJ; j <= lastJ; ++j) {
-      for (double i = firstI; i <= lastI; ++i) {
-        const auto tile = Vexl::Transformation::Translation(i * dx, j * dy) * toLevel;
-        if (Meets(Vexl::TransformBox(cell, tile), area)) tiles.push_back(tile);
-      }
-    }
-  }
-  if (!(candidates <= kMaxCandidates) || tiles.size() > kMaxTiles) {
+  const auto tiles = TilePlacements(cell, dx, dy, toLevel, toPattern, area);
+  if (!tiles) {
     failure = "tiling pattern /" + tiling.name + " would need more than " +
               std::to_string(kMaxTiles) + " tiles for one object";
     return nullptr;
@@ -224,7 +234,7 @@ std::unique_ptr<MavDoc::Group> Interpreter::TileGroup(const TilingPaint& tiling,
     return nullptr;
   }
   const auto operations = ParseContent(context_, tiling.pattern);
-  for (const auto& placement : tiles) {
+  for (const auto& placement : *tiles) {
     auto tile = std::make_unique<MavDoc::Group>();
     tile->SetTransformation(placement, 0);
     tile->AddOnTop(MavDoc::Build::ClipRectangle(cell));
