@@ -34,6 +34,21 @@ function(corvel_add_library name)
   corvel_set_flags(${name})
 endfunction()
 
+# Every test source parses GoogleTest's headers, a second or more each, so they are compiled once
+# into a header every test executable reuses. Its owner has GoogleTest's flags and no others: a
+# precompiled header is only valid where every macro it saw is defined the same way.
+function(corvel_use_test_header name)
+  if(NOT TARGET corvel_test_header)
+    # An executable, as the tests are: a header compiled for a library (-fPIC) is refused by
+    # executables (-fPIE).
+    add_executable(corvel_test_header EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/tests/TestHeader.cpp)
+    target_link_libraries(corvel_test_header PRIVATE GTest::gtest GTest::gtest_main)
+    corvel_set_flags(corvel_test_header)
+    target_precompile_headers(corvel_test_header PRIVATE <gtest/gtest.h> <filesystem> <memory> <string> <vector>)
+  endif()
+  target_precompile_headers(${name} REUSE_FROM corvel_test_header)
+endfunction()
+
 # corvel_add_test(name SOURCES ... DEPENDS ... [RENDER pattern ...]): a GoogleTest executable
 # registered with CTest, one ctest test per GoogleTest test. RENDER lists GoogleTest filter
 # patterns ("Suite.*", "*Suite.Test/*") naming the tests that compare Ghostscript renders: they
@@ -46,6 +61,7 @@ function(corvel_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/host)
   corvel_set_flags(${name})
+  corvel_use_test_header(${name})
   # Parameterised tests are named by their name generators (".../busy_page"): the value
   # GoogleTest would print after the name only repeats it, or spells out a path.
   set(discovery DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

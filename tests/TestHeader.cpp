@@ -1,0 +1,1 @@
+// The owner of the test executables' precompiled header (cmake/CorvelHelpers.cmake).
