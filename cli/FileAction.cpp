@@ -141,8 +141,9 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   const auto inserted =
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
-          : Corvel::FlattenAction(content, visible, true, chosen, settings.inkTypeStacking,
-                                  settings.resolution, settings.gradientResolution);
+          : Corvel::FlattenAction(content, visible, true, chosen,
+                                  {settings.inkTypeStacking, settings.resolution,
+                                   settings.gradientResolution, settings.seams});
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   report.inserted = inserted.size();
   for (const auto* object : inserted) CountInserted(*object, report);
@@ -335,6 +336,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   }
   report.carriedOver = DocumentLevelEntries(pdf);
   report.overprint = OverprintInWords(settings.overprint);
+  report.seams = settings.seams == Corvel::Seams::None ? "none" : "abut";
   const MavColor::ScopedColorSettings colors(ColorSettingsFor(pdf, settings, report.colorConversion));
   // The images flattening renders are compressed beside the writing, by as many threads.
   CorvelPdf::RasterImageSettings images = settings.rasterImages;

@@ -13,6 +13,7 @@
 #include <cli/OutlineCount.h>
 #include <cli/PreviewAreas.h>
 #include <io/pdf/RasterImageSettings.h>
+#include <module/Exports.h>
 
 namespace CorvelCli {
 
@@ -45,6 +46,9 @@ struct FileSettings {
   OverprintHandling overprint = OverprintHandling::Preserve;
   // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
   CorvelPdf::RasterImageSettings rasterImages;
+  // Flattened pieces that meet edge to edge: each on its own outline (abut), or earlier ones
+  // reaching under later ones so that anti-aliased edges show no hairline (none).
+  Corvel::Seams seams = Corvel::Seams::Abut;
   // Pages flattened at once (threads). The output is the same for every count: the file is read
   // and written on the calling thread in page order, only the flattening runs beside it.
   int jobs = 1;
@@ -89,6 +93,7 @@ struct FileReport {
   std::vector<std::string> carriedOver;  // document-level entries of the catalogue and trailer
   std::string colorConversion;             // what converted colours, in words
   std::string overprint;                   // how overprint was handled, in words
+  std::string seams;                       // "abut" or "none"
 };
 
 // A page range the file does not have; the message names its page count.

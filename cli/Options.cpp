@@ -168,6 +168,20 @@ void AddRasterCompression(CLI::App& command, FileSettings& file) {
       ->default_val(file.rasterImages.jpegQuality);
 }
 
+void AddSeams(CLI::App& command, FileSettings& file) {
+  command
+      .add_option_function<std::string>(
+          "--seams",
+          [&file](const std::string& text) {
+            file.seams = text == "none" ? Corvel::Seams::None : Corvel::Seams::Abut;
+          },
+          "Where flattened pieces meet: each on its own outline (abut), or earlier pieces reaching "
+          "under later ones so that anti-aliased edges show no hairline (none); prints the same")
+      ->type_name("abut|none")
+      ->check(OneOf({"abut", "none"}))
+      ->default_str("abut");
+}
+
 }  // namespace
 
 CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
@@ -180,6 +194,7 @@ CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
   AddSelection(command, settings);
   AddColour(command, settings.file);
   AddRasterCompression(command, settings.file);
+  if (action == "flatten") AddSeams(command, settings.file);
   command.footer(
       "Exit status: 0 done, 1 failed (nothing written), 2 usage, 3 done with pages left as they "
       "were\n"

@@ -69,6 +69,7 @@ std::string ReportJson(const std::string& input, const std::string& output, cons
             {"pagesLeftAsTheyWere", report.pagesLeftAsTheyWere},
             {"colorConversion", report.colorConversion},
             {"overprint", report.overprint},
+            {"seams", report.seams},
             {"carriedOver", report.carriedOver},
             {"warnings", report.warnings},
             {"pages", Json::array()}};

@@ -17,6 +17,9 @@ struct SeamOptions {
   // The sides are looked at 1 to `reach` pixels away: a seam across a pixel corner darkens
   // the pixels next to it too.
   int reach = 2;
+  // Fewest touching pixels that make a seam: a seam is a line, while the two renders round a
+  // sharp corner of the artwork differently in a pixel or two.
+  int minimumRun = 3;
 };
 
 struct SeamCount {
@@ -26,11 +29,11 @@ struct SeamCount {
 
 // Counts the pixels of `antiAliased` where the ink of some separation lies more than the
 // threshold below the pixels on both sides of it, left and right or above and below, at some
-// distance up to `reach`. A pixel that dips in the same separation in `aliased` (the same page
-// rendered without anti-aliasing, where every pixel takes one object's paint and abutting
-// objects leave no gap) belongs to the artwork and counts in `inArtwork` instead. A separation
-// missing from a render has no ink there. Throws std::invalid_argument when the renders differ
-// in size.
+// distance up to `reach`, in a run of at least `minimumRun` such pixels of that separation. A pixel
+// that dips in the same separation in `aliased` (the same page rendered without anti-aliasing,
+// where every pixel takes one object's paint and abutting objects leave no gap) belongs to the
+// artwork and counts in `inArtwork` instead. A separation missing from a render has no ink there.
+// Throws std::invalid_argument when the renders differ in size.
 SeamCount CountSeams(const SeparationRender& antiAliased, const SeparationRender& aliased,
                      const SeamOptions& options = {});
 

@@ -31,6 +31,14 @@ TEST(SeamCount, DipsWithinTheThresholdAreNotSeams) {
             static_cast<std::size_t>(kSize));
 }
 
+TEST(SeamCount, PairOfDippingPixelsIsACornerNotASeam) {
+  auto lone = Cyan(200);
+  Plane plane = lone.GetPlanes().front();
+  plane.ink[5 * kSize + 5] = plane.ink[6 * kSize + 6] = 100;
+  EXPECT_EQ(CorvelOracle::CountSeams(SeparationRender(kSize, kSize, 72, {plane}), Cyan(200)).pixels,
+            0u);
+}
+
 TEST(SeamCount, GapTheAliasedRenderHasIsArtwork) {
   const auto count = CorvelOracle::CountSeams(Cyan(200, 5, 100), Cyan(200, 5, 0));
   EXPECT_EQ(count.pixels, 0u);

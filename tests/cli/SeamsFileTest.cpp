@@ -1,0 +1,114 @@
+// Seams between flattened pieces: with --seams none, pieces painted earlier reach under the
+// pieces painted after them, so an anti-aliased render shows no hairline where two pieces meet,
+// and the page still prints as the original. Each page has edges off the pixel grid, where a
+// boundary pixel is shared and abutting pieces let the paper through.
+#include <gtest/gtest.h>
+#include <tools/oracle/Seams.h>
+
+#include <string>
+
+#include "FileTestSupport.h"
+
+namespace {
+
+using namespace CorvelTest;
+
+constexpr double kSeamResolution = 200;
+
+Handle Resources() {
+  return Handle::parse(R"(<<
+    /ExtGState << /Half << /ca 0.5 /CA 0.5 >> /Multiply << /BM /Multiply >>
+                  /OP1 << /OP true /op true /OPM 1 >> /Plain << /ca 1 /CA 1 /BM /Normal >> >>
+    /Shading << /Ramp << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [10 0 210 0]
+                 /Function << /FunctionType 2 /Domain [0 1] /C0 [0.1 0.6 0 0] /C1 [0.7 0.6 0 0]
+                              /N 1 >> >> >>
+  >>)");
+}
+
+struct SeamCase {
+  const char* name;
+  const char* content;
+};
+
+// Pages of flattened pieces meeting edge to edge, each in other company. The bars are slanted
+// so that their edges cross pixels everywhere: an edge along a pixel row may leave no pixel
+// shared.
+const SeamCase kCases[] = {
+    // A cyan panel, a magenta bar at half alpha across it and beyond: three flat pieces.
+    {"FlatPieces",
+     "0.6 0 0 0 k 10.3 10.3 140.4 140.4 re f "
+     "/Half gs 0 0.7 0 0 k 60 40 m 205 75 l 190 135 l 45 100 l h f"},
+    // A cyan panel, a cyan square, a ramp multiplied over the panel's right part and beyond,
+    // and a multiplied yellow bar from the ramp into the square: flat pieces painted before
+    // rendered ones and after them. Ghostscript clips images to every pixel they touch, so its
+    // seams show between the flat pieces.
+    {"FlatAndRenderedPieces",
+     "0.5 0 0 0 k 10.3 10.3 100.2 160.4 re f 0.4 0 0 0 k 170 40 30 140 re f "
+     "q /Multiply gs 60.37 30.3 90.22 120.2 re W n /Ramp sh Q "
+     "/Multiply gs 0 0 0.8 0 k 120 60 m 195 70 l 190 120 l 115 110 l h f"},
+    // An opaque black square painted between the panel and the bar, away from the bar: it
+    // stays as it is, between the panel's pieces and the bar's.
+    {"PiecesAroundAnUntouchedObject",
+     "0.6 0 0 0 k 10.3 10.3 140.4 140.4 re f 0 0 0 1 k 15.2 15.6 25 20 re f "
+     "/Half gs 0 0.7 0 0 k 60 40 m 205 75 l 190 135 l 45 100 l h f"},
+    // The panel and the bar inside a clip, and an overprinting yellow square above the
+    // transparency that stays live for the device.
+    {"ClipGroupAndOverprint",
+     "q 20 30 m 160 20 l 170 160 l 30 150 l h W n "
+     "0.6 0 0 0 k 10.3 10.3 140.4 140.4 re f "
+     "/Half gs 0 0.7 0 0 k 60 40 m 205 75 l 190 135 l 45 100 l h f Q "
+     "/Plain gs q /OP1 gs 0 0 1 0 k 120.2 130.4 50.3 40.1 re f Q"},
+};
+
+class SeamsFile : public FileTest, public ::testing::WithParamInterface<SeamCase> {
+ protected:
+  void Write(const std::string& content) {
+    TestFile file;
+    auto page = file.AddPage(content, Resources());
+    page.replaceKey("/MediaBox", Handle::parse("[0 0 220 220]"));
+    file.Save(input);
+  }
+  // Flattens the input into `path` with `seams`; the page must be replaced.
+  void FlattenInto(const fs::path& path, Corvel::Seams seams) {
+    CorvelCli::FileSettings settings;
+    settings.seams = seams;
+    const auto report = CorvelCli::RunOnFile(input.string(), path.string(), settings);
+    ASSERT_TRUE(report.pages.at(0).replaced);
+  }
+  static std::size_t Seams(const fs::path& path) {
+    return CorvelOracle::CountSeams(path.string(), 1, kSeamResolution,
+                                    CorvelOracle::ColorConversion::ManagedCmykGroups)
+        .pixels;
+  }
+};
+
+TEST_P(SeamsFile, NoneLeavesNoSeamAndPrintsTheSame) {
+  Write(GetParam().content);
+  const fs::path abut = folder / "abut.pdf";
+  FlattenInto(abut, Corvel::Seams::Abut);
+  FlattenInto(output, Corvel::Seams::None);
+  // The measure sees the seams abutting pieces leave on this very page.
+  EXPECT_GT(Seams(abut), 20u);
+  EXPECT_EQ(Seams(output), 0u);
+  EXPECT_EQ(Seams(input), 0u);
+  ExpectPrintsTheSame(1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, SeamsFile, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class SeamsReport : public FileTest {};
+
+// The report says which seam mode made the file.
+TEST_F(SeamsReport, NamesTheSeamMode) {
+  TestFile file;
+  file.AddPage("0.6 0 0 0 k 10 10 100 100 re f /Half gs 0 0.7 0 0 k 50 50 100 100 re f",
+               Resources());
+  file.Save(input);
+  CorvelCli::FileSettings settings;
+  EXPECT_EQ(Flatten(settings).seams, "abut");
+  settings.seams = Corvel::Seams::None;
+  EXPECT_EQ(Flatten(settings).seams, "none");
+}
+
+}  // namespace
