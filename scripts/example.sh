@@ -6,7 +6,8 @@
 #                                  and the plate-by-plate Ghostscript comparison in out/report.txt;
 #   scripts/example.sh in.pdf      flattens a PDF file into out/<name>-flattened.pdf and compares
 #                                  its pages with the original's, plate by plate, like with like
-#                                  (Ghostscript converting colour as Corvel does).
+#                                  (Ghostscript converting colour through the same ICC profiles
+#                                  and blending groups in CMYK, as Corvel does by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh > /dev/null
@@ -18,7 +19,7 @@ if [ $# -eq 1 ] && [[ "$1" == *.pdf ]]; then
   pages=$(qpdf --show-npages "$1")
   for ((page = 1; page <= pages; ++page)); do
     echo "page $page:"
-    "$build/tools/oracle/corvel-oracle" "$1" "out/$name-flattened.pdf" --page "$page" --resolution 150 --simple-color || true
+    "$build/tools/oracle/corvel-oracle" "$1" "out/$name-flattened.pdf" --page "$page" --resolution 150 --cmyk-groups || true
   done | tee "out/$name-oracle.txt"
 else
   "$build/tools/catalogue/corvel-catalogue" --out out "$@"
