@@ -12,6 +12,7 @@
 #include <io/pdf/reader/ReaderColorSpacesInternal.h>
 #include <io/pdf/reader/ReaderContextInternal.h>
 #include <io/pdf/reader/ReaderFontsInternal.h>
+#include <io/pdf/reader/ReaderImagesInternal.h>
 #include <io/pdf/reader/ReaderOptionalContentInternal.h>
 #include <mavdoc/Objects.h>
 
@@ -264,6 +265,8 @@ class Interpreter {
   void RunFormContent(QPDFObjectHandle form, MavDoc::Group& group, bool transparencyGroup);
   void DrawImage(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data,
                  const RecordedOp& paintOp);
+  DecodedImage Decode(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data,
+                      const RecordedOp& paintOp);
   void OpInlineImage(const Operation& op);
   template <class F>
   void WithinObject(const std::string& where, QPDFObjectHandle optionalContent, F&& body);
@@ -295,6 +298,9 @@ class Interpreter {
   std::string unreadable_;              // why the object being made is only a stand-in
   Vexl::Transformation showMatrix_;     // the text matrix when it started
   std::optional<Vexl::FillRule> pendingClip_;
+
+  int tileDepth_ = 0;                              // patterns whose tiles are being made
+  std::map<QPDFObjGen, DecodedImage> tileImages_;  // images decoded meanwhile
 
   bool inText_ = false;
   Vexl::Transformation textMatrix_;

@@ -234,6 +234,7 @@ std::unique_ptr<MavDoc::Group> Interpreter::TileGroup(const TilingPaint& tiling,
     return nullptr;
   }
   const auto operations = ParseContent(context_, tiling.pattern);
+  ++tileDepth_;
   for (const auto& placement : *tiles) {
     auto tile = std::make_unique<MavDoc::Group>();
     tile->SetTransformation(placement, 0);
@@ -244,6 +245,7 @@ std::unique_ptr<MavDoc::Group> Interpreter::TileGroup(const TilingPaint& tiling,
                  [&] { RunTile(tiling, operations, added); });
     if (added.GetContent().Size() == 1) group->GetContent().Remove(added);
   }
+  if (--tileDepth_ == 0) tileImages_.clear();
   return group;
 }
 

@@ -58,12 +58,30 @@ void Interpreter::OpInlineImage(const Operation& operation) {
   });
 }
 
+// Tiles paint the same images again and again: while tiles are made, an image XObject is
+// decoded once (unless its colour space is a resource name, which each tile's resources resolve).
+DecodedImage Interpreter::Decode(QPDFObjectHandle dict,
+                                 const std::function<std::optional<std::string>()>& data,
+                                 const RecordedOp& paintOp) {
+  QPDFObjectHandle stream = paintOp.resource;
+  auto space = dict.getKey("/ColorSpace");
+  const bool shareable = tileDepth_ > 0 && stream.isInitialized() && stream.isStream() &&
+                         stream.isIndirect() &&
+                         !(space.isName() && !IsDeviceSpaceName(space.getName()));
+  if (!shareable) return DecodeImage(context_, dict, data, CurrentLevel().resources);
+  if (auto found = tileImages_.find(stream.getObjGen()); found != tileImages_.end())
+    return found->second;
+  auto image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+  tileImages_.emplace(stream.getObjGen(), image);
+  return image;
+}
+
 void Interpreter::DrawImage(QPDFObjectHandle dict,
                             const std::function<std::optional<std::string>()>& data,
                             const RecordedOp& paintOp) {
   DecodedImage image;
   if (!context_.KeepUnreadable()) {
-    image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+    image = Decode(dict, data, paintOp);
     if (!image.picture) return;
   } else {
     // An image that cannot be decoded stays in the file as it is: a stand-in takes its place.
@@ -71,7 +89,7 @@ void Interpreter::DrawImage(QPDFObjectHandle dict,
                                                                 : paintOp.operation.operands[0];
     const std::string what = named.isName() ? "image " + named.getName() : "inline image";
     try {
-      image = DecodeImage(context_, dict, data, CurrentLevel().resources);
+      image = Decode(dict, data, paintOp);
       if (!image.picture) unreadable_ = what + " cannot be decoded";
     } catch (const ReadError& e) {
       context_.Warn("image kept as it is: " + e.Why());

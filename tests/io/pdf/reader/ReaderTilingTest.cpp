@@ -12,9 +12,9 @@ using namespace CorvelPdfTest;
 // A 10 × 10 pt cell holding a 5 × 5 pt cyan square, repeated every 10 pt (or as `extra` says).
 std::string Pattern(PdfBuilder& pdf, const std::string& extra = "/XStep 10 /YStep 10",
                     const std::string& cell = "1 0 0 0 k 0 0 5 5 re f", int paintType = 1) {
+  const std::string resources = extra.find("/Resources") == std::string::npos ? " /Resources << >>" : "";
   return PdfBuilder::Ref(pdf.AddStream("/PatternType 1 /PaintType " + std::to_string(paintType) +
-                                           " /TilingType 1 /BBox [0 0 10 10] " + extra +
-                                           " /Resources << >>",
+                                           " /TilingType 1 /BBox [0 0 10 10] " + extra + resources,
                                        cell));
 }
 
@@ -147,6 +147,24 @@ TEST(PdfReaderTiling, APatternPaintingWithItselfIsRefused) {
   const auto result = Read(pdf.OnePage("/Pattern cs /T scn 0 0 10 10 re f",
                                        "<< /Pattern << /T " + PdfBuilder::Ref(self) + " >> >>"));
   EXPECT_TRUE(HasWarning(result, "tiling pattern /T paints with itself"));
+}
+
+// An image in the cell is decoded once for all the tiles: they share its picture.
+TEST(PdfReaderTiling, TilesShareTheImageOfTheirCell) {
+  PdfBuilder pdf;
+  const int image = pdf.AddStream(
+      "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8",
+      std::string("\x00\xff", 2));
+  const auto pattern = Pattern(pdf, "/XStep 10 /YStep 10 /Resources << /XObject << /Im " +
+                                        PdfBuilder::Ref(image) + " >> >>",
+                               "q 10 0 0 10 0 0 cm /Im Do Q");
+  const auto result = Read(pdf.OnePage("/Pattern cs /T scn 0 0 30 10 re f",
+                                       "<< /Pattern << /T " + pattern + " >> >>"));
+  const auto tiles = Tiles(OnlyGroup(result));
+  ASSERT_EQ(tiles.size(), 3u);
+  const auto& first = As<MavDoc::Image>(Children(tiles[0]->GetContent()).at(1));
+  const auto& last = As<MavDoc::Image>(Children(tiles[2]->GetContent()).at(1));
+  EXPECT_EQ(first.GetPaintedPicture(), last.GetPaintedPicture());
 }
 
 // Text painted with a pattern: its glyphs clip the tiles.
