@@ -103,8 +103,11 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
   for (int i = 0; i < fill.NElements(); ++i) {
     const auto& attribute = AttributeOf(fill.GetElement(i));
     if (&attribute == choice.imageElement) continue;
+    // Another picture asks for its own grid, but never for more than the gradient resolution:
+    // a small fine picture must not make the whole area as fine as itself.
     if (const auto resolution = EffectiveResolution(rasterizer, attribute)) {
-      choice.otherResolution = std::max(choice.otherResolution.value_or(0.0), resolution->second);
+      choice.otherResolution = std::max(choice.otherResolution.value_or(0.0),
+                                        std::min(resolution->second, rasterizer.gradientResolution));
     }
   }
   return choice;

@@ -514,6 +514,34 @@ TEST_F(FileAction, GradientsAreRasterisedAtTheirOwnResolution) {
   ExpectPrintsTheSame(1);
 }
 
+// A small, finely sampled picture inside a large coarse one does not make the whole rendered
+// area as fine as itself: pictures ask for no more than the gradient resolution.
+TEST_F(FileAction, ASmallFinePictureDoesNotRefineTheWholeRenderedAreaAndPrintsTheSame) {
+  TestFile file;
+  auto gray = [&](int side, int seed) {
+    std::string samples;
+    for (int i = 0; i < side * side; ++i) samples += static_cast<char>((i * seed + i / side * 7) % 256);
+    return file.Stream(samples, "<< /Type /XObject /Subtype /Image /Width " + std::to_string(side) +
+                                    " /Height " + std::to_string(side) +
+                                    " /ColorSpace /DeviceGray /BitsPerComponent 8 >>");
+  };
+  auto resources = Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Coarse", gray(40, 3));  // 40 px on 400 pt: 7.2 ppi
+  resources.getKey("/XObject").replaceKey("/Fine", gray(200, 5));   // 200 px on 12 pt: 1,200 ppi
+  file.AddPage("0 0.4 0.6 0 k 50 50 500 500 re f /Half gs q 400 0 0 400 100 100 cm /Coarse Do Q "
+               "q 12 0 0 12 300 300 cm /Fine Do Q",
+               resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_FALSE(report.pages[0].imageSizes.empty());
+  for (const auto& size : report.pages[0].imageSizes) {
+    const int width = std::stoi(size.substr(0, size.find('x')));
+    EXPECT_LE(width, 400 * 300 / 72 + 2) << size;  // 400 points at 300 ppi, not at 1,200
+  }
+  ExpectPrintsTheSame(1);
+}
+
 // A shading painted with sh and no /BBox covers only its clip: transparency elsewhere on the
 // page leaves it alone, and it comes back as the one sh the file painted.
 TEST_F(FileAction, AClippedShadingAwayFromTheTransparencyIsLeftAloneAndPrintsTheSame) {
