@@ -25,8 +25,8 @@ fs::path TiledPage(int side, bool image) {
                                                      (image ? "-image" : "") + ".pdf");
   QPDF pdf;
   pdf.emptyPDF();
-  auto cell = Handle::newStream(&pdf, image ? "q 8 0 0 8 1 1 cm /Im Do Q"
-                                            : "0 1 0 0 k 1 1 5 5 re f 0 0 1 0 k 4 4 5 5 re f");
+  auto cell = Handle::newStream(
+      &pdf, image ? "q 8 0 0 8 1 1 cm /Im Do Q" : "0 1 0 0 k 1 1 5 5 re f 0 0 1 0 k 4 4 5 5 re f");
   auto resources = Handle::parse("<< >>");
   if (image) {
     std::string samples;
@@ -36,21 +36,24 @@ fs::path TiledPage(int side, bool image) {
     picture.getDict().replaceKey("/Type", Handle::newName("/XObject"));
     for (const auto& [key, value] :
          Handle::parse("<< /Subtype /Image /Width 256 /Height 256 /ColorSpace /DeviceCMYK "
-                       "/BitsPerComponent 8 >>").getDictAsMap())
+                       "/BitsPerComponent 8 >>")
+             .getDictAsMap())
       picture.getDict().replaceKey(key, value);
     resources.replaceKey("/XObject", Handle::newDictionary());
     resources.getKey("/XObject").replaceKey("/Im", picture);
   }
   for (const auto& [key, value] :
        Handle::parse("<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 10 "
-                     "/YStep 10 >>").getDictAsMap())
+                     "/YStep 10 >>")
+           .getDictAsMap())
     cell.getDict().replaceKey(key, value);
   cell.getDict().replaceKey("/Resources", resources);
   const double extent = 10.0 * side + 0.5;
   const std::string content = "1 0 0 0 k 0 0 700 700 re f /Pattern cs /P scn /Half gs 5 5 " +
                               std::to_string(extent) + " " + std::to_string(extent) + " re f";
-  auto page = Handle::parse("<< /Type /Page /MediaBox [0 0 700 700] "
-                            "/Resources << /ExtGState << /Half << /ca 0.5 >> >> >> >>");
+  auto page = Handle::parse(
+      "<< /Type /Page /MediaBox [0 0 700 700] "
+      "/Resources << /ExtGState << /Half << /ca 0.5 >> >> >> >>");
   page.getKey("/Resources").replaceKey("/Pattern", Handle::newDictionary());
   page.getKey("/Resources").getKey("/Pattern").replaceKey("/P", cell);
   page.replaceKey("/Contents", Handle::newStream(&pdf, content));

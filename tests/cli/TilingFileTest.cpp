@@ -2,7 +2,6 @@
 // Ghostscript prints the original, plate by plate; away from it they come back as the file
 // painted them, one pattern fill.
 #include <gtest/gtest.h>
-
 #include <io/pdf/reader/TransparencyScan.h>
 
 #include <algorithm>
@@ -29,29 +28,34 @@ Handle Resources(TestFile& file) {
     /ColorSpace << /Uncoloured [/Pattern /DeviceCMYK] >> >>)");
   auto patterns = Handle::newDictionary();
   const std::string tiling = "/PatternType 1 /TilingType 1 /Resources << >> ";
-  patterns.replaceKey("/Coloured",
-                      file.Stream("0.8 0 0.1 0 k 1 1 7 7 re f 0 0 0 1 k 8 8 3 3 re f",
-                                  "<< " + tiling + "/PaintType 1 /BBox [0 0 12 12] /XStep 12 /YStep 12 >>"));
-  patterns.replaceKey("/Uncoloured",
-                      file.Stream("0 0 12 3 re f 0 5 3 6 re f",
-                                  "<< " + tiling + "/PaintType 2 /BBox [0 0 12 12] /XStep 12 /YStep 12 >>"));
+  patterns.replaceKey(
+      "/Coloured",
+      file.Stream("0.8 0 0.1 0 k 1 1 7 7 re f 0 0 0 1 k 8 8 3 3 re f",
+                  "<< " + tiling + "/PaintType 1 /BBox [0 0 12 12] /XStep 12 /YStep 12 >>"));
+  patterns.replaceKey(
+      "/Uncoloured",
+      file.Stream("0 0 12 3 re f 0 5 3 6 re f",
+                  "<< " + tiling + "/PaintType 2 /BBox [0 0 12 12] /XStep 12 /YStep 12 >>"));
   patterns.replaceKey("/Rotated",
                       file.Stream("0 0.9 0.2 0 k 0 0 10 10 re f",
-                                  "<< " + tiling + "/PaintType 1 /BBox [0 0 10 10] /XStep 25 /YStep 18 "
-                                  "/Matrix [0.866 0.5 -0.5 0.866 7 3] >>"));
+                                  "<< " + tiling +
+                                      "/PaintType 1 /BBox [0 0 10 10] /XStep 25 /YStep 18 "
+                                      "/Matrix [0.866 0.5 -0.5 0.866 7 3] >>"));
   // Ghostscript lays a cell holding transparency on whole device pixels, step by step: 24 pt is
   // 50 pixels at 150 ppi, so its tiles do not drift away from where the file puts them.
-  patterns.replaceKey("/Inner",
-                      file.Stream("0 1 0 0 k 0 0 15 15 re f /Half gs 0 0 1 0 k 8 8 14 14 re f",
-                                  "<< /PatternType 1 /TilingType 1 /PaintType 1 /BBox [0 0 24 24] /XStep 24 "
-                                  "/YStep 24 /Resources << /ExtGState << /Half << /ca 0.5 >> >> >> >>"));
+  patterns.replaceKey(
+      "/Inner",
+      file.Stream("0 1 0 0 k 0 0 15 15 re f /Half gs 0 0 1 0 k 8 8 14 14 re f",
+                  "<< /PatternType 1 /TilingType 1 /PaintType 1 /BBox [0 0 24 24] /XStep 24 "
+                  "/YStep 24 /Resources << /ExtGState << /Half << /ca 0.5 >> >> >> >>"));
   resources.replaceKey("/Pattern", patterns);
   // A luminosity mask fading from left to right.
-  auto mask = file.Stream("/Ramp sh",
-                          "<< /Type /XObject /Subtype /Form /BBox [0 0 400 300] "
-                          "/Group << /S /Transparency /CS /DeviceGray >> /Resources << /Shading << /Ramp "
-                          "<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [40 0 360 0] /Function "
-                          "<< /FunctionType 2 /Domain [0 1] /C0 [0.1] /C1 [1] /N 1 >> >> >> >> >>");
+  auto mask =
+      file.Stream("/Ramp sh",
+                  "<< /Type /XObject /Subtype /Form /BBox [0 0 400 300] "
+                  "/Group << /S /Transparency /CS /DeviceGray >> /Resources << /Shading << /Ramp "
+                  "<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [40 0 360 0] /Function "
+                  "<< /FunctionType 2 /Domain [0 1] /C0 [0.1] /C1 [1] /N 1 >> >> >> >> >>");
   auto masked = Handle::parse("<< /SMask << /S /Luminosity >> >>");
   masked.getKey("/SMask").replaceKey("/G", mask);
   resources.getKey("/ExtGState").replaceKey("/Masked", masked);
@@ -80,10 +84,13 @@ struct TilingCase {
 // And it paints nothing with an uncoloured pattern whose resources offer transparency.
 const TilingCase kCases[] = {
     {"ColouredUnderHalfAlpha", "/Pattern cs /Coloured scn /Half gs 40 40 320 200 re f"},
-    {"UncolouredUnderHalfAlpha", "/Uncoloured cs 0 0.7 0.3 0.1 /Uncoloured scn /Half gs 40 40 320 200 re f"},
+    {"UncolouredUnderHalfAlpha",
+     "/Uncoloured cs 0 0.7 0.3 0.1 /Uncoloured scn /Half gs 40 40 320 200 re f"},
     {"UnderMultiplyOverCmyk", "q /Multiply gs /Multiplied Do Q"},
-    {"RotatedWithGapsUnderAlpha", "q 0.9 0 0 1.2 10 0 cm /Pattern cs /Rotated scn /Half gs 20 20 300 200 re f Q"},
-    {"StrokeUnderAlpha", "14 w 1 J /Pattern CS /Coloured SCN /Half gs 40 40 m 360 260 l 360 40 l S"},
+    {"RotatedWithGapsUnderAlpha",
+     "q 0.9 0 0 1.2 10 0 cm /Pattern cs /Rotated scn /Half gs 20 20 300 200 re f Q"},
+    {"StrokeUnderAlpha",
+     "14 w 1 J /Pattern CS /Coloured SCN /Half gs 40 40 m 360 260 l 360 40 l S"},
     {"TextUnderAlpha", "/Pattern cs /Coloured scn /Half gs BT /F 120 Tf 30 100 Td (Tile) Tj ET"},
     {"UnderASoftMask", "/Pattern cs /Coloured scn /Masked gs 40 40 320 200 re f"},
     {"TransparencyInsideTheCell",
@@ -155,14 +162,20 @@ std::string PatternText(QPDFObjectHandle pattern) {
 // A pattern fill away from the transparency comes back as the one fill the file painted, with
 // the same pattern object, not as its tiles.
 TEST_F(TilingPassThrough, APatternFillNothingInvolvesIsWrittenAsTheFilePaintedIt) {
-  Write("q /Pattern cs /Coloured scn 20 20 150 150 re f Q q /Half gs 0 1 0 0 k 250 300 100 100 re f Q");
+  Write(
+      "q /Pattern cs /Coloured scn 20 20 150 150 re f Q q /Half gs 0 1 0 0 k 250 300 100 100 re f "
+      "Q");
   QPDF in;
-  const auto pattern = PatternText(
-      FirstPage(in, input).getAttribute("/Resources", false).getKey("/Pattern").getKey("/Coloured"));
+  const auto pattern = PatternText(FirstPage(in, input)
+                                       .getAttribute("/Resources", false)
+                                       .getKey("/Pattern")
+                                       .getKey("/Coloured"));
   const auto report = Flatten();
   ASSERT_TRUE(report.pages.at(0).replaced);
   const auto operators = Operators(output);
-  const auto count = [&](const std::string& op) { return std::count(operators.begin(), operators.end(), op); };
+  const auto count = [&](const std::string& op) {
+    return std::count(operators.begin(), operators.end(), op);
+  };
   EXPECT_EQ(count("scn pattern"), 1);
   EXPECT_EQ(count("f"), 2);  // the pattern fill and the flattened square
   QPDF out;

@@ -57,7 +57,7 @@ struct ClipEntry {
 // ReaderTiling.cpp). An uncoloured pattern (PaintType 2) carries the colour scn gave with it.
 struct TilingPaint {
   mutable QPDFObjectHandle pattern;  // the pattern stream (mutable: qpdf's accessors are not const)
-  std::string name;          // its resource name, for messages
+  std::string name;                  // its resource name, for messages
   bool uncolored = false;
   ColorSpacePtr space;                   // uncoloured: the underlying colour space
   std::vector<double> components;        // uncoloured: the colour in it
@@ -243,7 +243,8 @@ class Interpreter {
 
   // Tiling patterns (ReaderTiling.cpp).
   std::shared_ptr<const TilingPaint> ReadTiling(QPDFObjectHandle pattern, const std::string& name,
-                                                const PaintState& paint, const Operation& operation);
+                                                const PaintState& paint,
+                                                const Operation& operation);
   TiledParts TileParts(bool fill, bool stroke, const std::shared_ptr<const Vexl::Compound>& outline,
                        Vexl::FillRule rule, bool text);
   std::unique_ptr<MavDoc::Group> TileGroup(const TilingPaint& tiling,
@@ -265,7 +266,8 @@ class Interpreter {
   void RunFormContent(QPDFObjectHandle form, MavDoc::Group& group, bool transparencyGroup);
   void DrawImage(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data,
                  const RecordedOp& paintOp);
-  DecodedImage Decode(QPDFObjectHandle dict, const std::function<std::optional<std::string>()>& data,
+  DecodedImage Decode(QPDFObjectHandle dict,
+                      const std::function<std::optional<std::string>()>& data,
                       const RecordedOp& paintOp);
   void OpInlineImage(const Operation& op);
   template <class F>

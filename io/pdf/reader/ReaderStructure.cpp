@@ -55,7 +55,8 @@ void Interpreter::PushCellLevel(MavDoc::Content& root, const Vexl::Transformatio
       *paint = PaintState{};
       SetColor(*paint, tiling.space, tiling.components);
       // Recorded in the underlying space so that the cell's objects can be written again.
-      const bool device = tiling.spaceObject.isName() && IsDeviceSpaceName(tiling.spaceObject.getName());
+      const bool device =
+          tiling.spaceObject.isName() && IsDeviceSpaceName(tiling.spaceObject.getName());
       const char* setSpace = paint == &state.fill ? "cs" : "CS";
       if (device) {
         paint->setting.push_back({{setSpace, {tiling.spaceObject}}, "", {}});
@@ -199,7 +200,8 @@ std::shared_ptr<const MavPaint::Paint> Interpreter::FailedPaint(const std::strin
 std::shared_ptr<const MavPaint::Paint> Interpreter::PaintFor(const PaintState& paint, bool stroke) {
   if (!paint.unsupported.empty()) return FailedPaint(paint.unsupported);
   // Paths and text tile their pattern (TileParts); what else paints with one stands in.
-  if (paint.tiling) return FailedPaint("tiling pattern /" + paint.tiling->name + " on an image mask");
+  if (paint.tiling)
+    return FailedPaint("tiling pattern /" + paint.tiling->name + " on an image mask");
   if (!paint.shading) return paint.flat;
   try {
     return paint.shading->Transformed(State().ctm.Inverse());

@@ -96,8 +96,8 @@ std::optional<std::vector<Vexl::Transformation>> TilePlacements(
 QPDFObjectHandle UnderlyingSpace(const std::vector<RecordedOp>& setting) {
   for (const auto& recorded : setting) {
     QPDFObjectHandle space = recorded.resource;
-    if ((recorded.operation.op == "cs" || recorded.operation.op == "CS") &&
-        space.isInitialized() && space.isArray() && space.getArrayNItems() >= 2) {
+    if ((recorded.operation.op == "cs" || recorded.operation.op == "CS") && space.isInitialized() &&
+        space.isArray() && space.getArrayNItems() >= 2) {
       return space.getArrayItem(1);
     }
   }
@@ -149,7 +149,8 @@ Vexl::Rectangle Interpreter::VisibleArea() {
     return Vexl::Rectangle::Null();
   }
   for (const auto& clip : State().clips)
-    area = Intersection(area, Vexl::TransformBox(clip.outline->GetBoundingBox(), clip.transformation));
+    area =
+        Intersection(area, Vexl::TransformBox(clip.outline->GetBoundingBox(), clip.transformation));
   return area;
 }
 
@@ -159,9 +160,9 @@ Interpreter::TiledParts Interpreter::TileParts(bool fill, bool stroke,
   TiledParts parts;
   const auto& ctm = State().ctm;
   if (fill && State().fill.tiling) {
-    parts.fill = TileGroup(*State().fill.tiling, FillClip(outline, rule, text, ctm),
-                           Vexl::TransformBox(outline->GetBoundingBox(), ctm), false,
-                           parts.fillFailure);
+    parts.fill =
+        TileGroup(*State().fill.tiling, FillClip(outline, rule, text, ctm),
+                  Vexl::TransformBox(outline->GetBoundingBox(), ctm), false, parts.fillFailure);
   }
   if (stroke && State().stroke.tiling) {
     std::shared_ptr<const Vexl::Compound> area;
@@ -173,9 +174,9 @@ Interpreter::TiledParts Interpreter::TileParts(bool fill, bool stroke,
                             " cannot be outlined (" + e.what() + ")";
     }
     if (area) {
-      parts.stroke = TileGroup(*State().stroke.tiling,
-                               FillClip(area, Vexl::FillRule::NonZero, false, {}),
-                               area->GetBoundingBox(), true, parts.strokeFailure);
+      parts.stroke =
+          TileGroup(*State().stroke.tiling, FillClip(area, Vexl::FillRule::NonZero, false, {}),
+                    area->GetBoundingBox(), true, parts.strokeFailure);
     }
   }
   // One operator paints both parts: if either cannot be tiled, the whole object stands in.
@@ -283,7 +284,8 @@ void Interpreter::RunTile(const TilingPaint& tiling, const std::vector<Operation
   textClip_ = std::move(textClip);
 }
 
-std::shared_ptr<const MavPaint::Paint> Interpreter::PartPaint(const TiledParts& parts, bool stroke) {
+std::shared_ptr<const MavPaint::Paint> Interpreter::PartPaint(const TiledParts& parts,
+                                                              bool stroke) {
   if (stroke ? parts.stroke : parts.fill) return nullptr;
   const std::string& failure = stroke ? parts.strokeFailure : parts.fillFailure;
   if (!failure.empty()) return FailedPaint(failure);

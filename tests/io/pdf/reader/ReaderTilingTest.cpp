@@ -1,6 +1,5 @@
 // Tiling patterns are read as the tiles of their cell, clipped by what they paint.
 #include <gtest/gtest.h>
-
 #include <io/pdf/PdfSource.h>
 
 #include "PdfTestFiles.h"
@@ -12,7 +11,8 @@ using namespace CorvelPdfTest;
 // A 10 × 10 pt cell holding a 5 × 5 pt cyan square, repeated every 10 pt (or as `extra` says).
 std::string Pattern(PdfBuilder& pdf, const std::string& extra = "/XStep 10 /YStep 10",
                     const std::string& cell = "1 0 0 0 k 0 0 5 5 re f", int paintType = 1) {
-  const std::string resources = extra.find("/Resources") == std::string::npos ? " /Resources << >>" : "";
+  const std::string resources =
+      extra.find("/Resources") == std::string::npos ? " /Resources << >>" : "";
   return PdfBuilder::Ref(pdf.AddStream("/PatternType 1 /PaintType " + std::to_string(paintType) +
                                            " /TilingType 1 /BBox [0 0 10 10] " + extra + resources,
                                        cell));
@@ -41,8 +41,8 @@ std::vector<Vexl::Point> Origins(const MavDoc::Group& group) {
 TEST(PdfReaderTiling, FillIsClippedCopiesOfTheCellOnePerTileItMeets) {
   PdfBuilder pdf;
   const auto pattern = Pattern(pdf);
-  const auto result =
-      Read(pdf.OnePage("/Pattern cs /T scn 2 2 16 16 re f", "<< /Pattern << /T " + pattern + " >> >>"));
+  const auto result = Read(
+      pdf.OnePage("/Pattern cs /T scn 2 2 16 16 re f", "<< /Pattern << /T " + pattern + " >> >>"));
   const auto& group = OnlyGroup(result);
   const auto members = Children(group.GetContent());
   ASSERT_FALSE(members.empty());
@@ -50,7 +50,8 @@ TEST(PdfReaderTiling, FillIsClippedCopiesOfTheCellOnePerTileItMeets) {
   EXPECT_TRUE(shape.IsClippingObject());
   EXPECT_EQ(Vexl::TransformBox(shape.GetOutline()->GetBoundingBox(), shape.GetTransformation()),
             (Vexl::Rectangle{2000, 2000, 16000, 16000}));
-  EXPECT_EQ(Origins(group), (std::vector<Vexl::Point>{{0, 0}, {10000, 0}, {0, 10000}, {10000, 10000}}));
+  EXPECT_EQ(Origins(group),
+            (std::vector<Vexl::Point>{{0, 0}, {10000, 0}, {0, 10000}, {10000, 10000}}));
   // Each tile: the cell's box as its clip, then the cell's square in cyan.
   const auto tile = Children(Tiles(group)[3]->GetContent());
   ASSERT_EQ(tile.size(), 2u);
@@ -70,8 +71,7 @@ TEST(PdfReaderTiling, TilesStayOnThePageGridWhateverTheCtm) {
   const auto pattern = Pattern(pdf, "/XStep 10 /YStep 10 /Matrix [1 0 0 1 3 0]");
   const auto result = Read(pdf.OnePage("2 0 0 2 0 0 cm /Pattern cs /T scn 0 0 5 5 re f",
                                        "<< /Pattern << /T " + pattern + " >> >>"));
-  EXPECT_EQ(Origins(OnlyGroup(result)),
-            (std::vector<Vexl::Point>{{-7000, 0}, {3000, 0}}));
+  EXPECT_EQ(Origins(OnlyGroup(result)), (std::vector<Vexl::Point>{{-7000, 0}, {3000, 0}}));
 }
 
 // Steps larger than the cell leave gaps: tiles that fall in a gap are not made.
@@ -85,10 +85,11 @@ TEST(PdfReaderTiling, OnlyTilesWhoseCellMeetsTheShapeAreMade) {
 
 TEST(PdfReaderTiling, UncolouredCellPaintsInTheColourGivenWithThePattern) {
   PdfBuilder pdf;
-  const auto pattern = Pattern(pdf, "/XStep 10 /YStep 10", "1 0 0 0 k 0 0 5 5 re f 0 g 5 5 5 5 re f", 2);
-  const auto result = Read(pdf.OnePage("/P2 cs 0 1 0 0 /T scn 0 0 10 10 re f",
-                                       "<< /Pattern << /T " + pattern +
-                                           " >> /ColorSpace << /P2 [/Pattern /DeviceCMYK] >> >>"));
+  const auto pattern =
+      Pattern(pdf, "/XStep 10 /YStep 10", "1 0 0 0 k 0 0 5 5 re f 0 g 5 5 5 5 re f", 2);
+  const auto result = Read(pdf.OnePage(
+      "/P2 cs 0 1 0 0 /T scn 0 0 10 10 re f",
+      "<< /Pattern << /T " + pattern + " >> /ColorSpace << /P2 [/Pattern /DeviceCMYK] >> >>"));
   const auto tile = Children(Tiles(OnlyGroup(result)).at(0)->GetContent());
   ASSERT_EQ(tile.size(), 3u);
   for (std::size_t i = 1; i < 3; ++i) {
@@ -107,7 +108,8 @@ TEST(PdfReaderTiling, StrokeClipsTheTilesByItsOutline) {
   const auto& group = OnlyGroup(result);
   const auto& shape = As<MavDoc::Path>(Children(group.GetContent()).at(0));
   EXPECT_TRUE(shape.IsClippingObject());
-  const auto box = Vexl::TransformBox(shape.GetOutline()->GetBoundingBox(), shape.GetTransformation());
+  const auto box =
+      Vexl::TransformBox(shape.GetOutline()->GetBoundingBox(), shape.GetTransformation());
   EXPECT_NEAR(box.y, 18000, 1);
   EXPECT_NEAR(box.height, 4000, 1);
   EXPECT_EQ(Tiles(group).size(), 8u);  // x from 20 to 50, y 10 and 20
@@ -117,9 +119,9 @@ TEST(PdfReaderTiling, StrokeClipsTheTilesByItsOutline) {
 TEST(PdfReaderTiling, TransparencyOfThePaintedObjectGoesOnTheGroup) {
   PdfBuilder pdf;
   const auto pattern = Pattern(pdf);
-  const auto result = Read(pdf.OnePage("/H gs /Pattern cs /T scn 0 0 10 10 re f",
-                                       "<< /Pattern << /T " + pattern +
-                                           " >> /ExtGState << /H << /ca 0.5 /BM /Multiply >> >> >>"));
+  const auto result = Read(pdf.OnePage(
+      "/H gs /Pattern cs /T scn 0 0 10 10 re f",
+      "<< /Pattern << /T " + pattern + " >> /ExtGState << /H << /ca 0.5 /BM /Multiply >> >> >>"));
   const auto& group = OnlyGroup(result);
   EXPECT_FLOAT_EQ(group.GetTransparency()->GetFillAlpha(), 0.5f);
   EXPECT_EQ(group.GetTransparency()->GetBlendMode(), MavBlend::BlendMode::Multiply);
@@ -153,13 +155,14 @@ TEST(PdfReaderTiling, APatternPaintingWithItselfIsRefused) {
 TEST(PdfReaderTiling, TilesShareTheImageOfTheirCell) {
   PdfBuilder pdf;
   const int image = pdf.AddStream(
-      "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent 8",
+      "/Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /DeviceGray /BitsPerComponent "
+      "8",
       std::string("\x00\xff", 2));
-  const auto pattern = Pattern(pdf, "/XStep 10 /YStep 10 /Resources << /XObject << /Im " +
-                                        PdfBuilder::Ref(image) + " >> >>",
-                               "q 10 0 0 10 0 0 cm /Im Do Q");
-  const auto result = Read(pdf.OnePage("/Pattern cs /T scn 0 0 30 10 re f",
-                                       "<< /Pattern << /T " + pattern + " >> >>"));
+  const auto pattern = Pattern(
+      pdf, "/XStep 10 /YStep 10 /Resources << /XObject << /Im " + PdfBuilder::Ref(image) + " >> >>",
+      "q 10 0 0 10 0 0 cm /Im Do Q");
+  const auto result = Read(
+      pdf.OnePage("/Pattern cs /T scn 0 0 30 10 re f", "<< /Pattern << /T " + pattern + " >> >>"));
   const auto tiles = Tiles(OnlyGroup(result));
   ASSERT_EQ(tiles.size(), 3u);
   const auto& first = As<MavDoc::Image>(Children(tiles[0]->GetContent()).at(1));
