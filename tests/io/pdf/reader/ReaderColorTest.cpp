@@ -130,7 +130,9 @@ TEST(PdfReaderColors, IndexedColoursExpandThroughThePalette) {
 
 TEST(PdfReaderColors, CalibratedLabAndIccSpacesKeepTheirSpace) {
   PdfBuilder pdf;
-  const int profile = pdf.AddStream("/N 4", std::string(128, '\0') + "ICC");
+  std::string profileBytes(128, '\0');  // (appended to, not summed: GCC 12 warns falsely on the sum)
+  profileBytes += "ICC";
+  const int profile = pdf.AddStream("/N 4", profileBytes);
   const auto result = Read(pdf.OnePage(
       "/Cal cs 0.5 sc 0 0 1 1 re f /L cs 50 20 -30 sc 0 0 1 1 re f /I cs 0.1 0.2 0.3 0.4 sc 0 0 1 "
       "1 re f",
