@@ -5,7 +5,6 @@
 // flattened in parallel: reading and writing the file (qpdf, not thread-safe) stay on the calling
 // thread, in the same order as without threads, so the output does not depend on `jobs`.
 
-#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <future>
@@ -37,7 +36,7 @@ void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
     std::unique_ptr<Item> item;
     std::future<void> done;
   };
-  std::counting_semaphore<> workers(std::max(jobs, 1));
+  std::counting_semaphore<> workers(jobs);
   std::deque<Slot> inFlight;
   int next = 0;
   while (next < count || !inFlight.empty()) {
