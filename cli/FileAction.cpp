@@ -228,6 +228,26 @@ std::string WhyLeft(const std::string& failure, int number) {
   return failure.rfind(prefix, 0) == 0 ? failure.substr(prefix.size()) : failure;
 }
 
+// Main thread, in page order: writes the page back and adds it to the report. A page that
+// failed stays as the file has it (nothing was edited before its new content was complete);
+// with `strict` it fails the run.
+void FinishPage(QPDF& pdf, CorvelPdf::PdfEditor& editor, const FileSettings& settings,
+                PageInFlight& page, FileReport& report) {
+  const int number = page.report.number;
+  report.warnings.insert(report.warnings.end(), page.read.warnings.begin(), page.read.warnings.end());
+  WritePage(pdf, editor, page);
+  if (!page.failure.empty()) {
+    const std::string why = WhyLeft(page.failure, number);
+    if (settings.strict) throw std::runtime_error("page " + std::to_string(number) + ": " + why);
+    page.report = PageReport{};
+    page.report.number = number;
+    page.report.transparency = true;
+    page.report.leftAsItWas = why;
+    ++report.pagesLeftAsTheyWere;
+  }
+  report.pages.push_back(page.report);
+}
+
 std::string OverprintInWords(OverprintHandling handling) {
   switch (handling) {
     case OverprintHandling::Simulate:
@@ -351,30 +371,17 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   };
   const auto flatten = [&settings](PageInFlight& page) { FlattenPage(settings, page); };
   const auto write = [&](PageInFlight& page) {
-    const int number = page.report.number;
-    report.warnings.insert(report.warnings.end(), page.read.warnings.begin(),
-                           page.read.warnings.end());
-    WritePage(pdf, editor, page);
-    if (!page.failure.empty()) {
-      // The page stays as the file has it: nothing was edited before the new content was
-      // complete.
-      const std::string why = WhyLeft(page.failure, number);
-      if (settings.strict) {
-        if (progress) std::cerr << "\n";
-        throw std::runtime_error("page " + std::to_string(number) + ": " + why);
-      }
-      page.report = PageReport{};
-      page.report.number = number;
-      page.report.transparency = true;
-      page.report.leftAsItWas = why;
-      ++report.pagesLeftAsTheyWere;
-    }
-    report.pages.push_back(std::move(page.report));
+    FinishPage(pdf, editor, settings, page, report);
     if (progress)
-      std::cerr << "\rcorvel: " << name << ": " << number - first + 1 << " of " << last - first + 1
-                << " pages done" << std::flush;
+      std::cerr << "\rcorvel: " << name << ": " << page.report.number - first + 1 << " of "
+                << last - first + 1 << " pages done" << std::flush;
   };
-  RunInOrder(std::max(last - first + 1, 0), settings.jobs, read, flatten, write);
+  try {
+    RunInOrder(std::max(last - first + 1, 0), settings.jobs, read, flatten, write);
+  } catch (...) {
+    if (progress) std::cerr << "\n";
+    throw;
+  }
   if (progress) std::cerr << "\n";
   editor.WriteFile(output, CorvelPdf::EditOptions{settings.pdfVersion});
   // Each message once, in the order first met.
