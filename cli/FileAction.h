@@ -46,9 +46,9 @@ struct FileSettings {
   OverprintHandling overprint = OverprintHandling::Preserve;
   // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
   CorvelPdf::RasterImageSettings rasterImages;
-  // Flattened pieces that meet edge to edge: each on its own outline (abut), or earlier ones
-  // reaching under later ones so that anti-aliased edges show no hairline (none).
-  Corvel::Seams seams = Corvel::Seams::Abut;
+  // Flattened pieces that meet edge to edge: earlier ones reaching under later ones so that
+  // anti-aliased edges show no hairline (none, the default), or each on its own outline (abut).
+  Corvel::Seams seams = Corvel::Seams::None;
   // Pages flattened at once (threads). The output is the same for every count: the file is read
   // and written on the calling thread in page order, only the flattening runs beside it.
   int jobs = 1;

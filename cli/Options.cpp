@@ -175,11 +175,12 @@ void AddSeams(CLI::App& command, FileSettings& file) {
           [&file](const std::string& text) {
             file.seams = text == "none" ? Corvel::Seams::None : Corvel::Seams::Abut;
           },
-          "Where flattened pieces meet: each on its own outline (abut), or earlier pieces reaching "
-          "under later ones so that anti-aliased edges show no hairline (none); prints the same")
+          "Where flattened pieces meet: earlier pieces reaching under later ones so that "
+          "anti-aliased edges show no hairline (none), or each on its own outline (abut); both "
+          "print the same")
       ->type_name("abut|none")
       ->check(OneOf({"abut", "none"}))
-      ->default_str("abut");
+      ->default_str("none");
 }
 
 }  // namespace

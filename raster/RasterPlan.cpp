@@ -99,8 +99,8 @@ void Merge(std::vector<RasterTile>& cells, double separations) {
 }
 
 // The jobs of `cells` (painted in their order) reaching under what is painted after each: the
-// clip takes in the regions of later pieces and of later cells across its borders, and the
-// image a pixel more on every side, so that pixels lie under the clip's edge there.
+// clip takes in the regions of later pieces and of later cells across its borders, and then
+// the image a pixel more on every side, so that pixels lie under the clip's edge there.
 std::vector<RasterJob> ReachUnderLaterPieces(const DocumentGraph::GraphBase& graph,
                                              const std::vector<RasterTile>& cells,
                                              const RegionTest& paintedLater) {
@@ -114,9 +114,11 @@ std::vector<RasterJob> ReachUnderLaterPieces(const DocumentGraph::GraphBase& gra
       const auto it = cellOf.find(region);
       return it != cellOf.end() ? it->second > c : paintedLater(region);
     };
-    const auto& r = cells[c].pixelRect;
-    jobs.push_back({MakeCompound(graph, ExtendUnderLaterPieces(cells[c].regions, later)),
-                    {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}});
+    const auto regions = ExtendUnderLaterPieces(cells[c].regions, later);
+    auto r = cells[c].pixelRect;
+    // Only an image that reaches under something needs the pixel more.
+    if (regions.size() > cells[c].regions.size()) r = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+    jobs.push_back({MakeCompound(graph, regions), r});
   }
   return jobs;
 }

@@ -112,7 +112,8 @@ TEST_F(PhotoPage, APictureOnlyAreaIsWrittenAtThePicturesResolution) {
   options.placedHeight = 200;  // 144 ppi, below the gradient resolution
   CorvelTestPages::WritePhotoPage(input, options);
   Flatten();
-  EXPECT_EQ(WidestImage(PageImages(output)), 600);
+  // The picture's 600 columns, and one more on each side reaching under the artwork beside it.
+  EXPECT_EQ(WidestImage(PageImages(output)), 600 + 2);
 }
 
 TEST_F(PhotoPage, APictureFinerThanTheGradientResolutionIsWrittenAtThatResolution) {
@@ -122,12 +123,12 @@ TEST_F(PhotoPage, APictureFinerThanTheGradientResolutionIsWrittenAtThatResolutio
   options.placedWidth = 250;  // 432 ppi across
   options.placedHeight = 170;
   CorvelTestPages::WritePhotoPage(input, options);
-  Flatten();  // 300 ppi: 250 pt make 1042 columns
-  EXPECT_EQ(WidestImage(PageImages(output)), 1042);
+  Flatten();  // 300 ppi: 250 pt make 1042 columns, and one more on each side (seams)
+  EXPECT_EQ(WidestImage(PageImages(output)), 1042 + 2);
   CorvelCli::FileSettings settings;
   settings.gradientResolution = 600;  // above the picture's own: its own grid
   Flatten(settings);
-  EXPECT_EQ(WidestImage(PageImages(output)), 1500);
+  EXPECT_EQ(WidestImage(PageImages(output)), 1500 + 2);
 }
 
 TEST_F(PhotoPage, ObjectStreamsOnlyFromPdf15) {

@@ -99,16 +99,16 @@ INSTANTIATE_TEST_SUITE_P(Pages, SeamsFile, ::testing::ValuesIn(kCases),
 
 class SeamsReport : public FileTest {};
 
-// The report says which seam mode made the file.
+// The report says which seam mode made the file; none is the default.
 TEST_F(SeamsReport, NamesTheSeamMode) {
   TestFile file;
   file.AddPage("0.6 0 0 0 k 10 10 100 100 re f /Half gs 0 0.7 0 0 k 50 50 100 100 re f",
                Resources());
   file.Save(input);
   CorvelCli::FileSettings settings;
-  EXPECT_EQ(Flatten(settings).seams, "abut");
-  settings.seams = Corvel::Seams::None;
   EXPECT_EQ(Flatten(settings).seams, "none");
+  settings.seams = Corvel::Seams::Abut;
+  EXPECT_EQ(Flatten(settings).seams, "abut");
 }
 
 }  // namespace

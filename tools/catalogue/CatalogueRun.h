@@ -19,7 +19,7 @@ struct RunOptions {
   double renderResolution = 150;   // pixels per inch of the comparison renders
   double flattenResolution = 300;  // pixels per inch of images the flattener renders
   std::string folder;              // where to write the PDFs; empty: write nothing
-  Corvel::Seams seams = Corvel::Seams::Abut;
+  Corvel::Seams seams = Corvel::Seams::None;  // as the command flattens
 };
 
 using CorvelCli::CountDrawn;

@@ -48,7 +48,7 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
          "reach under later ones); the report counts seam pixels of anti-aliased renders")
       ->type_name("MODE")
       ->check(CorvelCli::OneOf({"abut", "none"}))
-      ->default_str("abut");
+      ->default_str("none");
   app.footer(
       "Writes DIR/<case>-original.pdf, -flattened.pdf and -outline.pdf and DIR/report.txt.\n"
       "Exit status: 0 every result prints the same and holds no transparency, 1 otherwise, 2 the\n"
