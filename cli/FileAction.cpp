@@ -328,6 +328,15 @@ std::vector<std::string> DocumentLevelEntries(QPDF& pdf) {
   return entries;
 }
 
+// The file's pages; a page tree qpdf cannot walk is a reading error.
+std::vector<QPDFPageObjectHelper> AllPages(QPDF& pdf) {
+  try {
+    return QPDFPageDocumentHelper(pdf).getAllPages();
+  } catch (const std::exception& e) {
+    throw CorvelPdf::ReadError("page tree", e.what());
+  }
+}
+
 }  // namespace
 
 FileReport RunOnFile(const std::string& input, const std::string& output,
@@ -336,12 +345,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
     throw std::invalid_argument("the output " + output + " is the input file: choose another");
   QPDF pdf;
   CorvelPdf::OpenFile(pdf, input);
-  std::vector<QPDFPageObjectHelper> pages;
-  try {
-    pages = QPDFPageDocumentHelper(pdf).getAllPages();
-  } catch (const std::exception& e) {
-    throw CorvelPdf::ReadError("page tree", e.what());
-  }
+  std::vector<QPDFPageObjectHelper> pages = AllPages(pdf);
   FileReport report;
   report.pageCount = static_cast<int>(pages.size());
   if (settings.firstPage > report.pageCount) {
@@ -396,12 +400,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
 PagePreview PreviewPage(const std::string& input, int number, const FileSettings& settings) {
   QPDF pdf;
   CorvelPdf::OpenFile(pdf, input);
-  std::vector<QPDFPageObjectHelper> pages;
-  try {
-    pages = QPDFPageDocumentHelper(pdf).getAllPages();
-  } catch (const std::exception& e) {
-    throw CorvelPdf::ReadError("page tree", e.what());
-  }
+  std::vector<QPDFPageObjectHelper> pages = AllPages(pdf);
   if (number < 1 || number > static_cast<int>(pages.size())) {
     throw PageRangeError("--page " + std::to_string(number) + " but the file has " +
                          std::to_string(pages.size()) + (pages.size() == 1 ? " page" : " pages"));

@@ -69,8 +69,8 @@ void AddResolutions(CLI::App& command, FileSettings& file) {
       ->trigger_on_parse();
 }
 
-void AddSelection(CLI::App& command, PageActionSettings& settings) {
-  FileSettings& file = settings.file;
+// What flatten and preview both choose: ink stacking, and what is replaced.
+void AddStackingAndSelection(CLI::App& command, FileSettings& file) {
   command.add_flag("--ink-type-stacking", file.inkTypeStacking,
                    "Stack inks by type when flattening");
   command
@@ -83,6 +83,11 @@ void AddSelection(CLI::App& command, PageActionSettings& settings) {
       ->type_name("involved|all")
       ->check(OneOf({"involved", "all"}))
       ->default_str("involved");
+}
+
+void AddSelection(CLI::App& command, PageActionSettings& settings) {
+  FileSettings& file = settings.file;
+  AddStackingAndSelection(command, file);
   command
       .add_option("--pdf-version", file.pdfVersion, "Version of the output (default: the input's)")
       ->type_name("V")
@@ -247,18 +252,7 @@ CLI::App& AddPreviewCommand(CLI::App& program, PreviewSettings& settings) {
       ->check(NumberBetween(kMinResolution, kMaxPreviewResolution, "pixels per inch"))
       ->default_val(settings.resolution);
   FileSettings& file = settings.file;
-  command.add_flag("--ink-type-stacking", file.inkTypeStacking,
-                   "Stack inks by type when flattening");
-  command
-      .add_option_function<std::string>(
-          "--select",
-          [&file](const std::string& text) {
-            file.selection = text == "all" ? Selection::All : Selection::Involved;
-          },
-          "What flatten replaces: what transparency involves, or everything it can")
-      ->type_name("involved|all")
-      ->check(OneOf({"involved", "all"}))
-      ->default_str("involved");
+  AddStackingAndSelection(command, file);
   AddColour(command, file);
   command.add_option("--report", settings.report, "Write a JSON report of the page and its areas")
       ->type_name("report.json");
