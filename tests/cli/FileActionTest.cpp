@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <lcms2.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <set>
+#include <sstream>
 
 #include "FileTestSupport.h"
 
@@ -540,6 +542,58 @@ TEST_F(FileAction, ASmallFinePictureDoesNotRefineTheWholeRenderedAreaAndPrintsTh
     EXPECT_LE(width, 400 * 300 / 72 + 2) << size;  // 400 points at 300 ppi, not at 1,200
   }
   ExpectPrintsTheSame(1);
+}
+
+// The file's output intent chooses the CMYK that colours under transparency are converted into:
+// red at half opacity over paper becomes half of red through that profile, as lcms2 converts it
+// straight (the default CMYK would give no cyan at all).
+TEST_F(FileAction, ColourConvertsIntoTheOutputIntentsProfile) {
+  const std::string folderOfProfiles = "/usr/share/color/icc/ghostscript/";
+  TestFile file;
+  std::ifstream profileFile(folderOfProfiles + "ps_cmyk.icc", std::ios::binary);
+  const std::string profileBytes((std::istreambuf_iterator<char>(profileFile)), {});
+  auto intent = Handle::parse("<< /Type /OutputIntent /S /GTS_PDFX /OutputConditionIdentifier (Test) >>");
+  intent.replaceKey("/DestOutputProfile", file.Stream(profileBytes, "<< /N 4 >>"));
+  file.Pdf().getRoot().replaceKey("/OutputIntents", Handle::newArray({intent}));
+  file.AddPage("/Half gs 1 0 0 rg 100 100 200 200 re f",
+               Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> >>"));
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_TRUE(report.pages[0].replaced);
+
+  cmsHPROFILE rgb = cmsOpenProfileFromFile((folderOfProfiles + "default_rgb.icc").c_str(), "r");
+  cmsHPROFILE cmyk = cmsOpenProfileFromFile((folderOfProfiles + "ps_cmyk.icc").c_str(), "r");
+  cmsHTRANSFORM transform = cmsCreateTransform(rgb, TYPE_RGB_FLT, cmyk, TYPE_CMYK_FLT, INTENT_PERCEPTUAL,
+                                               cmsFLAGS_BLACKPOINTCOMPENSATION);
+  const float red[3] = {1, 0, 0};
+  float expected[4];
+  cmsDoTransform(transform, red, expected, 1);
+  cmsDeleteTransform(transform);
+  cmsCloseProfile(rgb);
+  cmsCloseProfile(cmyk);
+  ASSERT_GT(expected[0], 20.0f);  // the profile puts cyan into red
+
+  QPDF written;
+  written.processFile(output.c_str());
+  auto page = written.getAllPages().front();
+  const auto data = page.getKey("/Contents").getStreamData();
+  std::istringstream content(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()));
+  std::vector<double> operands;
+  std::vector<double> fill;
+  for (std::string token; content >> token;) {
+    if (token == "scn" || token == "k") fill = operands;
+    char* end = nullptr;
+    const double value = std::strtod(token.c_str(), &end);
+    if (end && *end == '\0' && end != token.c_str())
+      operands.push_back(value);
+    else
+      operands.clear();
+  }
+  ASSERT_GE(fill.size(), 4u) << "no CMYK fill in the flattened page";
+  for (int ink = 0; ink < 4; ++ink)
+    EXPECT_NEAR(fill[fill.size() - 4 + static_cast<std::size_t>(ink)], 0.5 * expected[ink] / 100, 1.0 / 255)
+        << "ink " << ink;
+  EXPECT_NE(report.colorConversion.find("output intent"), std::string::npos) << report.colorConversion;
 }
 
 // A shading painted with sh and no /BBox covers only its clip: transparency elsewhere on the
