@@ -596,6 +596,31 @@ TEST_F(FileAction, ColourConvertsIntoTheOutputIntentsProfile) {
   EXPECT_NE(report.colorConversion.find("output intent"), std::string::npos) << report.colorConversion;
 }
 
+// A shading pattern's matrix maps onto the default space of the form using it. When the form is
+// written member by member (transparency beside the pattern fill in it), the untouched fill
+// must still land where the form put it, not where the page's space would.
+TEST_F(FileAction, AShadingPatternInAFormWrittenMemberByMemberPrintsTheSame) {
+  TestFile file;
+  auto form = file.Stream(
+      "q /Pattern cs /P0 scn 0 0 100 100 re f Q q /Half gs 0 1 0 0 k 120 120 60 60 re f Q",
+      "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Matrix [1.5 0 0 1.5 10 20] >>");
+  form.getDict().replaceKey(
+      "/Resources",
+      Handle::parse("<< /ExtGState << /Half << /ca 0.5 >> >> /Pattern << /P0 << /PatternType 2 "
+                    "/Matrix [1 0 0 1 5 5] /Shading << /ShadingType 2 /ColorSpace /DeviceCMYK "
+                    "/Coords [0 0 100 0] /Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0 0] "
+                    "/C1 [0 0 1 0] /N 1 >> /Extend [true true] >> >> >> >>"));
+  auto resources = Handle::parse("<< >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey("/Fm", form);
+  file.AddPage("q 1 0 0 1 100 200 cm /Fm Do Q", resources);
+  file.Save(input);
+  const auto report = Flatten();
+  ASSERT_TRUE(report.pages[0].replaced);
+  EXPECT_EQ(report.pages[0].involvedUnits, 1u);
+  ExpectPrintsTheSame(1);
+}
+
 // A shading painted with sh and no /BBox covers only its clip: transparency elsewhere on the
 // page leaves it alone, and it comes back as the one sh the file painted.
 TEST_F(FileAction, AClippedShadingAwayFromTheTransparencyIsLeftAloneAndPrintsTheSame) {

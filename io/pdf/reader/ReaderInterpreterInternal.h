@@ -224,6 +224,7 @@ class Interpreter {
 
   // Source records (ReaderSource.cpp).
   std::shared_ptr<PdfSource> StateSource(bool fill, bool stroke);
+  bool PaintsAFormsShadingPattern(bool fill, bool stroke);
   void AddOperation(PdfSource& source, const RecordedOp& recorded);
   void AddTextOperations(PdfSource& source, const Operation& show, const Vexl::Transformation& tm);
   void RecordColor(const Operation& operation, bool replace);

@@ -97,7 +97,9 @@ void Interpreter::PaintPath(bool fill, bool stroke, Vexl::FillRule rule, bool cl
       const bool evenOdd = rule == Vexl::FillRule::EvenOdd;
       source->operations.push_back(
           {fill && stroke ? (evenOdd ? "B*" : "B") : fill ? (evenOdd ? "f*" : "f") : "S", {}});
-      path->SetSource(source);
+      path->SetSource(source->unreadable.empty() && PaintsAFormsShadingPattern(fill, stroke)
+                          ? nullptr
+                          : source);
       path->SetFillRule(rule);
       path->SetFillPaint(std::move(fillPaint));
       path->SetStrokePaint(std::move(strokePaint));

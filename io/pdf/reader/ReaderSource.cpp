@@ -72,6 +72,14 @@ std::shared_ptr<PdfSource> Interpreter::StateSource(bool fill, bool stroke) {
   return source;
 }
 
+// A shading pattern's matrix maps onto the default space of the content that uses it: the
+// page's only at the page's own level. Written again from its operators inside a form that is
+// written member by member, such a pattern would land in the page's space, so objects painted
+// with one there are written from what was read instead.
+bool Interpreter::PaintsAFormsShadingPattern(bool fill, bool stroke) {
+  return levels_.size() > 1 && ((fill && State().fill.shading) || (stroke && State().stroke.shading));
+}
+
 // The default colour space the resources give a device space, or null (see RecordColor).
 QPDFObjectHandle Interpreter::DefaultSpaceFor(const std::string& op, QPDFObjectHandle operand) {
   static const std::map<std::string, std::string> kByOperator{
@@ -148,7 +156,9 @@ std::shared_ptr<PdfSource> Interpreter::TakeTextSource(int paintMode) {
     unreadable_.clear();
     return nullptr;
   }
-  auto source = StateSource(paintMode == 0 || paintMode == 2, paintMode == 1 || paintMode == 2);
+  const bool fill = paintMode == 0 || paintMode == 2, stroke = paintMode == 1 || paintMode == 2;
+  auto source = StateSource(fill, stroke);
+  if (source->unreadable.empty() && PaintsAFormsShadingPattern(fill, stroke)) return nullptr;
   AddTextOperations(*source, *showing_, showMatrix_);
   return source;
 }
