@@ -1,5 +1,6 @@
 #include <cli/PreviewAreas.h>
 #include <mavdoc/Placement.h>
+#include <mavdoc/StrokePen.h>
 #include <vexl/Stroke.h>
 
 #include <algorithm>
@@ -73,21 +74,12 @@ class ClipFinder {
   std::map<const MavDoc::Group*, ClipList> clips_;
 };
 
-Vexl::StrokeParameters PenOf(const MavDoc::StrokeStyle& style) {
-  return {style.width,
-          static_cast<Vexl::CapStyle>(style.cap),
-          static_cast<Vexl::JoinStyle>(style.join),
-          style.miterLimit,
-          style.dashes,
-          style.dashPhase};
-}
-
 // The filled outlines an object paints on the page: its fill and its stroke outline.
 std::vector<FilledOutline> PaintedOutlines(const MavDoc::ContentObject& object) {
   std::vector<FilledOutline> painted;
   const auto stroked = [&](const Vexl::Compound& outline, const MavDoc::Strokable& strokable,
                            const Vexl::Transformation& toPage) {
-    const auto stroke = Vexl::OutlineStroke(outline, PenOf(strokable.GetStrokeStyle()), toPage,
+    const auto stroke = Vexl::OutlineStroke(outline, MavDoc::PenOf(strokable.GetStrokeStyle()), toPage,
                                             kPolylineToleranceInMillipoints);
     painted.push_back(
         MakeFilledOutline(stroke, Vexl::Transformation::Identity(), Vexl::FillRule::NonZero));

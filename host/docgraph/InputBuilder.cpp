@@ -4,6 +4,7 @@
 #include <string>
 
 #include <mavdoc/Placement.h>
+#include <mavdoc/StrokePen.h>
 #include <vexl/Stroke.h>
 
 namespace DocumentGraph::Detail {
@@ -202,14 +203,7 @@ void InputBuilder::AddPath(const MavDoc::Path& path, const Transformation& toPag
 void InputBuilder::AddStroke(const MavDoc::Strokable& object, const Vexl::Compound& outline,
                              const Transformation& t, const Transformation& toPage,
                              const std::vector<Tessel::Outline>& clips, const std::string& name) {
-  const MavDoc::StrokeStyle& style = object.GetStrokeStyle();
-  Vexl::StrokeParameters pen;
-  pen.width = style.width;
-  pen.cap = static_cast<Vexl::CapStyle>(style.cap);
-  pen.join = static_cast<Vexl::JoinStyle>(style.join);
-  pen.miterLimit = style.miterLimit;
-  pen.dashes = style.dashes;
-  pen.dashPhase = style.dashPhase;
+  const Vexl::StrokeParameters pen = MavDoc::PenOf(object.GetStrokeStyle());
   auto shape = std::make_shared<const Vexl::Compound>(
       Vexl::OutlineStroke(outline, pen, t, options_.flatteningTolerance * kMillipointsPerPoint));
   const auto* blendable = dynamic_cast<const MavDoc::Blendable*>(&object);

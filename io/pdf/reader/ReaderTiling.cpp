@@ -10,6 +10,7 @@
 #include <io/pdf/reader/ReaderInterpreterInternal.h>
 #include <io/pdf/reader/ReaderOperandsInternal.h>
 #include <mavdoc/Builder.h>
+#include <mavdoc/StrokePen.h>
 #include <vexl/Stroke.h>
 
 #include <algorithm>
@@ -39,17 +40,6 @@ Vexl::Rectangle Intersection(const Vexl::Rectangle& a, const Vexl::Rectangle& b)
 
 bool Meets(const Vexl::Rectangle& a, const Vexl::Rectangle& b) {
   return !Intersection(a, b).IsEmpty();
-}
-
-Vexl::StrokeParameters PenOf(const MavDoc::StrokeStyle& style) {
-  Vexl::StrokeParameters pen;
-  pen.width = style.width;
-  pen.cap = static_cast<Vexl::CapStyle>(style.cap);
-  pen.join = static_cast<Vexl::JoinStyle>(style.join);
-  pen.miterLimit = style.miterLimit;
-  pen.dashes = style.dashes;
-  pen.dashPhase = style.dashPhase;
-  return pen;
 }
 
 // The shape a fill paints, as a clipping object in the level's space.
@@ -168,7 +158,7 @@ Interpreter::TiledParts Interpreter::TileParts(bool fill, bool stroke,
     std::shared_ptr<const Vexl::Compound> area;
     try {
       area = std::make_shared<const Vexl::Compound>(Vexl::OutlineStroke(
-          *outline, PenOf(State().strokeStyle), ctm, kStrokeClipToleranceInMillipoints));
+          *outline, MavDoc::PenOf(State().strokeStyle), ctm, kStrokeClipToleranceInMillipoints));
     } catch (const std::invalid_argument& e) {
       parts.strokeFailure = "stroke with tiling pattern /" + State().stroke.tiling->name +
                             " cannot be outlined (" + e.what() + ")";
