@@ -25,11 +25,13 @@ class AttributedGraph : public DocumentGraph::GraphBase {
 };
 
 // The map of `content` under the selection, built with a creator of class `Creator` (made
-// over the graph's container with the creator flag true, and dropped after the build).
+// over the graph's container with the creator flag true, and dropped after the build); with
+// `filter`, of the part of the input it keeps.
 template <class Creator>
 std::unique_ptr<AttributedGraph> BuildGraph(const DocumentGraph::GraphBase::Options& options,
                                             MavDoc::Content& content,
-                                            const DocumentGraph::GraphBase::ObjectSelection& selection) {
+                                            const DocumentGraph::GraphBase::ObjectSelection& selection,
+                                            const DocumentGraph::Detail::InputFilter& filter = {}) {
   auto graph = std::make_unique<AttributedGraph>();
   // Creators that share attributes need the selection to know where new objects will stand.
   auto creator = [&] {
@@ -41,7 +43,7 @@ std::unique_ptr<AttributedGraph> BuildGraph(const DocumentGraph::GraphBase::Opti
     }
   }();
   graph->SetTesselGraph(DocumentGraph::Detail::CreateGraph(options, content, selection,
-                                                           graph->CurveDataOwner(), creator));
+                                                           graph->CurveDataOwner(), creator, filter));
   return graph;
 }
 

@@ -44,11 +44,29 @@ CORVEL_EXPORT std::vector<MavDoc::ContentObject*> FlattenAction(
 // objects across its borders, which those cover again; the page prints the same.
 enum class Seams { Abut, None };
 
+// A cluster of overlapping objects too complex to map into vectors, rendered whole instead.
+struct RasterisedCluster {
+  std::size_t elements = 0;  // painted elements (fills, strokes) it held
+  double cost = 0;           // its estimated mapping cost (see flatten/ComplexityClusters.h)
+  Vexl::Rectangle bounds;    // page millipoints
+  std::string reason = "complexity";
+};
+
 struct FlattenOptions {
   bool inkTypeStacking = false;
   double resolution = 1200;          // pixels per inch of rasterised line art
   double gradientResolution = 300;   // pixels per inch of rasterised shadings
   Seams seams = Seams::Abut;
+  // Vector against raster, 0 to 100: at 100 every cluster of overlapping objects whose
+  // estimated cost is within `complexityBudget` is mapped into vectors and the others are
+  // rendered whole (at the gradient resolution, clipped on their objects' outlines); lower
+  // values shrink the budget, and 0 renders every cluster.
+  int balance = 100;
+  // Estimated crossings a cluster may have and still be mapped: keeps a page's peak memory
+  // well under 1 GB whatever it holds.
+  double complexityBudget = 4e6;
+  // When given, receives one record per cluster rendered whole.
+  std::vector<RasterisedCluster>* rasterisedClusters = nullptr;
 };
 
 // The same with every setting named.

@@ -14,13 +14,6 @@ constexpr std::uint32_t kNewGroupFlags = 511;
 constexpr int kFullTint = 255;
 constexpr int kImageTransformationMode = 7;
 
-// The rendered pixels of one job: W × H × N bytes, pixel-interleaved.
-struct RenderedTile {
-  std::size_t width = 0, height = 0;
-  std::vector<std::string> names;
-  std::vector<std::uint8_t> bytes;
-};
-
 // Ink-type rule per pixel: walking from the last printed channel down, an opaque ink covers
 // what prints before it in proportion to its tint.
 void ApplyInkTypes(std::uint8_t* pixel, const std::vector<bool>& opaque) {
@@ -151,6 +144,16 @@ std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterize
 
 }  // namespace
 
+std::unique_ptr<MavDoc::ContentObject> ClippedTileObject(const FillRasterizer& rasterizer,
+                                                         const RasterGeometry& geometry,
+                                                         const RasterJob& job,
+                                                         const RenderedTile& tile) {
+  const auto constant = ConstantChannels(tile);
+  const bool flat = std::none_of(constant.begin(), constant.end(), [](int v) { return v < 0; });
+  return flat ? FlatTile(rasterizer, job, tile, constant)
+              : ImageTile(rasterizer, geometry, job, tile, constant);
+}
+
 FillRasterizer::FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Content* content,
                                const Vexl::Rectangle& workingRectangle, double resolution,
                                bool inkTypeStacking, std::optional<std::string> separation)
@@ -180,10 +183,7 @@ std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeF
   std::unique_ptr<MavDoc::Group> group;
   for (const auto& job : jobs) {
     if (job.pixelRect.IsEmpty()) continue;
-    const RenderedTile tile = Render(*this, options, geometry, job, fill);
-    const auto constant = ConstantChannels(tile);
-    const bool flat = std::none_of(constant.begin(), constant.end(), [](int v) { return v < 0; });
-    auto object = flat ? FlatTile(*this, job, tile, constant) : ImageTile(*this, geometry, job, tile, constant);
+    auto object = ClippedTileObject(*this, geometry, job, Render(*this, options, geometry, job, fill));
     if (!single && !group) {
       single = std::move(object);
       continue;

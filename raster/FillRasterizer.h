@@ -15,6 +15,8 @@
 
 namespace Corvel {
 
+struct RasterGeometry;
+
 // A test on regions of the map, such as "belongs to a piece painted later".
 using RegionTest = std::function<bool(const TesselFixed::Region*)>;
 
@@ -57,6 +59,21 @@ struct RasterJob {
   std::shared_ptr<const Vexl::Compound> clip;
   MavMath::Rectangle<long long> pixelRect;
 };
+
+// The rendered pixels of one job: width × height × names.size() bytes, pixel-interleaved,
+// 255 = full ink.
+struct RenderedTile {
+  std::size_t width = 0, height = 0;
+  std::vector<std::string> names;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The new object of a rendered job: a path in the job's clip painted with the colour when
+// every pixel is the same, else the image (its all-zero channels left out) in the clip.
+std::unique_ptr<MavDoc::ContentObject> ClippedTileObject(const FillRasterizer& rasterizer,
+                                                         const RasterGeometry& geometry,
+                                                         const RasterJob& job,
+                                                         const RenderedTile& tile);
 
 // The jobs for a fill's regions: tiles binned into a 6 × 6 grid, then merged while one image
 // costs less than two (bytes, plus 16384 per image). With `paintedLater`, jobs reach under

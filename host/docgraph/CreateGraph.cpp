@@ -15,8 +15,10 @@ std::shared_ptr<const TesselFixed::Graph> CreateGraph(const GraphBase::Options& 
                                                       MavDoc::Visitable& visitable,
                                                       const GraphBase::ObjectSelection& selection,
                                                       std::unique_ptr<CurveApprox::TData>& curveData,
-                                                      AttributeCreator& creator) {
-  const Tessel::Input input = MakeInput(options, visitable, selection, creator);
+                                                      AttributeCreator& creator,
+                                                      const InputFilter& filter) {
+  Tessel::Input input = MakeInput(options, visitable, selection, creator);
+  if (filter) input = filter(std::move(input));
   auto data = std::make_unique<CurveApprox::TData>();
   TesselFixed::BuildOptions build;
   build.toleranceInMillipoints = options.flatteningTolerance * kMillipointsPerPoint;

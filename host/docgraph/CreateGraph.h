@@ -5,6 +5,8 @@
 #include <docgraph/GraphBase.h>
 #include <tessel/Input.h>
 
+#include <functional>
+
 namespace DocumentGraph::Detail {
 
 // The map input of the objects under `visitable` (a content, or a single object) that the
@@ -14,11 +16,17 @@ namespace DocumentGraph::Detail {
 Tessel::Input MakeInput(const GraphBase::Options& options, MavDoc::Visitable& visitable,
                         const GraphBase::ObjectSelection& selection, AttributeCreator& creator);
 
-// The map of the objects under `visitable` that the selection admits; fills `curveData`.
+// What of the input enters the map: given the whole input, returns the part to map (the
+// caller may keep the whole, e.g. to render elsewhere what it leaves out).
+using InputFilter = std::function<Tessel::Input(Tessel::Input)>;
+
+// The map of the objects under `visitable` that the selection admits (and `filter`, when
+// given, keeps); fills `curveData`.
 std::shared_ptr<const TesselFixed::Graph> CreateGraph(const GraphBase::Options& options,
                                                       MavDoc::Visitable& visitable,
                                                       const GraphBase::ObjectSelection& selection,
                                                       std::unique_ptr<CurveApprox::TData>& curveData,
-                                                      AttributeCreator& creator);
+                                                      AttributeCreator& creator,
+                                                      const InputFilter& filter = {});
 
 }  // namespace DocumentGraph::Detail

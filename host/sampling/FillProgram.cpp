@@ -1,7 +1,9 @@
 #include <sampling/FillProgram.h>
 
+#include <sampling/ElementCoverage.h>
 #include <sampling/OverprintInks.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 
@@ -49,13 +51,48 @@ std::function<double(double)> Transfer(const MavBlend::TransferFunction& transfe
   return [function](double v) { return double(function->Evaluate({v}).at(0)); };
 }
 
+// A flat colour as an input: the same tints at every pixel, full shape.
+class ConstantTintSampler : public PaintSampler {
+ public:
+  explicit ConstantTintSampler(std::vector<float> tints)
+      : PaintSampler(tints.size()), tints_(std::move(tints)) {}
+  void SampleRow(Vexl::Point, Vexl::Point, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    for (std::size_t c = 0; c < tints_.size(); ++c) std::fill(tints[c], tints[c] + width, tints_[c]);
+    std::fill(shape, shape + width, 1.0f);
+  }
+
+ private:
+  std::vector<float> tints_;
+};
+
+// An element's paint limited to where the element covers each pixel.
+class CoveredSampler : public PaintSampler {
+ public:
+  CoveredSampler(std::unique_ptr<PaintSampler> paint, const ElementCoverage& coverage,
+                 std::uint32_t node)
+      : PaintSampler(paint->Channels()), paint_(std::move(paint)), coverage_(coverage), node_(node) {}
+  void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
+                 float* shape) const override {
+    paint_->SampleRow(start, step, width, tints, shape);
+    coverage_.CoverRow(node_, start, step, width, shape);
+  }
+
+ private:
+  std::unique_ptr<PaintSampler> paint_;
+  const ElementCoverage& coverage_;
+  std::uint32_t node_;
+};
+
 }  // namespace
 
 Composite::BlendMode ToComposite(MavBlend::BlendMode mode) {
   return static_cast<Composite::BlendMode>(static_cast<int>(mode));
 }
 
-FillProgram::FillProgram(const TFill& fill, const Composite::SeparationSpace& space) {
+FillProgram::FillProgram(const TFill& fill, const Composite::SeparationSpace& space,
+                         const ElementCoverage* coverage)
+    : coverage_(coverage) {
   const TFill::TGraphicsComponentIterator members(fill.GetTopGroup(),
                                                   Tessel::Input::TObject::kCovering, false);
   Composite::Group page;
@@ -89,9 +126,18 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
       const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());
       out.tints.resize(space.Size());
       Projector(space).Project(flat.GetConvertedColor(nullptr), out.tints.data());
+      if (!coverage_) return out;
+      auto constant = std::make_unique<ConstantTintSampler>(std::move(out.tints));
+      out.tints.clear();
+      out.input = static_cast<int>(samplers_.size());
+      samplers_.push_back(
+          std::make_unique<CoveredSampler>(std::move(constant), *coverage_, element->InputIndex()));
     } else {
       out.input = static_cast<int>(samplers_.size());
-      samplers_.push_back(MakePaintSampler(attribute, space));
+      auto paint = MakePaintSampler(attribute, space);
+      if (coverage_)
+        paint = std::make_unique<CoveredSampler>(std::move(paint), *coverage_, element->InputIndex());
+      samplers_.push_back(std::move(paint));
     }
     return out;
   }

@@ -11,13 +11,21 @@
 
 namespace Sampling {
 
+class ElementCoverage;
+
 // Translates the fill's tree: elements (flat colours converted to the space, or varying
 // elements as inputs), transparency groups, and soft masks (in their own colour spaces: gray,
 // RGB or CMYK). Groups blend in the composite's separations whatever their own colour space.
 // Throws std::invalid_argument for paints that cannot be rendered yet.
+//
+// With `coverage`, every element becomes an input whose shape is its coverage of each pixel
+// (its colour is constant for flat paints): the fill's elements need not cover the whole area
+// rendered, as when a cluster of objects is composited without a planar map. The coverage must
+// outlive the program's samplers.
 class FillProgram {
  public:
-  FillProgram(const Tessel::TFill& fill, const Composite::SeparationSpace& space);
+  FillProgram(const Tessel::TFill& fill, const Composite::SeparationSpace& space,
+              const ElementCoverage* coverage = nullptr);
 
   const Composite::Program& GetProgram() const { return *program_; }
   // One sampler per program input, by input index.
@@ -32,6 +40,7 @@ class FillProgram {
 
   std::vector<std::unique_ptr<PaintSampler>> samplers_;
   std::unique_ptr<Composite::Program> program_;
+  const ElementCoverage* coverage_ = nullptr;
 };
 
 Composite::BlendMode ToComposite(MavBlend::BlendMode mode);

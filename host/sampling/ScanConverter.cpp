@@ -56,10 +56,11 @@ ObjectCollection CollectTesselFillComponents(const Environment& environment,
                                              const Options& options, const MavDoc::Content&,
                                              const MavMath::Rectangle<long long>& pixels,
                                              const Tessel::TFill* fill,
-                                             const Vexl::Transformation& pageToRaster) {
+                                             const Vexl::Transformation& pageToRaster,
+                                             const Sampling::ElementCoverage* coverage) {
   if (!fill) throw std::invalid_argument("No fill to scan convert");
   auto program = std::make_unique<Sampling::FillProgram>(
-      *fill, Composite::SeparationSpace::FromNames(options.GetBlendingSeparations()));
+      *fill, Composite::SeparationSpace::FromNames(options.GetBlendingSeparations()), coverage);
   return ObjectCollection(std::move(program), environment, pixels, pageToRaster.Inverse());
 }
 

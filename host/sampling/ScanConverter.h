@@ -13,6 +13,7 @@
 
 namespace Sampling {
 class FillProgram;
+class ElementCoverage;
 }
 namespace Composite {
 class RowEvaluator;
@@ -72,12 +73,14 @@ class ObjectCollection {
 
 // Compiles `fill` for rendering the pixel rectangle of `environment`; `pageToRaster` maps page
 // space into the environment's world. Throws std::invalid_argument when it cannot be inverted
-// or when the fill holds paints that cannot be rendered yet.
+// or when the fill holds paints that cannot be rendered yet. With `coverage`, elements paint
+// only where they cover (see Sampling::FillProgram); it must outlive the scan converter.
 ObjectCollection CollectTesselFillComponents(const Environment& environment,
                                              const Options& options, const MavDoc::Content& content,
                                              const MavMath::Rectangle<long long>& pixels,
                                              const Tessel::TFill* fill,
-                                             const Vexl::Transformation& pageToRaster);
+                                             const Vexl::Transformation& pageToRaster,
+                                             const Sampling::ElementCoverage* coverage = nullptr);
 
 // Renders successive rows of the collection's pixel rectangle, top to bottom.
 class ScanConverter {

@@ -208,4 +208,8 @@ TFill FillAccess::Make(const Input& input, std::span<const std::uint32_t> elemen
   return fill;
 }
 
+TFill MakeFillOfElements(const Input& input, std::span<const std::uint32_t> elements) {
+  return FillAccess::Make(input, elements);
+}
+
 }  // namespace Tessel

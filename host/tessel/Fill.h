@@ -2,6 +2,7 @@
 // Fills of the planar map: one per distinct set of input elements covering an area.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include <tessel/Attributes.h>
@@ -151,5 +152,10 @@ class TFill {
   std::vector<TSoftMask> masks_;
   std::vector<const TComponent*> children_;
 };
+
+// The fill a map would give an area covered by exactly `elements` (input node indices,
+// ascending), made without a map: for rendering artwork whose coverage comes from elsewhere.
+// Soft-mask artwork elements may be listed only together with an element their mask applies to.
+TFill MakeFillOfElements(const Input& input, std::span<const std::uint32_t> elements);
 
 }  // namespace Tessel
