@@ -138,12 +138,15 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   const auto visible = [](const std::shared_ptr<MavDoc::LayerProperties>& layer) {
     return layer->visible;
   };
+  Corvel::FlattenOptions flattening{settings.inkTypeStacking, settings.resolution,
+                                    settings.gradientResolution, settings.seams};
+  flattening.balance = settings.balance;
+  flattening.complexityBudget = settings.complexityBudget;
+  flattening.rasterisedClusters = &report.rasterisedClusters;
   const auto inserted =
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
-          : Corvel::FlattenAction(content, visible, true, chosen,
-                                  {settings.inkTypeStacking, settings.resolution,
-                                   settings.gradientResolution, settings.seams});
+          : Corvel::FlattenAction(content, visible, true, chosen, flattening);
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   report.inserted = inserted.size();
   for (const auto* object : inserted) CountInserted(*object, report);

@@ -49,6 +49,10 @@ struct FileSettings {
   // Flattened pieces that meet edge to edge: earlier ones reaching under later ones so that
   // anti-aliased edges show no hairline (none, the default), or each on its own outline (abut).
   Corvel::Seams seams = Corvel::Seams::None;
+  // Vector against raster (0 to 100) and the complexity budget it scales: see
+  // Corvel::FlattenOptions.
+  int balance = 100;
+  double complexityBudget = Corvel::FlattenOptions{}.complexityBudget;
   // Pages flattened at once (threads). The output is the same for every count: the file is read
   // and written on the calling thread in page order, only the flattening runs beside it.
   int jobs = 1;
@@ -79,6 +83,8 @@ struct PageReport {
   std::size_t annotationsDrawn = 0;
   Drawn outlinesBefore, outlinesAfter;
   std::vector<std::string> imageSizes;
+  // Clusters of overlapping objects rendered whole, and why.
+  std::vector<Corvel::RasterisedCluster> rasterisedClusters;
   // Flatten: what it replaced, rendered and outlined, and what overprints, in square points.
   std::optional<AreaSummary> areas;
   double seconds = 0;

@@ -188,6 +188,18 @@ void AddSeams(CLI::App& command, FileSettings& file) {
       ->default_str("none");
 }
 
+void AddBalance(CLI::App& command, FileSettings& file) {
+  command
+      .add_option("--balance", file.balance,
+                  "Vector against raster: at 100 every cluster of overlapping objects within the "
+                  "complexity budget stays vector and more complex ones are rendered whole (at "
+                  "the gradient resolution); lower values shrink the budget, 0 renders every "
+                  "cluster")
+      ->type_name("0..100")
+      ->check(WholeNumberBetween(0, 100))
+      ->default_val(file.balance);
+}
+
 }  // namespace
 
 CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
@@ -201,6 +213,7 @@ CLI::App& AddPageActionCommand(CLI::App& program, const std::string& action,
   AddColour(command, settings.file);
   AddRasterCompression(command, settings.file);
   if (action == "flatten") AddSeams(command, settings.file);
+  if (action == "flatten") AddBalance(command, settings.file);
   command.footer(
       "Exit status: 0 done, 1 failed (nothing written), 2 usage, 3 done with pages left as they "
       "were\n"

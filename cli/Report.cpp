@@ -26,6 +26,27 @@ Json AreasJson(const AreaSummary& areas) {
           {"overprinting", SquarePoints(areas.overprinting)}};
 }
 
+// Millipoints to points, rounded to hundredths.
+double ReportMillipointsAsPoints(double millipoints) {
+  return std::round(millipoints / 10) / 100;
+}
+
+Json RasterisedClustersJson(const std::vector<Corvel::RasterisedCluster>& clusters) {
+  Json list = Json::array();
+  double area = 0;
+  for (const auto& c : clusters) {
+    const double squarePoints = c.bounds.width * c.bounds.height / 1e6;
+    area += squarePoints;
+    list.push_back({{"reason", c.reason},
+                    {"elements", c.elements},
+                    {"cost", c.cost},
+                    {"bounds", {ReportMillipointsAsPoints(c.bounds.x), ReportMillipointsAsPoints(c.bounds.y),
+                                ReportMillipointsAsPoints(c.bounds.width), ReportMillipointsAsPoints(c.bounds.height)}},
+                    {"boundsArea", SquarePoints(squarePoints)}});
+  }
+  return {{"count", clusters.size()}, {"boundsArea", SquarePoints(area)}, {"clusters", list}};
+}
+
 Json PageJson(const PageReport& p) {
   Json page{{"page", p.number},
             {"transparency", p.transparency},
@@ -51,6 +72,7 @@ Json PageJson(const PageReport& p) {
                    {"seconds", p.seconds},
                    {"imageSizes", p.imageSizes}});
   if (p.areas) page["areasInSquarePoints"] = AreasJson(*p.areas);
+  if (!p.rasterisedClusters.empty()) page["rasterisedClusters"] = RasterisedClustersJson(p.rasterisedClusters);
   if (p.check) {
     Json separations = Json::array();
     for (const auto& s : p.check->separations)

@@ -1,10 +1,12 @@
 #include <flatten/FlattenedResult.h>
 
 #include <docedit/DocumentEdit.h>
+#include <flatten/ComplexityClusters.h>
 #include <flatten/PlaceNewObject.h>
 #include <flatten/SeamExtension.h>
 #include <graph/GraphAttributeCreator.h>
 #include <module/Exports.h>
+#include <raster/ClusterRaster.h>
 
 namespace Corvel {
 
@@ -34,10 +36,26 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                                                   const FlattenOptions& options) {
   const Vexl::Rectangle working = WorkingRectangle(content);
   std::unique_ptr<AttributedGraph> graph;
+  // Clusters over the budget stay out of the map; `whole` keeps the input they are rendered from.
+  Tessel::Input whole;
+  std::vector<InputCluster> overBudget;
   {
     const DocumentGraph::GraphBase::ObjectSelection selection{layerPredicate, selectionFlag,
                                                               objectPredicate, false};
-    graph = BuildGraph<GraphAttributeCreator>(FlatteningOptions(working), content, selection);
+    const double budget = BalancedBudget(options.complexityBudget, options.balance);
+    const auto keepWithinBudget = [&](Tessel::Input input) {
+      std::vector<bool> removed(input.GetNodes().size(), false);
+      for (InputCluster& cluster : FindInputClusters(input)) {
+        if (cluster.cost <= budget) continue;
+        for (const std::uint32_t e : cluster.elements) removed[e] = true;
+        overBudget.push_back(std::move(cluster));
+      }
+      if (overBudget.empty()) return input;
+      whole = std::move(input);
+      return InputWithout(whole, removed);
+    };
+    graph = BuildGraph<GraphAttributeCreator>(FlatteningOptions(working), content, selection,
+                                              keepWithinBudget);
   }
   const SamplingContext sampling =
       MakeSamplingContext(content, options.inkTypeStacking, std::nullopt);
@@ -53,6 +71,16 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
     if (!object) continue;
     inserts.push_back(PlaceNewObject(std::move(object), groups[g].fill, layerPredicate,
                                      selectionFlag, objectPredicate));
+  }
+  for (const InputCluster& cluster : overBudget) {
+    auto object = RasterizeCluster(rasterizer, whole, cluster.elements, options.gradientResolution);
+    if (!object) continue;
+    // Placed where the cluster's bottom object was, as a mapped stack's piece is.
+    const Tessel::TFill stack = Tessel::MakeFillOfElements(whole, cluster.elements);
+    inserts.push_back(PlaceNewObject(std::move(object), &stack, layerPredicate, selectionFlag,
+                                     objectPredicate));
+    if (options.rasterisedClusters)
+      options.rasterisedClusters->push_back({cluster.elements.size(), cluster.cost, cluster.bounds});
   }
   return ReplaceSelected(content, std::move(inserts), layerPredicate, selectionFlag, objectPredicate,
                          false);

@@ -1,11 +1,13 @@
 // The whole `corvel flatten` of seeded stress pages (tools/testpages/StressPage.h): N random
-// overlapping curved shapes, every one transparent, at N = 300, 1,000, 2,000 and 10,000. Time
-// and memory grow with the overlaps; the counters give the peak resident memory and CPU time of
-// the run, the output's size and what was written.
+// overlapping curved shapes, every one transparent, at N = 300, 1,000, 2,000 and 10,000, with
+// the default complexity budget and without one. Mapped into vectors, time and memory grow
+// with the square of the overlaps; the budget renders clusters over it whole instead. The
+// counters give the peak resident memory and CPU time of the run, the output's size and what
+// was written (rasterisedClusters: clusters rendered whole).
 //
 // Each run is a child process, so that its peak memory is its own (getrusage of the child) and
-// a run that exceeds kStressTimeLimit is stopped and reported as unfinished instead of holding
-// the benchmark. Pages and outputs stay in $TMPDIR/corvel-stress-N{,-flat}.pdf;
+// a run that exceeds kStressTimeLimit or kStressMemoryLimit is stopped and reported as
+// unfinished instead of holding the benchmark. Pages and outputs stay in $TMPDIR/corvel-stress-N{,-flat}.pdf;
 // scripts/stress-pages.sh times Ghostscript's pdfwrite on the same pages and compares prints.
 
 #include <benchmark/benchmark.h>
@@ -20,13 +22,17 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr unsigned kStressTimeLimit = 1200;  // seconds of one run before it is stopped
+constexpr unsigned kStressTimeLimit = 900;  // seconds of one run before it is stopped
+// Address space of one run before allocations fail (a run without a budget on 10,000 shapes
+// would take the shared machine's memory).
+constexpr rlim_t kStressMemoryLimit = rlim_t{6} << 30;
 constexpr double kKilobyte = 1024;
 
 struct StressRun {
@@ -36,7 +42,8 @@ struct StressRun {
 };
 
 // Runs the flattening in a child; its report's figures come back through a pipe.
-StressRun RunStressChild(const fs::path& input, const fs::path& output) {
+StressRun RunStressChild(const fs::path& input, const fs::path& output,
+                         const CorvelCli::FileSettings& settings) {
   int channel[2];
   if (pipe(channel) != 0) throw std::runtime_error("pipe failed");
   const auto start = std::chrono::steady_clock::now();
@@ -44,9 +51,12 @@ StressRun RunStressChild(const fs::path& input, const fs::path& output) {
   if (child == 0) {
     close(channel[0]);
     alarm(kStressTimeLimit);
-    const auto report = CorvelCli::RunOnFile(input.string(), output.string(), {});
+    const rlimit memory{kStressMemoryLimit, kStressMemoryLimit};
+    setrlimit(RLIMIT_AS, &memory);
+    const auto report = CorvelCli::RunOnFile(input.string(), output.string(), settings);
     const auto& page = report.pages.at(0);
-    const double figures[] = {double(page.inserted), double(page.images), 0};
+    const double figures[] = {double(page.inserted), double(page.images),
+                              double(page.rasterisedClusters.size())};
     const bool written = write(channel[1], figures, sizeof figures) == sizeof figures;
     _exit(written ? 0 : 1);
   }
@@ -69,15 +79,21 @@ StressRun RunStressChild(const fs::path& input, const fs::path& output) {
   return run;
 }
 
+// Arguments: the shapes, then 1 for the default complexity budget or 0 for none (every
+// cluster mapped into vectors, as before the budget).
 void BM_FlattenStressPage(benchmark::State& state) {
   const int shapes = static_cast<int>(state.range(0));
+  const bool budget = state.range(1) != 0;
   const fs::path folder = fs::temp_directory_path();
-  const fs::path input = folder / ("corvel-stress-" + std::to_string(shapes) + ".pdf");
-  const fs::path output = folder / ("corvel-stress-" + std::to_string(shapes) + "-flat.pdf");
+  const std::string name = "corvel-stress-" + std::to_string(shapes);
+  const fs::path input = folder / (name + ".pdf");
+  const fs::path output = folder / (name + (budget ? "-flat.pdf" : "-flat-vector.pdf"));
   CorvelTestPages::WriteStressPage(input, {.shapes = shapes});
+  CorvelCli::FileSettings settings;
+  if (!budget) settings.complexityBudget = std::numeric_limits<double>::infinity();
   StressRun run;
   for (auto _ : state) {
-    run = RunStressChild(input, output);
+    run = RunStressChild(input, output, settings);
     state.SetIterationTime(run.seconds);
   }
   state.counters["finished"] = run.finished;
@@ -92,10 +108,7 @@ void BM_FlattenStressPage(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * shapes);
 }
 BENCHMARK(BM_FlattenStressPage)
-    ->Arg(300)
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(10000)
+    ->ArgsProduct({{300, 1000, 2000, 10000}, {1, 0}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

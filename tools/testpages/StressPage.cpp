@@ -7,6 +7,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -65,9 +66,9 @@ std::string StressBlob(std::mt19937& random) {
 }
 
 // A fill colour: process CMYK (two inks or three) or a tint of one of the two spot inks.
-std::string StressColor(std::mt19937& random) {
+std::string StressColor(std::mt19937& random, bool spots) {
   std::uniform_real_distribution<double> tint(0.2, 1);
-  const int kind = static_cast<int>(random() % 6);
+  const int kind = static_cast<int>(random() % (spots ? 6 : 4));
   if (kind == 4) return "/Spot1 cs " + StressNumber(tint(random)) + " scn\n";
   if (kind == 5) return "/Spot2 cs " + StressNumber(tint(random)) + " scn\n";
   std::array<double, 4> cmyk{};
@@ -78,8 +79,8 @@ std::string StressColor(std::mt19937& random) {
 }
 
 // A random blend mode with a random constant alpha (a state name).
-std::string StressState(std::mt19937& random) {
-  return "/S" + std::to_string(random() % kStressBlendModes.size()) + "_" +
+std::string StressState(std::mt19937& random, const StressPageOptions& options) {
+  return "/S" + std::to_string(random() % static_cast<unsigned>(options.blendModes)) + "_" +
          std::to_string(random() % kStressAlphas.size()) + " gs\n";
 }
 
@@ -90,10 +91,10 @@ std::string StressShape(std::mt19937& random, const StressPageOptions& options) 
   const double rx = radius(random), ry = radius(random), turn = angle(random);
   const double c = std::cos(turn), s = std::sin(turn);
   std::string shape = "q " + StressPoint(rx * c, rx * s) + " " + StressPoint(-ry * s, ry * c) + " " +
-                      StressPoint(x(random), y(random)) + " cm\n" + StressState(random);
+                      StressPoint(x(random), y(random)) + " cm\n" + StressState(random, options);
   // The mask lies in the shape's space, so it shades the shape however it is placed.
-  if (random() % 12 == 0) shape += "/M" + std::to_string(random() % 2) + " gs\n";
-  shape += StressColor(random);
+  if (random() % 12 == 0 && options.softMasks) shape += "/M" + std::to_string(random() % 2) + " gs\n";
+  shape += StressColor(random, options.spotInks);
   shape += (random() % 2 ? StressUnitCircle() : StressBlob(random)) + "f Q\n";
   return shape;
 }
@@ -148,6 +149,8 @@ Handle StressResources(QPDF& pdf) {
 }  // namespace
 
 void WriteStressPage(const std::filesystem::path& path, const StressPageOptions& options) {
+  if (options.blendModes < 1 || options.blendModes > 16)
+    throw std::invalid_argument("A stress page takes 1 to 16 blend modes");
   QPDF pdf;
   pdf.emptyPDF();
   std::mt19937 random(options.seed);
@@ -157,7 +160,7 @@ void WriteStressPage(const std::filesystem::path& path, const StressPageOptions&
   for (int i = 0; i < options.shapes;) {
     // About one shape in ten starts a run of two to four inside a group, isolated or knockout
     // or both, which itself has a blend mode and alpha.
-    if (random() % 10 != 0 || options.shapes - i < 2) {
+    if (random() % 10 != 0 || options.shapes - i < 2 || !options.groups) {
       content += StressShape(random, options);
       ++i;
       continue;
@@ -171,7 +174,7 @@ void WriteStressPage(const std::filesystem::path& path, const StressPageOptions&
                               " >>";
     const std::string name = "/G" + std::to_string(forms.getKeys().size());
     forms.replaceKey(name, StressForm(pdf, body, "[0 0 612 792]", group, shared));
-    content += "q " + StressState(random) + name + " Do Q\n";
+    content += "q " + StressState(random, options) + name + " Do Q\n";
     i += members;
   }
   auto resources = shared.shallowCopy();

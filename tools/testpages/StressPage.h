@@ -14,6 +14,9 @@ struct StressPageOptions {
   unsigned seed = 1;
   // Shape radii, points: drawn uniformly between the two.
   double smallestRadius = 10, largestRadius = 60;
+  // What the shapes may use, each on by default (off, to see which one a difference comes from).
+  bool softMasks = true, groups = true, spotInks = true;
+  int blendModes = 16;  // the first this many of the 16, in PDF order (Normal first)
 };
 
 // Writes the one-page PDF (written by qpdf, version 1.7) to `path`.
