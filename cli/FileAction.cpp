@@ -340,6 +340,18 @@ std::vector<QPDFPageObjectHelper> AllPages(QPDF& pdf) {
   }
 }
 
+// What a viewer shows of the page: its crop box, cut to the media box.
+Vexl::Rectangle VisibleBox(const MavDoc::Page& page) {
+  const auto& media = page.GetPageBox(MavDoc::kMediaBox);
+  const auto& crop = page.GetPageBox(MavDoc::kCropBox);
+  const double left = std::max(media.Left(), crop.Left());
+  const double bottom = std::max(media.Bottom(), crop.Bottom());
+  const double right = std::min(media.Right(), crop.Right());
+  const double top = std::min(media.Top(), crop.Top());
+  if (right <= left || top <= bottom) return media;  // no overlap: viewers fall back on the media
+  return {left, bottom, right - left, top - bottom};
+}
+
 }  // namespace
 
 FileReport RunOnFile(const std::string& input, const std::string& output,
@@ -414,7 +426,7 @@ PagePreview PreviewPage(const std::string& input, int number, const FileSettings
   MavDoc::Page& page = *read.document->GetPages().front();
   PagePreview preview;
   preview.warnings = std::move(read.warnings);
-  preview.mediaBox = page.GetPageBox(MavDoc::kMediaBox);
+  preview.visibleBox = VisibleBox(page);
   preview.rotation = page.GetRotation();
   preview.pageCount = static_cast<int>(pages.size());
   preview.report.number = number;
@@ -423,6 +435,7 @@ PagePreview PreviewPage(const std::string& input, int number, const FileSettings
   FileSettings flatten = settings;
   flatten.action = "flatten";
   preview.report.replaced = RunOnPage(flatten, page, preview.report, &preview.areas);
+  if (preview.report.areas) preview.report.areas = MeasureAreas(preview.areas, preview.visibleBox);
   return preview;
 }
 

@@ -118,11 +118,13 @@ struct PageRangeError : std::invalid_argument {
 FileReport RunOnFile(const std::string& input, const std::string& output, const FileSettings& settings);
 
 // Page `number` flattened in memory as RunOnFile flattens it, nothing written: its report, the
-// shapes of what flattening did, and the page's media box (millipoints) and rotation.
+// shapes of what flattening did, and the page's visible box and rotation. The visible box is the
+// crop box within the media box (millipoints), what viewers show; the report's areas count
+// only what lies in it.
 struct PagePreview {
   PageReport report;
   PreviewAreas areas;
-  Vexl::Rectangle mediaBox;
+  Vexl::Rectangle visibleBox;
   int rotation = 0;
   int pageCount = 0;
   std::vector<std::string> warnings;

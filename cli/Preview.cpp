@@ -35,7 +35,7 @@ void Run(const PreviewSettings& settings) {
       CorvelOracle::RenderGrayPage(settings.input, settings.page, settings.resolution);
   const auto layers = PreviewLayers(preview.areas, *preview.report.areas);
   WritePng(settings.output,
-           ComposePreview(page, {preview.mediaBox, preview.rotation, settings.resolution}, layers));
+           ComposePreview(page, {preview.visibleBox, preview.rotation, settings.resolution}, layers));
   std::cout << settings.output << ": page " << settings.page << ", " << page.width << " x "
             << page.height << " pixels at " << settings.resolution << " ppi, legend below\n";
   PrintLegend(layers);

@@ -34,13 +34,14 @@ std::string LegendLine(const PreviewLayer& layer) {
 }
 
 // The coverage (0 to 1) of shapes on the unrotated page, `width` × `height` pixels, rows from
-// the top of the media box.
+// the top of the visible box.
 std::vector<float> Coverage(const std::vector<AreaShape>& shapes, const PagePlacement& placement,
                             int width, int height) {
   std::vector<float> coverage(std::size_t(width) * std::size_t(height), 0.0f);
   const double pixel = 72000.0 / placement.resolution;
-  const RowGrid grid{placement.mediaBox.Left(), placement.mediaBox.Left() + width * pixel,
-                     placement.mediaBox.Top(), pixel / kSubRows, height * kSubRows};
+  const Vexl::Rectangle& box = placement.visibleBox;
+  const RowGrid grid{box.Left(), box.Left() + width * pixel, box.Top(), pixel / kSubRows,
+                     height * kSubRows};
   for (const RowSpan& span : CoveredSpans(shapes, grid)) {
     const int row = span.row / kSubRows;
     const double u0 = (span.x0 - grid.left) / pixel, u1 = (span.x1 - grid.left) / pixel;

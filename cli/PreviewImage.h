@@ -38,10 +38,10 @@ inline constexpr double kMarkOpacity = 0.45;
 // overprinting objects. The layers point into `areas`.
 std::vector<PreviewLayer> PreviewLayers(const PreviewAreas& areas, const AreaSummary& summary);
 
-// Where the gray render lies on the page: Ghostscript renders the media box at `resolution`,
-// turned by the page's rotation (degrees clockwise).
+// Where the gray render lies on the page: Ghostscript renders the visible box (the crop box
+// within the media box) at `resolution`, turned by the page's rotation (degrees clockwise).
 struct PagePlacement {
-  Vexl::Rectangle mediaBox;  // millipoints
+  Vexl::Rectangle visibleBox;  // millipoints
   int rotation = 0;
   double resolution = 72;
 };

@@ -21,7 +21,8 @@ using namespace CorvelTest;
 // a translucent highlight (4,800 sq pt; the note is outlined), a 100 × 75 photo with its own soft
 // mask on 200 × 150 pt (30,000 sq pt, rendered at its own 36 ppi), an overprinting black rule
 // 495 pt long and 4 pt wide (1,980 sq pt), and a plain gray panel that nothing involves.
-void WriteShowcase(const fs::path& path, int rotation = 0) {
+// `cropBox` empty: none (the media box is A4 portrait, 595 × 842 points).
+void WriteShowcase(const fs::path& path, int rotation = 0, const std::string& cropBox = "") {
   TestFile file;
   std::string photo, mask;
   for (int y = 0; y < 75; ++y) {
@@ -54,6 +55,7 @@ void WriteShowcase(const fs::path& path, int rotation = 0) {
       "q /OP gs 0 0 0 1 K 4 w 50 200 m 545 200 l S Q",
       resources);
   page.replaceKey("/Rotate", Handle::newInteger(rotation));
+  if (!cropBox.empty()) page.replaceKey("/CropBox", Handle::parse(cropBox));
   file.Save(path);
 }
 
@@ -199,10 +201,14 @@ class PreviewPicture : public FileTest {
   Outcome outcome;
 
   virtual int Rotation() const { return 0; }
+  // The page's crop box (empty: none) and the top left corner of what it shows, points.
+  virtual std::string CropBox() const { return ""; }
+  virtual double VisibleLeft() const { return 0; }
+  virtual double VisibleTop() const { return 842; }
 
   void SetUp() override {
     FileTest::SetUp();
-    WriteShowcase(input, Rotation());
+    WriteShowcase(input, Rotation(), CropBox());
     outcome = RunCorvel("preview '" + input.string() + "' --resolution 144 -o '" +
                             (folder / "p.png").string() + "' --report '" +
                             (folder / "r.json").string() + "'",
@@ -216,8 +222,8 @@ class PreviewPicture : public FileTest {
   // The pixel showing a point of the page (points, y up), turned as viewers turn the page.
   const std::uint8_t* PixelAtPoint(double x, double y) const {
     const bool turned = Rotation() == 90;
-    const int column = static_cast<int>((turned ? y : x) * kScale);
-    const int row = static_cast<int>((turned ? x : 842 - y) * kScale);
+    const int column = static_cast<int>((turned ? y : x - VisibleLeft()) * kScale);
+    const int row = static_cast<int>((turned ? x : VisibleTop() - y) * kScale);
     return &image.rgb[(std::size_t(row) * image.width + column) * 3];
   }
 
@@ -313,6 +319,34 @@ TEST_F(TurnedPreviewPicture, MarksTurnWithThePage) {
   EXPECT_TRUE(MarkedWith(PixelAtPoint(300, 200), {kOverprinting}));
   EXPECT_TRUE(MarkedWith(PixelAtPoint(450, 125), {}));
   EXPECT_FALSE(MarkedWith(PixelAtPoint(450, 125), {kInvolved}));
+}
+
+// A crop box that shows the shadow and the photo only: the picture is the crop box, and the
+// legend counts only what lies in it.
+class CroppedPreviewPicture : public PreviewPicture {
+ protected:
+  std::string CropBox() const override { return "[50 250 350 660]"; }
+  double VisibleLeft() const override { return 50; }
+  double VisibleTop() const override { return 660; }
+};
+
+TEST_F(CroppedPreviewPicture, ShowsAndMeasuresTheCropBoxOnly) {
+  EXPECT_NE(outcome.out.find(" 600 x 820 pixels"), std::string::npos) << outcome.out;
+  EXPECT_EQ(image.width, 600);
+  // Shadow and photo, 8,000 and 30,000 sq pt; the highlight, its note and the rule lie outside.
+  EXPECT_NE(outcome.out.find("38000.00 sq pt"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("text outlined  #00aa3c  0.00 sq pt"), std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("overprinting  #dc00c8  0.00 sq pt"), std::string::npos)
+      << outcome.out;
+  const auto report = nlohmann::json::parse(ReadBytes(folder / "r.json"));
+  EXPECT_NEAR(report["pages"][0]["areasInSquarePoints"]["involved"].get<double>(), 38000, 0.5);
+  // The marks lie where Ghostscript drew their objects inside the cropped picture.
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(290, 620), {kInvolved}));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(200, 375), {kInvolved, kRasterised}));
+  EXPECT_TRUE(MarkedWith(PixelAtPoint(320, 500), {}));
+  EXPECT_FALSE(MarkedWith(PixelAtPoint(320, 500), {kInvolved}));
+  EXPECT_GT(CountMarked(110, 605, 240, 636, {kInvolved}), 1000);
 }
 
 }  // namespace

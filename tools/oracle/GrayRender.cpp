@@ -65,6 +65,7 @@ GrayRender RenderGrayPage(const std::string& pdfPath, int page, double resolutio
   *written.ptr = '\0';
   Detail::RunTool({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pgmraw",
                    std::string("-r") + resolutionText, "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4",
+                   "-dUseCropBox",
                    "-dFirstPage=" + std::to_string(page), "-dLastPage=" + std::to_string(page),
                    "-sOutputFile=" + outputName, pdfPath},
                   folder.Path() / "log.txt");

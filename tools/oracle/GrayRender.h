@@ -1,7 +1,7 @@
 #pragma once
 // A PDF page rendered by Ghostscript in gray, to show it under a preview's marks (not to judge
-// ink: see SeparationRender.h for that). Rows run top to bottom over the media box, the page's
-// /Rotate applied as viewers apply it.
+// ink: see SeparationRender.h for that). Rows run top to bottom over the crop box (the visible
+// page, as viewers show it), the page's /Rotate applied as viewers apply it.
 
 #include <cstdint>
 #include <string>
