@@ -16,11 +16,11 @@ using MavDoc::Build::Blend;
 using MavDoc::Build::Flat;
 using MavDoc::Build::TransparencyGroup;
 
-constexpr double kTile = 60;
+constexpr double kColorTile = 60;
 
 constexpr double kHeight = 200;
 
-Vexl::Point Tile(int index) { return {10 + (index % 4) * kTile, kHeight - 10 - (index / 4 + 1) * kTile}; }
+Vexl::Point Tile(int index) { return {10 + (index % 4) * kColorTile, kHeight - 10 - (index / 4 + 1) * kColorTile}; }
 
 std::shared_ptr<const MavPaint::FlatPaint> In(MavColor::ColorSpace space, std::vector<std::string> names,
                                               std::vector<float> values) {
@@ -60,7 +60,7 @@ std::shared_ptr<const MavPaint::FlatPaint> TaggedRgb(float r, float g, float b) 
 
 void Square(MavDoc::Content& content, Vexl::Point at, std::shared_ptr<const MavPaint::Paint> paint,
             double inset = 6) {
-  Rectangle(content, Rect(at.x + inset, at.y + inset, kTile - 2 * inset, kTile - 2 * inset), std::move(paint));
+  Rectangle(content, Rect(at.x + inset, at.y + inset, kColorTile - 2 * inset, kColorTile - 2 * inset), std::move(paint));
 }
 
 template <class Target>
@@ -79,7 +79,7 @@ MavDoc::Image& RgbPicture(MavDoc::Content& content, Vexl::Point at, MavColor::Co
     const int ramps[3] = {column * 10, 230 - column * 8, 40 + row * 8};
     return std::min(255, ramps[channel] + row * 2);
   };
-  return PlaceImage(content, MakePicture(samples), Rect(at.x + 8, at.y + 8, kTile - 16, kTile - 16));
+  return PlaceImage(content, MakePicture(samples), Rect(at.x + 8, at.y + 8, kColorTile - 16, kColorTile - 16));
 }
 
 // A DeviceGray axial ramp from black to white across the tile.
@@ -87,7 +87,7 @@ std::shared_ptr<const MavPaint::Paint> GrayRamp(Vexl::Point at) {
   MavPaint::ShadingCommon common{Ramp({0}, {1}), Mapping({"Gray"}, MavColor::DeviceGray{}), std::nullopt,
                                  Vexl::Transformation::Identity()};
   return std::make_shared<const MavPaint::AxialShadingPaint>(
-      common, Vexl::Point{Pt(at.x + 6), 0}, Vexl::Point{Pt(at.x + kTile - 6), 0}, std::array<double, 2>{0, 1},
+      common, Vexl::Point{Pt(at.x + 6), 0}, Vexl::Point{Pt(at.x + kColorTile - 6), 0}, std::array<double, 2>{0, 1},
       std::array<bool, 2>{true, true});
 }
 
@@ -130,7 +130,7 @@ std::unique_ptr<MavDoc::Document> DeviceIndependentColor() {
       }));
   at = Tile(9);
   Square(content, at, Flat({{kSpot, .7f}}));
-  Rectangle(content, Rect(at.x + 6, at.y + 14, kTile - 12, kTile - 28), GrayRamp(at), Blend(BlendMode::Normal, .6f));
+  Rectangle(content, Rect(at.x + 6, at.y + 14, kColorTile - 12, kColorTile - 28), GrayRamp(at), Blend(BlendMode::Normal, .6f));
   at = Tile(10);
   Square(content, at, Rgb(.95f, .85f, .2f));
   RgbPicture(content, at, MavColor::DeviceRGB{}).SetTransparency(Blend(BlendMode::Multiply, .9f));

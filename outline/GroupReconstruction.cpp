@@ -9,7 +9,6 @@ namespace Corvel {
 
 namespace {
 
-constexpr std::uint32_t kNewGroupFlags = 511;
 constexpr int kImageTransformationMode = 7;
 // Outline corners and picture corners closer than this (millipoints) are the same point.
 constexpr double kCornerTolerance = 0.01;

@@ -3,6 +3,7 @@
 // to the group's outline.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,9 @@
 #include <tessel/Fill.h>
 
 namespace Corvel {
+
+// Flags of the groups the outline view builds: every kind of content may be placed in them.
+inline constexpr std::uint32_t kNewGroupFlags = 511;
 
 // The working record of one reconstruction: vector elements become paths on the outline,
 // pictures keep their own placement (and then need the outline as a clip), transparency groups

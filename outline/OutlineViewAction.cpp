@@ -10,7 +10,6 @@ namespace Corvel {
 
 namespace {
 
-constexpr std::uint32_t kNewGroupFlags = 511;
 
 std::unique_ptr<MavDoc::ContentObject> FlatPath(const RegionResult& result,
                                                 const MavDoc::Content& content,

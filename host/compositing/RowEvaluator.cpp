@@ -292,7 +292,7 @@ void ChunkEvaluator::CompositeTriple(GroupPlan& group, const SourcePlan& source,
   source.triple(args);
 }
 
-[[noreturn]] void Fail(const std::string& message) {
+[[noreturn]] void FailEvaluation(const std::string& message) {
   throw std::invalid_argument("Composite: " + message);
 }
 
@@ -300,22 +300,22 @@ void CheckRowInputs(const Detail::ProgramData& data, std::span<const InputRow> i
                     std::size_t width, std::size_t planeBytes) {
   const std::size_t channels = data.spaces.front().Size();
   if (planeBytes < channels * width) {
-    Fail("the output holds " + std::to_string(planeBytes) + " bytes, " + std::to_string(channels) +
+    FailEvaluation("the output holds " + std::to_string(planeBytes) + " bytes, " + std::to_string(channels) +
          " planes of " + std::to_string(width) + " need more");
   }
   if (inputs.size() < data.inputChannels.size()) {
-    Fail("the program reads " + std::to_string(data.inputChannels.size()) + " inputs but " +
+    FailEvaluation("the program reads " + std::to_string(data.inputChannels.size()) + " inputs but " +
          std::to_string(inputs.size()) + " rows were given");
   }
   for (std::size_t i = 0; i < data.inputChannels.size(); ++i) {
     if (data.inputChannels[i] < 0) continue;
     const auto expected = static_cast<std::size_t>(data.inputChannels[i]);
     if (inputs[i].tints.size() != expected) {
-      Fail("input row " + std::to_string(i) + " has " + std::to_string(inputs[i].tints.size()) +
+      FailEvaluation("input row " + std::to_string(i) + " has " + std::to_string(inputs[i].tints.size()) +
            " tint planes, expected " + std::to_string(expected));
     }
     for (const float* plane : inputs[i].tints) {
-      if (!plane) Fail("input row " + std::to_string(i) + " has a null tint plane");
+      if (!plane) FailEvaluation("input row " + std::to_string(i) + " has a null tint plane");
     }
   }
 }

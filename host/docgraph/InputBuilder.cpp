@@ -16,7 +16,7 @@ using MavDoc::Content;
 using MavDoc::ContentObject;
 using Vexl::Transformation;
 
-constexpr double kMillipointsPerPoint = 1000;
+constexpr double kInputMillipointsPerPoint = 1000;
 
 // What the walk knows about the objects at one level.
 struct Scope {
@@ -205,7 +205,7 @@ void InputBuilder::AddStroke(const MavDoc::Strokable& object, const Vexl::Compou
                              const std::vector<Tessel::Outline>& clips, const std::string& name) {
   const Vexl::StrokeParameters pen = MavDoc::PenOf(object.GetStrokeStyle());
   auto shape = std::make_shared<const Vexl::Compound>(
-      Vexl::OutlineStroke(outline, pen, t, options_.flatteningTolerance * kMillipointsPerPoint));
+      Vexl::OutlineStroke(outline, pen, t, options_.flatteningTolerance * kInputMillipointsPerPoint));
   const auto* blendable = dynamic_cast<const MavDoc::Blendable*>(&object);
   const auto& transparency = blendable->GetTransparency();
   AddSoftMask(transparency, toPage);

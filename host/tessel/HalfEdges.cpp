@@ -53,11 +53,6 @@ void TraceCycles(HalfEdgeMap& map) {
   }
 }
 
-std::uint32_t FindRoot(std::vector<std::uint32_t>& parent, std::uint32_t v) {
-  while (parent[v] != v) v = parent[v] = parent[parent[v]];
-  return v;
-}
-
 // Per vertex: the lowest-leftmost vertex of its connected component.
 std::vector<std::uint32_t> LowestOfComponents(const HalfEdgeMap& map) {
   std::vector<std::uint32_t> parent(map.vertices.size());

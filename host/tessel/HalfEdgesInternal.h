@@ -9,6 +9,12 @@
 
 namespace TesselFixed::Internal {
 
+// The root of v in a union-find forest, halving the path on the way.
+inline std::uint32_t FindRoot(std::vector<std::uint32_t>& parent, std::uint32_t v) {
+  while (parent[v] != v) v = parent[v] = parent[parent[v]];
+  return v;
+}
+
 // Half-edge 2e runs edges[e].from → edges[e].to, half-edge 2e + 1 runs back. Invariants: every
 // bounded face has one positive cycle and any number of negative cycles (the outer cycles of the
 // connected components inside it); face 0 is the unbounded face and has only negative cycles.

@@ -11,11 +11,6 @@ namespace TesselFixed::Internal {
 
 namespace {
 
-std::uint32_t FindRoot(std::vector<std::uint32_t>& parent, std::uint32_t v) {
-  while (parent[v] != v) v = parent[v] = parent[parent[v]];
-  return v;
-}
-
 // Region index per face, in the order of GetRegions: by fill number, then lowest face.
 std::uint32_t AssignFaceRegions(GraphData& data, const std::vector<std::uint32_t>& fillNumber) {
   const HalfEdgeMap& map = data.map;

@@ -21,8 +21,6 @@ bool IsProcessInk(const std::string& name) {
   return false;
 }
 
-QPDFObjectHandle Name(const std::string& name) { return QPDFObjectHandle::newName("/" + name); }
-
 // Type 2 function from no ink to the ink's process look (ISO 32000-1 §7.10.3).
 QPDFObjectHandle SeparationTintFunction(const std::array<float, 4>& look) {
   auto function = QPDFObjectHandle::newDictionary();
@@ -78,7 +76,7 @@ QPDFObjectHandle IccBased(WriterState& state,
   dictionary.replaceKey("/N", QPDFObjectHandle::newInteger(components));
   const auto& bytes = profile->GetBytes();
   auto stream = state.NewStream(std::string(bytes.begin(), bytes.end()), dictionary);
-  auto array = QPDFObjectHandle::newArray({Name("ICCBased"), stream});
+  auto array = QPDFObjectHandle::newArray({PdfName("ICCBased"), stream});
   return state.Remember(key, state.MakeIndirect(array));
 }
 
@@ -93,23 +91,23 @@ QPDFObjectHandle CieDictionary(const std::array<double, 3>& white,
 // Spaces that are not ink lists, written as they are. Null for ink-list spaces.
 QPDFObjectHandle OwnSpace(WriterState& state, const MavColor::ColorSpace& space) {
   using namespace MavColor;
-  if (std::holds_alternative<DeviceGray>(space)) return Name("DeviceGray");
-  if (std::holds_alternative<DeviceRGB>(space)) return Name("DeviceRGB");
+  if (std::holds_alternative<DeviceGray>(space)) return PdfName("DeviceGray");
+  if (std::holds_alternative<DeviceRGB>(space)) return PdfName("DeviceRGB");
   if (const auto* gray = std::get_if<CalGray>(&space)) {
     auto dictionary = CieDictionary(gray->whitePoint, gray->blackPoint);
     dictionary.replaceKey("/Gamma", NumberObject(gray->gamma));
-    return state.MakeIndirect(QPDFObjectHandle::newArray({Name("CalGray"), dictionary}));
+    return state.MakeIndirect(QPDFObjectHandle::newArray({PdfName("CalGray"), dictionary}));
   }
   if (const auto* rgb = std::get_if<CalRGB>(&space)) {
     auto dictionary = CieDictionary(rgb->whitePoint, rgb->blackPoint);
     dictionary.replaceKey("/Gamma", NumberArray({rgb->gamma.begin(), rgb->gamma.end()}));
     dictionary.replaceKey("/Matrix", NumberArray({rgb->matrix.begin(), rgb->matrix.end()}));
-    return state.MakeIndirect(QPDFObjectHandle::newArray({Name("CalRGB"), dictionary}));
+    return state.MakeIndirect(QPDFObjectHandle::newArray({PdfName("CalRGB"), dictionary}));
   }
   if (const auto* lab = std::get_if<Lab>(&space)) {
     auto dictionary = CieDictionary(lab->whitePoint, lab->blackPoint);
     dictionary.replaceKey("/Range", NumberArray({lab->range.begin(), lab->range.end()}));
-    return state.MakeIndirect(QPDFObjectHandle::newArray({Name("Lab"), dictionary}));
+    return state.MakeIndirect(QPDFObjectHandle::newArray({PdfName("Lab"), dictionary}));
   }
   if (const auto* icc = std::get_if<ICCGray>(&space)) return IccBased(state, icc->profile, 1);
   if (const auto* icc = std::get_if<ICCRGB>(&space)) return IccBased(state, icc->profile, 3);
@@ -160,7 +158,7 @@ PdfColor InkListColor(WriterState& state, const std::vector<Ink>& inks) {
         if (MavColor::ProcessInkNames()[i] == name) cmyk[i] = value;
       }
     }
-    return {{Name("DeviceCMYK"), 4}, cmyk};
+    return {{PdfName("DeviceCMYK"), 4}, cmyk};
   }
   std::vector<std::string> names;
   std::vector<double> values;
@@ -186,20 +184,20 @@ PdfColorSpace InkColorSpace(WriterState& state, const std::vector<std::string>& 
   const int count = static_cast<int>(names.size());
   const auto& process = MavColor::ProcessInkNames();
   if (std::equal(names.begin(), names.end(), process.begin(), process.end())) {
-    return {Name("DeviceCMYK"), 4};
+    return {PdfName("DeviceCMYK"), 4};
   }
   std::string key = "inks";
   for (const auto& name : names) key += '\0' + name;
   if (auto found = state.Find(key); found.isInitialized()) return {found, count};
   QPDFObjectHandle array;
   if (names.size() == 1) {
-    array = QPDFObjectHandle::newArray({Name("Separation"), Name(names[0]), Name("DeviceCMYK"),
+    array = QPDFObjectHandle::newArray({PdfName("Separation"), PdfName(names[0]), PdfName("DeviceCMYK"),
                                         SeparationTintFunction(state.InkLook(names[0]))});
   } else {
     auto inkNames = QPDFObjectHandle::newArray();
-    for (const auto& name : names) inkNames.appendItem(Name(name));
+    for (const auto& name : names) inkNames.appendItem(PdfName(name));
     array = QPDFObjectHandle::newArray(
-        {Name("DeviceN"), inkNames, Name("DeviceCMYK"), DeviceNTintFunction(state, names)});
+        {PdfName("DeviceN"), inkNames, PdfName("DeviceCMYK"), DeviceNTintFunction(state, names)});
   }
   return {state.Remember(key, state.MakeIndirect(array)), count};
 }
@@ -230,9 +228,9 @@ PdfColor FlatColor(WriterState& state, const MavColor::Color& color) {
 
 QPDFObjectHandle GroupColorSpace(WriterState& state, const MavColor::GroupColorSpace& space) {
   using namespace MavColor;
-  if (std::holds_alternative<DeviceGray>(space)) return Name("DeviceGray");
-  if (std::holds_alternative<DeviceRGB>(space)) return Name("DeviceRGB");
-  if (std::holds_alternative<DeviceCMYK>(space)) return Name("DeviceCMYK");
+  if (std::holds_alternative<DeviceGray>(space)) return PdfName("DeviceGray");
+  if (std::holds_alternative<DeviceRGB>(space)) return PdfName("DeviceRGB");
+  if (std::holds_alternative<DeviceCMYK>(space)) return PdfName("DeviceCMYK");
   if (const auto* gray = std::get_if<CalGray>(&space)) return OwnSpace(state, *gray);
   if (const auto* rgb = std::get_if<CalRGB>(&space)) return OwnSpace(state, *rgb);
   if (const auto* icc = std::get_if<ICCGray>(&space)) return IccBased(state, icc->profile, 1);

@@ -9,7 +9,6 @@ namespace CorvelPdf::Detail {
 
 namespace {
 
-constexpr double kPoint = kMilliPointsPerPoint;
 // Every field is a whole number of bytes, so no reader's idea of where padding goes matters.
 constexpr int kFlagBits = 8, kCoordinateBits = 32, kComponentBits = 16;
 constexpr double kCoordinateMax = 4294967295.0, kComponentMax = 65535.0;
@@ -30,8 +29,8 @@ class Packer {
   explicit Packer(std::vector<Range> ranges) : ranges_(std::move(ranges)) {}
   void Flag() { data_ += '\0'; }
   void Point(Vexl::Point p) {
-    Field(p.x / kPoint, ranges_[0], kCoordinateMax, 4);
-    Field(p.y / kPoint, ranges_[1], kCoordinateMax, 4);
+    Field(p.x / kMilliPointsPerPoint, ranges_[0], kCoordinateMax, 4);
+    Field(p.y / kMilliPointsPerPoint, ranges_[1], kCoordinateMax, 4);
   }
   void Color(const std::vector<float>& color) {
     for (std::size_t c = 0; c + 2 < ranges_.size(); ++c)
@@ -52,7 +51,7 @@ class Packer {
 // x, y, then one range per colour component, over every vertex or control point.
 std::vector<Range> Ranges(const MavPaint::MeshShadingPaint& mesh, std::size_t components) {
   std::vector<Range> ranges(2 + components);
-  auto point = [&](Vexl::Point p) { ranges[0].See(p.x / kPoint), ranges[1].See(p.y / kPoint); };
+  auto point = [&](Vexl::Point p) { ranges[0].See(p.x / kMilliPointsPerPoint), ranges[1].See(p.y / kMilliPointsPerPoint); };
   auto color = [&](const std::vector<float>& c) {
     for (std::size_t k = 0; k < components; ++k) ranges[2 + k].See(k < c.size() ? c[k] : 0.0);
   };
@@ -72,7 +71,7 @@ QPDFObjectHandle FunctionBased(const MavPaint::MeshShadingPaint& mesh, QPDFObjec
   dictionary.replaceKey("/Domain", NumberArray({domain[0], domain[1], domain[2], domain[3]}));
   // The paint's transformation takes domain units to millipoints, and the stream's shading
   // space is in points: domain units are thousandths of its units.
-  dictionary.replaceKey("/Matrix", NumberArray({1 / kPoint, 0, 0, 1 / kPoint, 0, 0}));
+  dictionary.replaceKey("/Matrix", NumberArray({1 / kMilliPointsPerPoint, 0, 0, 1 / kMilliPointsPerPoint, 0, 0}));
   return dictionary;
 }
 

@@ -1,4 +1,5 @@
 #include <io/pdf/OptionalContentInternal.h>
+#include <io/pdf/PdfSyntaxInternal.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -9,15 +10,13 @@ namespace {
 
 using Kind = MavDoc::LayerExpression::Kind;
 
-QPDFObjectHandle Name(const std::string& name) { return QPDFObjectHandle::newName("/" + name); }
-
 QPDFObjectHandle GroupOf(WriterState& state, const std::shared_ptr<MavDoc::LayerProperties>& layer,
                          const std::string& where) {
   if (!layer) throw std::invalid_argument(where + ": layer expression without a layer");
   const std::string key = AddressKey("ocg", layer.get());
   if (auto found = state.Find(key); found.isInitialized()) return found;
   auto dictionary = QPDFObjectHandle::newDictionary();
-  dictionary.replaceKey("/Type", Name("OCG"));
+  dictionary.replaceKey("/Type", PdfName("OCG"));
   dictionary.replaceKey("/Name", QPDFObjectHandle::newUnicodeString(layer->name));
   auto group = state.Remember(key, state.MakeIndirect(dictionary));
   state.Layers().push_back({layer, group});
@@ -31,7 +30,7 @@ QPDFObjectHandle VisibilityExpression(WriterState& state, const MavDoc::LayerExp
     throw std::invalid_argument(where + ": a Not layer expression needs exactly one operand");
   }
   auto array = QPDFObjectHandle::newArray();
-  array.appendItem(Name(e.kind == Kind::And ? "And" : e.kind == Kind::Or ? "Or" : "Not"));
+  array.appendItem(PdfName(e.kind == Kind::And ? "And" : e.kind == Kind::Or ? "Or" : "Not"));
   for (const auto& operand : e.operands)
     array.appendItem(VisibilityExpression(state, operand, where));
   return array;
@@ -64,13 +63,13 @@ QPDFObjectHandle LayerMembership(WriterState& state, const MavDoc::Layer& layer,
   const auto& expression = layer.GetExpression();
   if (expression.kind == Kind::Layer) return GroupOf(state, expression.layer, where);
   auto dictionary = QPDFObjectHandle::newDictionary();
-  dictionary.replaceKey("/Type", Name("OCMD"));
+  dictionary.replaceKey("/Type", PdfName("OCMD"));
   const MavDoc::LayerExpression* leaves = nullptr;
   if (const std::string policy = Policy(expression, leaves); !policy.empty()) {
     auto groups = QPDFObjectHandle::newArray();
     for (const auto& leaf : leaves->operands) groups.appendItem(GroupOf(state, leaf.layer, where));
     dictionary.replaceKey("/OCGs", groups);
-    dictionary.replaceKey("/P", Name(policy));
+    dictionary.replaceKey("/P", PdfName(policy));
   } else {
     dictionary.replaceKey("/VE", VisibilityExpression(state, expression, where));
   }
@@ -86,7 +85,7 @@ QPDFObjectHandle OptionalContentProperties(WriterState& state) {
     if (!entry.properties->visible) off.appendItem(entry.group);
   }
   auto defaults = QPDFObjectHandle::newDictionary();
-  defaults.replaceKey("/BaseState", Name("ON"));
+  defaults.replaceKey("/BaseState", PdfName("ON"));
   defaults.replaceKey("/Order", all.shallowCopy());
   defaults.replaceKey("/OFF", off);
   auto properties = QPDFObjectHandle::newDictionary();

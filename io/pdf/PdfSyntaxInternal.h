@@ -14,6 +14,9 @@ namespace CorvelPdf::Detail {
 
 inline constexpr double kMilliPointsPerPoint = 1000;
 
+// The PDF name /`name`.
+inline QPDFObjectHandle PdfName(const std::string& name) { return QPDFObjectHandle::newName("/" + name); }
+
 // A finite number in plain decimal notation, at most `decimals` digits after the point, without
 // trailing zeros ("0.5", "12", "-3.25"). Throws std::invalid_argument for NaN or infinity.
 std::string FormatNumber(double value, int decimals = 6);

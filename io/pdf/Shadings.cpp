@@ -10,7 +10,6 @@ namespace CorvelPdf::Detail {
 
 namespace {
 
-constexpr double kPoint = kMilliPointsPerPoint;
 
 // The separation names of the function's outputs, by output index.
 std::vector<std::string> OutputInks(const MavPaint::ShadingPaint& shading, int outputs,
@@ -51,8 +50,8 @@ void AddGeometry(QPDFObjectHandle& dictionary, const MavPaint::ShadingPaint& sha
   if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&shading)) {
     const auto start = axial->GetStart(), end = axial->GetEnd();
     dictionary.replaceKey("/ShadingType", QPDFObjectHandle::newInteger(2));
-    dictionary.replaceKey("/Coords", NumberArray({start.x / kPoint, start.y / kPoint,
-                                                  end.x / kPoint, end.y / kPoint}));
+    dictionary.replaceKey("/Coords", NumberArray({start.x / kMilliPointsPerPoint, start.y / kMilliPointsPerPoint,
+                                                  end.x / kMilliPointsPerPoint, end.y / kMilliPointsPerPoint}));
     dictionary.replaceKey("/Domain", NumberArray({axial->GetDomain()[0], axial->GetDomain()[1]}));
     dictionary.replaceKey("/Extend", Extend(axial->GetExtend()));
     return;
@@ -61,8 +60,8 @@ void AddGeometry(QPDFObjectHandle& dictionary, const MavPaint::ShadingPaint& sha
   const auto c0 = radial.GetCentre0(), c1 = radial.GetCentre1();
   dictionary.replaceKey("/ShadingType", QPDFObjectHandle::newInteger(3));
   dictionary.replaceKey("/Coords",
-                        NumberArray({c0.x / kPoint, c0.y / kPoint, radial.GetRadius0() / kPoint,
-                                     c1.x / kPoint, c1.y / kPoint, radial.GetRadius1() / kPoint}));
+                        NumberArray({c0.x / kMilliPointsPerPoint, c0.y / kMilliPointsPerPoint, radial.GetRadius0() / kMilliPointsPerPoint,
+                                     c1.x / kMilliPointsPerPoint, c1.y / kMilliPointsPerPoint, radial.GetRadius1() / kMilliPointsPerPoint}));
   dictionary.replaceKey("/Domain", NumberArray({radial.GetDomain()[0], radial.GetDomain()[1]}));
   dictionary.replaceKey("/Extend", Extend(radial.GetExtend()));
 }
@@ -88,8 +87,8 @@ QPDFObjectHandle WriteShading(WriterState& state, const MavPaint::ShadingPaint& 
   dictionary.replaceKey("/ColorSpace", space.space);
   if (function) dictionary.replaceKey("/Function", WriteFunction(state, *function));
   if (const auto& box = shading.GetBox(); !box.IsNull()) {
-    dictionary.replaceKey("/BBox", NumberArray({box.x / kPoint, box.y / kPoint, box.Right() / kPoint,
-                                                box.Top() / kPoint}));
+    dictionary.replaceKey("/BBox", NumberArray({box.x / kMilliPointsPerPoint, box.y / kMilliPointsPerPoint, box.Right() / kMilliPointsPerPoint,
+                                                box.Top() / kMilliPointsPerPoint}));
   }
   if (const auto& background = shading.GetBackground()) {
     if (background->size() != static_cast<std::size_t>(space.components)) {

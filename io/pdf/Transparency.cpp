@@ -11,8 +11,6 @@ namespace CorvelPdf::Detail {
 
 namespace {
 
-QPDFObjectHandle Name(const std::string& name) { return QPDFObjectHandle::newName("/" + name); }
-
 bool SetsNothing(const MavBlend::Transparency& t) {
   return t.GetBlendMode() == MavBlend::BlendMode::Normal && t.GetFillAlpha() == 1 &&
          t.GetStrokeAlpha() == 1 && !t.IsAlphaIsShape() && !t.GetSoftMask();
@@ -25,11 +23,11 @@ QPDFObjectHandle MaskColorSpace(WriterState& state, const MavBlend::SoftMask& ma
     return space;
   switch (mask.GetBackdropColor().size()) {
     case 1:
-      return Name("DeviceGray");
+      return PdfName("DeviceGray");
     case 3:
-      return Name("DeviceRGB");
+      return PdfName("DeviceRGB");
     default:
-      return Name("DeviceCMYK");
+      return PdfName("DeviceCMYK");
   }
 }
 
@@ -52,8 +50,8 @@ QPDFObjectHandle SoftMaskForm(WriterState& state, const MavBlend::SoftMask& mask
   Vexl::Rectangle box = MavDoc::GetBoundingBox(content, MavDoc::kStrokes);
   if (box.IsNull()) box = {0, 0, 0, 0, false};
   auto group = QPDFObjectHandle::newDictionary();
-  group.replaceKey("/Type", Name("Group"));
-  group.replaceKey("/S", Name("Transparency"));
+  group.replaceKey("/Type", PdfName("Group"));
+  group.replaceKey("/S", PdfName("Transparency"));
   group.replaceKey("/CS", MaskColorSpace(state, mask));
   return state.Remember(
       key, WriteForm(state, content, box, mask.GetTransformation(), group, where + ", soft mask"));
@@ -62,8 +60,8 @@ QPDFObjectHandle SoftMaskForm(WriterState& state, const MavBlend::SoftMask& mask
 QPDFObjectHandle SoftMaskDictionary(WriterState& state, const MavBlend::SoftMask& mask,
                                     const std::string& where) {
   auto dictionary = QPDFObjectHandle::newDictionary();
-  dictionary.replaceKey("/Type", Name("Mask"));
-  dictionary.replaceKey("/S", Name(mask.IsAlpha() ? "Alpha" : "Luminosity"));
+  dictionary.replaceKey("/Type", PdfName("Mask"));
+  dictionary.replaceKey("/S", PdfName(mask.IsAlpha() ? "Alpha" : "Luminosity"));
   dictionary.replaceKey("/G", SoftMaskForm(state, mask, where));
   const auto& backdrop = mask.GetBackdropColor();
   if (!mask.IsAlpha() && !backdrop.empty()) {
@@ -103,8 +101,8 @@ QPDFObjectHandle TransparencyGroupDictionary(WriterState& state,
                                              const MavBlend::Transparency& transparency,
                                              const MavColor::GroupColorSpace& space) {
   auto group = QPDFObjectHandle::newDictionary();
-  group.replaceKey("/Type", Name("Group"));
-  group.replaceKey("/S", Name("Transparency"));
+  group.replaceKey("/Type", PdfName("Group"));
+  group.replaceKey("/S", PdfName("Transparency"));
   if (auto cs = GroupColorSpace(state, space); cs.isInitialized()) group.replaceKey("/CS", cs);
   if (transparency.IsIsolated()) group.replaceKey("/I", QPDFObjectHandle::newBool(true));
   if (transparency.IsKnockout()) group.replaceKey("/K", QPDFObjectHandle::newBool(true));
@@ -115,14 +113,14 @@ QPDFObjectHandle WriteExtGState(WriterState& state, const MavBlend::Transparency
                                 const MavDoc::Overprint& overprint, const std::string& where) {
   if (SetsNothing(transparency) && !overprint.Any()) return {};
   auto dictionary = QPDFObjectHandle::newDictionary();
-  dictionary.replaceKey("/Type", Name("ExtGState"));
+  dictionary.replaceKey("/Type", PdfName("ExtGState"));
   if (overprint.Any()) {
     dictionary.replaceKey("/OP", QPDFObjectHandle::newBool(overprint.stroke));
     dictionary.replaceKey("/op", QPDFObjectHandle::newBool(overprint.fill));
     dictionary.replaceKey("/OPM", QPDFObjectHandle::newInteger(overprint.nonzeroMode ? 1 : 0));
   }
   if (transparency.GetBlendMode() != MavBlend::BlendMode::Normal) {
-    dictionary.replaceKey("/BM", Name(MavBlend::BlendModeName(transparency.GetBlendMode())));
+    dictionary.replaceKey("/BM", PdfName(MavBlend::BlendModeName(transparency.GetBlendMode())));
   }
   if (transparency.GetFillAlpha() != 1) {
     dictionary.replaceKey("/ca", NumberObject(transparency.GetFillAlpha()));

@@ -7,13 +7,14 @@
 #include <mavdoc/Builder.h>
 #include <mavdoc/Content.h>
 #include <mavdoc/Placement.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 class InvolvementTest : public ::testing::Test {
  protected:
@@ -101,8 +102,6 @@ TEST_F(InvolvementTest, RandomPagesFollowTheRule) {
   }
 }
 
-}  // namespace
-
 // Overprint lets what lies below show through in the inks an object leaves: an involved object
 // that overprints involves what it meets below; and (unless preserved for the device) an
 // object overprinting the transparency is replaced with it, so its overprint is simulated.
@@ -133,3 +132,5 @@ TEST_F(InvolvementTest, OverprintReachesWhatShowsThrough) {
   EXPECT_FALSE(preserve.Contains(onTop)) << "left for the device to overprint";
   EXPECT_FALSE(preserve.Contains(belowTheTop));
 }
+
+}  // namespace

@@ -9,7 +9,7 @@ namespace {
 
 using namespace CorvelCli;
 
-constexpr double kPoint = 1000;
+constexpr double kPreviewPoint = 1000;
 
 // A white page of `widthInPoints` × `heightInPoints` at `resolution`.
 CorvelOracle::GrayRender BlankPage(double widthInPoints, double heightInPoints, double resolution) {
@@ -21,7 +21,7 @@ CorvelOracle::GrayRender BlankPage(double widthInPoints, double heightInPoints, 
 }
 
 AreaShape Ellipse(double x, double y, double rx, double ry) {
-  return {MakeFilledOutline(*Vexl::MakeEllipse({x * kPoint, y * kPoint}, rx * kPoint, ry * kPoint),
+  return {MakeFilledOutline(*Vexl::MakeEllipse({x * kPreviewPoint, y * kPreviewPoint}, rx * kPreviewPoint, ry * kPreviewPoint),
                             Vexl::Transformation::Identity(), Vexl::FillRule::NonZero),
           {}};
 }
@@ -31,7 +31,7 @@ TEST(PreviewImage, MarkedCoverageAddsUpToTheMeasuredArea) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> centre(40, 160), radius(3, 40);
   const double resolution = 72;
-  const Vexl::Rectangle box{0, 0, 200 * kPoint, 200 * kPoint};
+  const Vexl::Rectangle box{0, 0, 200 * kPreviewPoint, 200 * kPreviewPoint};
   for (int round = 0; round < 5; ++round) {
     PreviewAreas areas;
     for (int i = 0; i < 1 + round * 2; ++i)
@@ -59,13 +59,13 @@ TEST(PreviewImage, TheLegendBandHoldsALinePerCategoryWithItsSwatchAndText) {
   PreviewAreas areas;
   areas.rasterized.push_back({300, {}});
   areas.rasterized.push_back({1200, {}});
-  const auto layers = PreviewLayers(areas, MeasureAreas(areas, {0, 0, 100 * kPoint, 100 * kPoint}));
+  const auto layers = PreviewLayers(areas, MeasureAreas(areas, {0, 0, 100 * kPreviewPoint, 100 * kPreviewPoint}));
   ASSERT_EQ(layers.size(), 5u);
   EXPECT_EQ(layers[1].label, "rasterised at 300 ppi");
   EXPECT_EQ(layers[2].label, "rasterised at 1200 ppi");
   EXPECT_NE(layers[1].colour, layers[2].colour);
   const auto image =
-      ComposePreview(BlankPage(100, 100, 72), {{0, 0, 100 * kPoint, 100 * kPoint}, 0, 72}, layers);
+      ComposePreview(BlankPage(100, 100, 72), {{0, 0, 100 * kPreviewPoint, 100 * kPreviewPoint}, 0, 72}, layers);
   // The band is wider than this small page, to hold the longest line.
   EXPECT_GT(image.width, 100);
   ASSERT_EQ(image.height, 100 + 2 * kLegendMargin + 5 * kLegendLineHeight);

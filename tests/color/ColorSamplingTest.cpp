@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "ColorTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace ColorTest;
 using namespace MavDoc::Build;
 
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 
 MavDoc::Separation::Entries ThreeInks(int aType, int bType, int cType) {
   return {Ink("A", aType), Ink("B", bType), Ink("C", cType)};

@@ -12,10 +12,11 @@
 #include <module/Exports.h>
 #include <module/GraphEnvironmentImpl.h>
 #include <tessel/Graph.h>
+#include <tests/TestRectangles.h>
 
 namespace ColorTest {
 
-inline Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 inline MavDoc::Separation::Entry Ink(const std::string& name, int inkType = MavDoc::Separation::kNormalInk) {
   return {name, inkType, MavDoc::Separation::Representation{}};

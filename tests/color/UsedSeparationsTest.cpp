@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ColorTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -11,7 +12,7 @@ using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 using Strings = std::vector<std::string>;
 
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 
 struct UsedSeparations : ::testing::Test {
   UsedSeparations() {

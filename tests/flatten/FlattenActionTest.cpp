@@ -6,6 +6,7 @@
 #include <mavdoc/Describe.h>
 
 #include "FlattenTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -13,7 +14,7 @@ using namespace CorvelTest;
 using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 const Corvel::LayerPredicate kByFlag = [](const auto& layer) { return layer->visible; };
 
 struct FlattenActionTest : PageFixture, ::testing::Test {

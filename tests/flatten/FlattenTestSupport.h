@@ -7,10 +7,11 @@
 #include <module/Exports.h>
 #include <module/GraphEnvironmentImpl.h>
 #include <vexl/Measure.h>
+#include <tests/TestRectangles.h>
 
 namespace CorvelTest {
 
-inline Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 // A one-page document (100 × 100 pt) with the process inks and one spot.
 struct PageFixture {

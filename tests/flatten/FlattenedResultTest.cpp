@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FlattenTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -10,7 +11,7 @@ using namespace CorvelTest;
 using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 
 struct FlattenedResultTest : PageFixture, ::testing::Test {};
 

@@ -12,7 +12,7 @@ using namespace CorvelTest;
 using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
-const MavDoc::LayerPredicate kByFlag = [](const auto& layer) { return layer->visible; };
+const MavDoc::LayerPredicate kVisibleLayers = [](const auto& layer) { return layer->visible; };
 
 TEST(IsSelected, AChosenGroupBelowTheNearestLayerAnswersFirst) {
   MavDoc::Document document;
@@ -22,8 +22,8 @@ TEST(IsSelected, AChosenGroupBelowTheNearestLayerAnswersFirst) {
   auto& path = Add(group, FilledRectangle(Box(0, 0, 1, 1), Flat({{"Cyan", 1.0f}})));
   const std::function<bool(const MavDoc::ContentObject&)> onlyGroup =
       [&](const MavDoc::ContentObject& o) { return &o == &group; };
-  EXPECT_TRUE(Corvel::IsSelected(path, kByFlag, true, onlyGroup));
-  EXPECT_FALSE(Corvel::IsSelected(path, kByFlag, false, onlyGroup));
+  EXPECT_TRUE(Corvel::IsSelected(path, kVisibleLayers, true, onlyGroup));
+  EXPECT_FALSE(Corvel::IsSelected(path, kVisibleLayers, false, onlyGroup));
 
   // With the layer between the object and the chosen group, the layer's verdict stands.
   auto& outer = Add(content, std::make_unique<MavDoc::Group>());
@@ -31,9 +31,9 @@ TEST(IsSelected, AChosenGroupBelowTheNearestLayerAnswersFirst) {
   auto& hidden = Add(inner, FilledRectangle(Box(0, 0, 1, 1), Flat({{"Cyan", 1.0f}})));
   const std::function<bool(const MavDoc::ContentObject&)> onlyOuter =
       [&](const MavDoc::ContentObject& o) { return &o == &outer; };
-  EXPECT_FALSE(Corvel::IsSelected(hidden, kByFlag, true, onlyOuter));
-  EXPECT_FALSE(Corvel::IsSelected(hidden, kByFlag, false, onlyOuter));
-  EXPECT_THROW(Corvel::IsSelected(hidden, kByFlag, true, {}), std::bad_function_call);
+  EXPECT_FALSE(Corvel::IsSelected(hidden, kVisibleLayers, true, onlyOuter));
+  EXPECT_FALSE(Corvel::IsSelected(hidden, kVisibleLayers, false, onlyOuter));
+  EXPECT_THROW(Corvel::IsSelected(hidden, kVisibleLayers, true, {}), std::bad_function_call);
 }
 
 struct PlaceTest : PageFixture, ::testing::Test {
@@ -44,7 +44,7 @@ struct PlaceTest : PageFixture, ::testing::Test {
     const auto groups = Corvel::GroupRegionsByStack(GraphOf(*environment));
     EXPECT_EQ(groups.size(), 1u);
     return Corvel::PlaceNewObject(FilledRectangle(Box(0, 0, 10, 10), Flat({{"Black", 1.0f}})),
-                                  groups.at(0).fill, kByFlag, true, predicate);
+                                  groups.at(0).fill, kVisibleLayers, true, predicate);
   }
   std::unique_ptr<Corvel::GraphEnvironment> environment;
 };
@@ -89,7 +89,7 @@ TEST_F(PlaceTest, ASingularHoldingGroupIsRefused) {
   group.SetTransformation(Vexl::Transformation::Scaling(0, 1), 0);
   try {
     Corvel::PlaceNewObject(FilledRectangle(Box(0, 0, 1, 1), Flat({{"Black", 1.0f}})),
-                           groups[0].fill, kByFlag, true, [](const auto&) { return false; });
+                           groups[0].fill, kVisibleLayers, true, [](const auto&) { return false; });
     ADD_FAILURE() << "expected a refusal";
   } catch (const std::invalid_argument& e) {
     EXPECT_STREQ(e.what(), "Determinant of transformation matrix is zero, can not calculate inverse");

@@ -4,6 +4,7 @@
 
 #include <docgraph/CreateGraph.h>
 #include <mavdoc/Builder.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -11,7 +12,7 @@ using namespace Corvel;
 using namespace MavDoc::Build;
 using Container = DocumentGraph::TransparentAttributeCreator::AttributeContainer;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 struct CreatorTest : ::testing::Test {
   MavDoc::Document document;

@@ -5,12 +5,13 @@
 #include <mavdoc/Builder.h>
 #include <module/GraphEnvironmentImpl.h>
 #include <tessel/Graph.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace MavDoc::Build;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 const Corvel::LayerPredicate kAllLayers = [](const auto& p) { return p->visible; };
 const Corvel::ObjectPredicate kAllObjects = [](const MavDoc::ContentObject&) { return true; };

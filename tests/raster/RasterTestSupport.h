@@ -14,10 +14,11 @@
 #include <raster/FillRasterizer.h>
 #include <tessel/Graph.h>
 #include <vexl/Measure.h>
+#include <tests/TestRectangles.h>
 
 namespace RasterTest {
 
-inline Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 // An axial shading along x from `fromX` to `toX` (millipoints), extended at both ends, whose
 // channels run from `start` to `end` linearly and are mapped onto `inks` in order.

@@ -10,14 +10,8 @@
 
 namespace CorvelPdf::Detail {
 
-namespace {
-
-// Deeper nesting than any real program has; keeps a hostile one off the C++ stack.
-constexpr int kMaxProgramNesting = 100;
-// ISO 32000-1 §7.10.5: implementations need at least 100 stack entries.
-constexpr std::size_t kMaxStack = 100;
-
-enum class Op {
+// An operator of a calculator program; the parsed program's nodes hold it.
+enum class CalculatorOp {
   Abs,
   Add,
   Atan,
@@ -60,47 +54,55 @@ enum class Op {
   Roll
 };
 
-const std::unordered_map<std::string, Op>& Operators() {
-  static const std::unordered_map<std::string, Op> table{{"abs", Op::Abs},
-                                                         {"add", Op::Add},
-                                                         {"atan", Op::Atan},
-                                                         {"ceiling", Op::Ceiling},
-                                                         {"cos", Op::Cos},
-                                                         {"cvi", Op::Cvi},
-                                                         {"cvr", Op::Cvr},
-                                                         {"div", Op::Div},
-                                                         {"exp", Op::Exp},
-                                                         {"floor", Op::Floor},
-                                                         {"idiv", Op::Idiv},
-                                                         {"ln", Op::Ln},
-                                                         {"log", Op::Log},
-                                                         {"mod", Op::Mod},
-                                                         {"mul", Op::Mul},
-                                                         {"neg", Op::Neg},
-                                                         {"round", Op::Round},
-                                                         {"sin", Op::Sin},
-                                                         {"sqrt", Op::Sqrt},
-                                                         {"sub", Op::Sub},
-                                                         {"truncate", Op::Truncate},
-                                                         {"and", Op::And},
-                                                         {"or", Op::Or},
-                                                         {"xor", Op::Xor},
-                                                         {"not", Op::Not},
-                                                         {"bitshift", Op::Bitshift},
-                                                         {"eq", Op::Eq},
-                                                         {"ne", Op::Ne},
-                                                         {"ge", Op::Ge},
-                                                         {"gt", Op::Gt},
-                                                         {"le", Op::Le},
-                                                         {"lt", Op::Lt},
-                                                         {"true", Op::True},
-                                                         {"false", Op::False},
-                                                         {"copy", Op::Copy},
-                                                         {"dup", Op::Dup},
-                                                         {"exch", Op::Exch},
-                                                         {"index", Op::Index},
-                                                         {"pop", Op::Pop},
-                                                         {"roll", Op::Roll}};
+namespace {
+
+// Deeper nesting than any real program has; keeps a hostile one off the C++ stack.
+constexpr int kMaxProgramNesting = 100;
+// ISO 32000-1 §7.10.5: implementations need at least 100 stack entries.
+constexpr std::size_t kMaxStack = 100;
+
+
+const std::unordered_map<std::string, CalculatorOp>& Operators() {
+  static const std::unordered_map<std::string, CalculatorOp> table{{"abs", CalculatorOp::Abs},
+                                                         {"add", CalculatorOp::Add},
+                                                         {"atan", CalculatorOp::Atan},
+                                                         {"ceiling", CalculatorOp::Ceiling},
+                                                         {"cos", CalculatorOp::Cos},
+                                                         {"cvi", CalculatorOp::Cvi},
+                                                         {"cvr", CalculatorOp::Cvr},
+                                                         {"div", CalculatorOp::Div},
+                                                         {"exp", CalculatorOp::Exp},
+                                                         {"floor", CalculatorOp::Floor},
+                                                         {"idiv", CalculatorOp::Idiv},
+                                                         {"ln", CalculatorOp::Ln},
+                                                         {"log", CalculatorOp::Log},
+                                                         {"mod", CalculatorOp::Mod},
+                                                         {"mul", CalculatorOp::Mul},
+                                                         {"neg", CalculatorOp::Neg},
+                                                         {"round", CalculatorOp::Round},
+                                                         {"sin", CalculatorOp::Sin},
+                                                         {"sqrt", CalculatorOp::Sqrt},
+                                                         {"sub", CalculatorOp::Sub},
+                                                         {"truncate", CalculatorOp::Truncate},
+                                                         {"and", CalculatorOp::And},
+                                                         {"or", CalculatorOp::Or},
+                                                         {"xor", CalculatorOp::Xor},
+                                                         {"not", CalculatorOp::Not},
+                                                         {"bitshift", CalculatorOp::Bitshift},
+                                                         {"eq", CalculatorOp::Eq},
+                                                         {"ne", CalculatorOp::Ne},
+                                                         {"ge", CalculatorOp::Ge},
+                                                         {"gt", CalculatorOp::Gt},
+                                                         {"le", CalculatorOp::Le},
+                                                         {"lt", CalculatorOp::Lt},
+                                                         {"true", CalculatorOp::True},
+                                                         {"false", CalculatorOp::False},
+                                                         {"copy", CalculatorOp::Copy},
+                                                         {"dup", CalculatorOp::Dup},
+                                                         {"exch", CalculatorOp::Exch},
+                                                         {"index", CalculatorOp::Index},
+                                                         {"pop", CalculatorOp::Pop},
+                                                         {"roll", CalculatorOp::Roll}};
   return table;
 }
 
@@ -148,7 +150,7 @@ struct CalculatorProgram::Node {
   enum class Kind { Number, Operator, If, IfElse };
   Kind kind = Kind::Number;
   double number = 0;
-  Op op = Op::Add;
+  CalculatorOp op = CalculatorOp::Add;
   std::vector<Node> then;
   std::vector<Node> otherwise;
 };
@@ -237,13 +239,13 @@ class Machine {
   }
 
  private:
-  void Apply(Op op) {
+  void Apply(CalculatorOp op) {
     if (ApplyArithmetic(op) || ApplyLogic(op)) return;
     ApplyStack(op);
   }
-  bool ApplyArithmetic(Op op);
-  bool ApplyLogic(Op op);
-  void ApplyStack(Op op);
+  bool ApplyArithmetic(CalculatorOp op);
+  bool ApplyLogic(CalculatorOp op);
+  void ApplyStack(CalculatorOp op);
   void Number(double v) { Push({std::isfinite(v) ? v : 0, false}); }
   void Boolean(bool v) { Push({v ? 1.0 : 0.0, true}); }
 
@@ -254,48 +256,48 @@ using Unary = double (*)(double);
 using Binary = double (*)(double, double);
 constexpr double kDegreesPerRadian = 180 / std::numbers::pi;
 
-const std::unordered_map<Op, Unary>& UnaryOperators() {
-  static const std::unordered_map<Op, Unary> table{
-      {Op::Abs, [](double x) { return std::fabs(x); }},
-      {Op::Neg, [](double x) { return -x; }},
-      {Op::Ceiling, [](double x) { return std::ceil(x); }},
-      {Op::Floor, [](double x) { return std::floor(x); }},
-      {Op::Round, [](double x) { return std::floor(x + 0.5); }},
-      {Op::Truncate, [](double x) { return std::trunc(x); }},
-      {Op::Cvi, [](double x) { return std::trunc(x); }},
-      {Op::Cvr, [](double x) { return x; }},
-      {Op::Sqrt, [](double x) { return std::sqrt(std::max(0.0, x)); }},
-      {Op::Sin, [](double x) { return std::sin(x / kDegreesPerRadian); }},
-      {Op::Cos, [](double x) { return std::cos(x / kDegreesPerRadian); }},
-      {Op::Ln, [](double x) { return std::log(x); }},
-      {Op::Log, [](double x) { return std::log10(x); }}};
+const std::unordered_map<CalculatorOp, Unary>& UnaryOperators() {
+  static const std::unordered_map<CalculatorOp, Unary> table{
+      {CalculatorOp::Abs, [](double x) { return std::fabs(x); }},
+      {CalculatorOp::Neg, [](double x) { return -x; }},
+      {CalculatorOp::Ceiling, [](double x) { return std::ceil(x); }},
+      {CalculatorOp::Floor, [](double x) { return std::floor(x); }},
+      {CalculatorOp::Round, [](double x) { return std::floor(x + 0.5); }},
+      {CalculatorOp::Truncate, [](double x) { return std::trunc(x); }},
+      {CalculatorOp::Cvi, [](double x) { return std::trunc(x); }},
+      {CalculatorOp::Cvr, [](double x) { return x; }},
+      {CalculatorOp::Sqrt, [](double x) { return std::sqrt(std::max(0.0, x)); }},
+      {CalculatorOp::Sin, [](double x) { return std::sin(x / kDegreesPerRadian); }},
+      {CalculatorOp::Cos, [](double x) { return std::cos(x / kDegreesPerRadian); }},
+      {CalculatorOp::Ln, [](double x) { return std::log(x); }},
+      {CalculatorOp::Log, [](double x) { return std::log10(x); }}};
   return table;
 }
 
 // Division by zero gives 0 rather than an error: a colour function must always answer.
-const std::unordered_map<Op, Binary>& BinaryOperators() {
-  static const std::unordered_map<Op, Binary> table{
-      {Op::Add, [](double a, double b) { return a + b; }},
-      {Op::Sub, [](double a, double b) { return a - b; }},
-      {Op::Mul, [](double a, double b) { return a * b; }},
-      {Op::Div, [](double a, double b) { return b == 0 ? 0 : a / b; }},
-      {Op::Idiv,
+const std::unordered_map<CalculatorOp, Binary>& BinaryOperators() {
+  static const std::unordered_map<CalculatorOp, Binary> table{
+      {CalculatorOp::Add, [](double a, double b) { return a + b; }},
+      {CalculatorOp::Sub, [](double a, double b) { return a - b; }},
+      {CalculatorOp::Mul, [](double a, double b) { return a * b; }},
+      {CalculatorOp::Div, [](double a, double b) { return b == 0 ? 0 : a / b; }},
+      {CalculatorOp::Idiv,
        [](double a, double b) {
          return std::trunc(b) == 0 ? 0 : std::trunc(std::trunc(a) / std::trunc(b));
        }},
-      {Op::Mod,
+      {CalculatorOp::Mod,
        [](double a, double b) {
          return std::trunc(b) == 0 ? 0 : std::fmod(std::trunc(a), std::trunc(b));
        }},
-      {Op::Exp, [](double a, double b) { return std::pow(a, b); }},
-      {Op::Atan, [](double a, double b) {  // the angle of (b, a) in degrees, 0 to 360
+      {CalculatorOp::Exp, [](double a, double b) { return std::pow(a, b); }},
+      {CalculatorOp::Atan, [](double a, double b) {  // the angle of (b, a) in degrees, 0 to 360
          const double angle = std::atan2(a, b) * kDegreesPerRadian;
          return angle < 0 ? angle + 360 : angle;
        }}};
   return table;
 }
 
-bool Machine::ApplyArithmetic(Op op) {
+bool Machine::ApplyArithmetic(CalculatorOp op) {
   if (const auto unary = UnaryOperators().find(op); unary != UnaryOperators().end()) {
     Number(unary->second(PopNumber()));
     return true;
@@ -307,30 +309,30 @@ bool Machine::ApplyArithmetic(Op op) {
   return true;
 }
 
-bool Machine::ApplyLogic(Op op) {
+bool Machine::ApplyLogic(CalculatorOp op) {
   switch (op) {
-    case Op::True:
+    case CalculatorOp::True:
       Boolean(true);
       return true;
-    case Op::False:
+    case CalculatorOp::False:
       Boolean(false);
       return true;
-    case Op::Not: {
+    case CalculatorOp::Not: {
       const Value v = Pop();
       v.boolean ? Boolean(v.number == 0)
                 : Number(static_cast<double>(~static_cast<long long>(v.number)));
       return true;
     }
-    case Op::And:
-    case Op::Or:
-    case Op::Xor: {
+    case CalculatorOp::And:
+    case CalculatorOp::Or:
+    case CalculatorOp::Xor: {
       const Value b = Pop(), a = Pop();
       const long long x = static_cast<long long>(a.number), y = static_cast<long long>(b.number);
-      const long long r = op == Op::And ? (x & y) : op == Op::Or ? (x | y) : (x ^ y);
+      const long long r = op == CalculatorOp::And ? (x & y) : op == CalculatorOp::Or ? (x | y) : (x ^ y);
       a.boolean&& b.boolean ? Boolean(r != 0) : Number(static_cast<double>(r));
       return true;
     }
-    case Op::Bitshift: {
+    case CalculatorOp::Bitshift: {
       const long long shift = PopInteger(), value = PopInteger();
       if (shift <= -63 || shift >= 63) {
         Number(0);
@@ -339,18 +341,18 @@ bool Machine::ApplyLogic(Op op) {
       }
       return true;
     }
-    case Op::Eq:
-    case Op::Ne:
-    case Op::Ge:
-    case Op::Gt:
-    case Op::Le:
-    case Op::Lt: {
+    case CalculatorOp::Eq:
+    case CalculatorOp::Ne:
+    case CalculatorOp::Ge:
+    case CalculatorOp::Gt:
+    case CalculatorOp::Le:
+    case CalculatorOp::Lt: {
       const double b = PopNumber(), a = PopNumber();
-      Boolean(op == Op::Eq   ? a == b
-              : op == Op::Ne ? a != b
-              : op == Op::Ge ? a >= b
-              : op == Op::Gt ? a > b
-              : op == Op::Le ? a <= b
+      Boolean(op == CalculatorOp::Eq   ? a == b
+              : op == CalculatorOp::Ne ? a != b
+              : op == CalculatorOp::Ge ? a >= b
+              : op == CalculatorOp::Gt ? a > b
+              : op == CalculatorOp::Le ? a <= b
                              : a < b);
       return true;
     }
@@ -359,31 +361,31 @@ bool Machine::ApplyLogic(Op op) {
   }
 }
 
-void Machine::ApplyStack(Op op) {
+void Machine::ApplyStack(CalculatorOp op) {
   switch (op) {
-    case Op::Pop:
+    case CalculatorOp::Pop:
       Pop();
       break;
-    case Op::Dup: {
+    case CalculatorOp::Dup: {
       const Value v = Pop();
       Push(v);
       Push(v);
       break;
     }
-    case Op::Exch: {
+    case CalculatorOp::Exch: {
       const Value b = Pop(), a = Pop();
       Push(b);
       Push(a);
       break;
     }
-    case Op::Copy: {
+    case CalculatorOp::Copy: {
       const long long n = PopInteger();
       if (n < 0 || static_cast<std::size_t>(n) > stack_.size()) throw ProgramError("bad copy");
       const std::size_t from = stack_.size() - static_cast<std::size_t>(n);
       for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) Push(stack_[from + i]);
       break;
     }
-    case Op::Index: {
+    case CalculatorOp::Index: {
       const long long n = PopInteger();
       if (n < 0 || static_cast<std::size_t>(n) >= stack_.size()) throw ProgramError("bad index");
       Push(stack_[stack_.size() - 1 - static_cast<std::size_t>(n)]);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kMaxColumns = 1 << 20;  // as for other images
 
-[[noreturn]] void Fail(const std::string& why) { throw ReadError("", "CCITTFaxDecode: " + why); }
+[[noreturn]] void FailCcitt(const std::string& why) { throw ReadError("", "CCITTFaxDecode: " + why); }
 
 // How libtiff's fax codec is to read the data.
 struct Coding {
@@ -44,11 +44,11 @@ bool StartsWithEndOfLine(std::string_view data) {
 Coding CodingOf(const CcittParams& params, std::string_view data) {
   const bool endOfLines = params.endOfLine || StartsWithEndOfLine(data);
   if (params.k < 0) {
-    if (params.encodedByteAlign) Fail("byte-aligned Group 4 data not supported");
+    if (params.encodedByteAlign) FailCcitt("byte-aligned Group 4 data not supported");
     return {COMPRESSION_CCITTFAX4, 0, std::nullopt};
   }
   if (params.k > 0) {
-    if (!endOfLines) Fail("two-dimensional Group 3 data without end-of-line codes not supported");
+    if (!endOfLines) FailCcitt("two-dimensional Group 3 data without end-of-line codes not supported");
     return {COMPRESSION_CCITTFAX3, GROUP3OPT_2DENCODING, std::nullopt};
   }
   if (endOfLines) return {COMPRESSION_CCITTFAX3, 0, std::nullopt};
@@ -77,7 +77,7 @@ std::string WrapInTiff(std::string_view data, std::uint32_t columns, std::uint32
   const bool group3 = coding.compression == COMPRESSION_CCITTFAX3;
   const std::size_t count = group3 ? 10 : 9;
   const std::size_t offset = 8 + 2 + 12 * count + 4;
-  if (data.size() > 0xFFFFFFFFu - offset) Fail("data too long");
+  if (data.size() > 0xFFFFFFFFu - offset) FailCcitt("data too long");
   std::vector<Entry> entries{{256, kLong, columns},
                              {257, kLong, rows},
                              {258, kShort, 1},
@@ -142,7 +142,7 @@ void UnmapFile(thandle_t, void*, toff_t) {}
 // What libtiff says about one file, the first of each kind kept: later ones follow from it.
 // Rows of the wrong length are only warned about (the codec pads or cuts them, as other readers
 // do, and some encoders write them); bad codes and data ending early are errors.
-struct Messages {
+struct CcittMessages {
   std::string error;
   std::string warning;
 };
@@ -154,13 +154,13 @@ std::string Formatted(const char* format, va_list arguments) {
 }
 
 int OnError(TIFF*, void* user, const char*, const char* format, va_list arguments) {
-  auto& messages = *static_cast<Messages*>(user);
+  auto& messages = *static_cast<CcittMessages*>(user);
   if (messages.error.empty()) messages.error = Formatted(format, arguments);
   return 1;  // handled: libtiff's global handlers stay quiet
 }
 
 int OnWarning(TIFF*, void* user, const char*, const char* format, va_list arguments) {
-  auto& messages = *static_cast<Messages*>(user);
+  auto& messages = *static_cast<CcittMessages*>(user);
   std::string text = Formatted(format, arguments);
   auto& kept = text.rfind("Premature EOF", 0) == 0 ? messages.error : messages.warning;
   if (kept.empty()) kept = std::move(text);
@@ -178,23 +178,23 @@ struct TiffClose {
 std::string DecodeStrip(const std::string& tiff, const Coding& coding, std::size_t size,
                         std::size_t maxBytes, std::string& warning) {
   MemoryFile file{tiff};
-  Messages messages;
+  CcittMessages messages;
   std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-  if (!options) Fail("out of memory");
+  if (!options) FailCcitt("out of memory");
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(maxBytes + tiff.size()));
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &messages);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &messages);
   std::unique_ptr<TIFF, TiffClose> reader(
       TIFFClientOpenExt("CCITTFaxDecode", "rm", &file, ReadFile, WriteFile, SeekFile, CloseFile,
                         SizeOfFile, MapFile, UnmapFile, options.get()));
-  if (!reader) Fail("cannot start decoding (" + messages.error + ")");
+  if (!reader) FailCcitt("cannot start decoding (" + messages.error + ")");
   if (coding.faxMode) TIFFSetField(reader.get(), TIFFTAG_FAXMODE, *coding.faxMode);
   messages = {};
   std::string bits(size, '\0');
   if (TIFFReadEncodedStrip(reader.get(), 0, bits.data(), static_cast<tmsize_t>(size)) < 0 ||
       !messages.error.empty()) {
     const std::string& detail = messages.error.empty() ? messages.warning : messages.error;
-    Fail("damaged or truncated data" + (detail.empty() ? std::string() : " (" + detail + ")"));
+    FailCcitt("damaged or truncated data" + (detail.empty() ? std::string() : " (" + detail + ")"));
   }
   warning = messages.warning;
   return bits;
@@ -225,14 +225,14 @@ std::string PdfRows(const std::string& bits, std::uint32_t columns, std::uint32_
 std::string DecodeCcitt(std::string_view data, const CcittParams& params, BitmapSize size,
                         std::size_t maxBytes, std::string& warning) {
   if (params.columns < 1 || static_cast<std::uint32_t>(params.columns) > kMaxColumns)
-    Fail("bad /Columns " + std::to_string(params.columns));
+    FailCcitt("bad /Columns " + std::to_string(params.columns));
   const auto columns = static_cast<std::uint32_t>(params.columns);
   const auto rows = static_cast<std::uint32_t>(params.rows > 0 ? std::min(params.rows, size.height)
                                                                : size.height);
   const std::size_t bytes = (columns + 7) / 8 * static_cast<std::size_t>(rows);
-  if (rows == 0) Fail("no rows");
+  if (rows == 0) FailCcitt("no rows");
   if (bytes > maxBytes) {
-    Fail(std::to_string(columns) + " columns x " + std::to_string(rows) +
+    FailCcitt(std::to_string(columns) + " columns x " + std::to_string(rows) +
          " rows exceed the limit of " + std::to_string(maxBytes) + " decoded bytes");
   }
   const Coding coding = CodingOf(params, data);

@@ -30,16 +30,16 @@ using CodecPtr = std::unique_ptr<opj_codec_t, CodecFree>;
 using StreamPtr = std::unique_ptr<opj_stream_t, StreamFree>;
 using ImagePtr = std::unique_ptr<opj_image_t, ImageFree>;
 
-[[noreturn]] void Fail(const std::string& why) { throw ReadError("", "JPXDecode: " + why); }
+[[noreturn]] void FailJpx(const std::string& why) { throw ReadError("", "JPXDecode: " + why); }
 
 // OpenJPEG's messages end with a new line; the first error says what went wrong.
-struct Messages {
+struct JpxMessages {
   std::string error;
   std::string warning;
 
   [[noreturn]] void Fail(const std::string& what) const {
     const std::string& detail = error.empty() ? warning : error;
-    Detail::Fail(detail.empty() ? what : what + " (" + detail + ")");
+    FailJpx(detail.empty() ? what : what + " (" + detail + ")");
   }
 };
 
@@ -50,12 +50,12 @@ std::string Trimmed(const char* message) {
 }
 
 void OnError(const char* message, void* user) {
-  auto& messages = *static_cast<Messages*>(user);
+  auto& messages = *static_cast<JpxMessages*>(user);
   if (messages.error.empty()) messages.error = Trimmed(message);
 }
 
 void OnWarning(const char* message, void* user) {
-  static_cast<Messages*>(user)->warning = Trimmed(message);
+  static_cast<JpxMessages*>(user)->warning = Trimmed(message);
 }
 
 // The bytes OpenJPEG reads, skips and seeks in.
@@ -92,7 +92,7 @@ OPJ_BOOL SeekTo(OPJ_OFF_T position, void* user) {
 
 StreamPtr MemoryStream(MemoryReader& reader) {
   StreamPtr stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
-  if (!stream) Fail("out of memory");
+  if (!stream) FailJpx("out of memory");
   opj_stream_set_user_data(stream.get(), &reader, nullptr);
   opj_stream_set_user_data_length(stream.get(), reader.data.size());
   opj_stream_set_read_function(stream.get(), ReadBytes);
@@ -106,7 +106,7 @@ OPJ_CODEC_FORMAT FormatOf(std::string_view data) {
   static constexpr char kJp2[] = "\x00\x00\x00\x0cjP  \r\n\x87\n";
   if (data.substr(0, 12) == std::string_view(kJp2, 12)) return OPJ_CODEC_JP2;
   if (data.substr(0, 4) == std::string_view("\xff\x4f\xff\x51", 4)) return OPJ_CODEC_J2K;
-  Fail(data.empty() ? "no data" : "neither a JP2 file nor a JPEG 2000 codestream");
+  FailJpx(data.empty() ? "no data" : "neither a JP2 file nor a JPEG 2000 codestream");
 }
 
 std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) { return (a + b - 1) / b; }
@@ -115,20 +115,20 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) { return (a + b - 1) / b
 void CheckSize(const opj_image_t& image, std::size_t maxBytes) {
   const std::uint64_t width = image.x1 > image.x0 ? image.x1 - image.x0 : 0,
                       height = image.y1 > image.y0 ? image.y1 - image.y0 : 0;
-  if (width == 0 || height == 0 || image.numcomps == 0 || !image.comps) Fail("empty image");
+  if (width == 0 || height == 0 || image.numcomps == 0 || !image.comps) FailJpx("empty image");
   if (width > kMaxSide || height > kMaxSide) {
-    Fail("image of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
+    FailJpx("image of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
   }
   std::uint64_t bytes = width * height * image.numcomps * 2;
   for (OPJ_UINT32 i = 0; i < image.numcomps; ++i) {
     const auto& c = image.comps[i];
     if (c.dx == 0 || c.dy == 0 || c.prec == 0 || c.prec > kMaxPrecision)
-      Fail("component " + std::to_string(i) + " of unsupported precision or sampling");
+      FailJpx("component " + std::to_string(i) + " of unsupported precision or sampling");
     bytes += (CeilDiv(image.x1, c.dx) - CeilDiv(image.x0, c.dx)) *
              (CeilDiv(image.y1, c.dy) - CeilDiv(image.y0, c.dy)) * 4;
   }
   if (bytes > maxBytes) {
-    Fail("image of " + std::to_string(width) + " x " + std::to_string(height) + " with " +
+    FailJpx("image of " + std::to_string(width) + " x " + std::to_string(height) + " with " +
          std::to_string(image.numcomps) + " components exceeds the limit of " +
          std::to_string(maxBytes) + " decoded bytes");
   }
@@ -136,8 +136,8 @@ void CheckSize(const opj_image_t& image, std::size_t maxBytes) {
 
 ImagePtr DecodeCodestream(std::string_view data, const JpxRequest& request) {
   CodecPtr codec(opj_create_decompress(FormatOf(data)));
-  if (!codec) Fail("out of memory");
-  Messages messages;
+  if (!codec) FailJpx("out of memory");
+  JpxMessages messages;
   opj_set_error_handler(codec.get(), OnError, &messages);
   opj_set_warning_handler(codec.get(), OnWarning, &messages);
   opj_dparameters_t parameters;
@@ -209,7 +209,7 @@ Channels ChooseChannels(const opj_image_t& image, const JpxRequest& request) {
   }
   const std::size_t count = ColourCount(image, channels.color.size(), request);
   if (channels.color.size() < count) {
-    Fail("the image has " + std::to_string(channels.color.size()) + " colour components, " +
+    FailJpx("the image has " + std::to_string(channels.color.size()) + " colour components, " +
          std::to_string(count) + " needed");
   }
   // A raw codestream has no channel definitions: the component after the colour is the alpha.
@@ -310,7 +310,7 @@ void StoreRow(const std::vector<std::uint32_t>& row, int bits, char* out) {
 int OutputBits(const opj_image_t& image, const Channels& channels, bool indexed) {
   OPJ_UINT32 precision = 0;
   for (auto i : channels.color) precision = std::max(precision, image.comps[i].prec);
-  if (indexed && precision > 8) Fail("palette indices of " + std::to_string(precision) + " bits");
+  if (indexed && precision > 8) FailJpx("palette indices of " + std::to_string(precision) + " bits");
   return precision > 8 ? 16 : 8;
 }
 
@@ -336,7 +336,7 @@ JpxImage Convert(const opj_image_t& image, const JpxRequest& request) {
   out.bits = OutputBits(image, channels, request.indexed);
   out.color = ColorOf(channels.color.size());
   const bool ycc = image.color_space == OPJ_CLRSPC_SYCC && out.color == JpxColor::Rgb;
-  if (image.color_space == OPJ_CLRSPC_EYCC && !request.indexed) Fail("e-sYCC colour not supported");
+  if (image.color_space == OPJ_CLRSPC_EYCC && !request.indexed) FailJpx("e-sYCC colour not supported");
   const std::uint32_t max = (1u << out.bits) - 1;
   std::vector<Plane> planes;
   for (auto i : channels.color) planes.emplace_back(image, image.comps[i], max, request.indexed);

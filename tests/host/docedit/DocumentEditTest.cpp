@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <mavdoc/Builder.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -11,7 +12,7 @@ using namespace MavDoc::Build;
 using DocumentEdit::InsertAndDeleteObjects;
 using DocumentEdit::ObjectAndPosContainer;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 std::unique_ptr<Path> Square(const char* ink) {
   return FilledRectangle(Box(0, 0, 10, 10), Flat({{ink, 1.0f}}));

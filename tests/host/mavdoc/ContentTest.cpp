@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <mavdoc/Builder.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace MavDoc;
 using namespace MavDoc::Build;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 std::vector<const ContentObject*> Members(const Content& content) {
   std::vector<const ContentObject*> list;

@@ -6,13 +6,14 @@
 
 #include <mavdoc/Builder.h>
 #include <vexl/Measure.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace MavDoc;
 using namespace MavDoc::Build;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 void ExpectBox(const Vexl::Rectangle& actual, const Vexl::Rectangle& expected) {
   EXPECT_NEAR(actual.x, expected.x, 1e-6);

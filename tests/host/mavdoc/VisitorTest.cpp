@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <mavdoc/Builder.h>
+#include <tests/TestRectangles.h>
 
 namespace {
 
 using namespace MavDoc;
 using namespace MavDoc::Build;
 
-Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 // Records the slots a walk arrives at. It overrides the group-like slots and Blendable only,
 // so drawn objects must arrive through the base's forwarding.

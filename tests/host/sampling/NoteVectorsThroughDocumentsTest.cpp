@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "SamplingTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -13,7 +14,7 @@ using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
 constexpr double kTolerance = 1e-4;
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 
 struct NoteVector : MappedPage, ::testing::Test {
   void ExpectOverlap(std::vector<float> expected) {

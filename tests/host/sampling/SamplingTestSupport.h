@@ -13,10 +13,11 @@
 #include <sampling/DocumentSamplePicker.h>
 #include <sampling/ScanConverter.h>
 #include <tessel/Graph.h>
+#include <tests/TestRectangles.h>
 
 namespace SamplingTest {
 
-inline Vexl::Rectangle Box(double x, double y, double w, double h) { return {x, y, w, h, false}; }
+using CorvelTest::Box;
 
 // The inks every test composites in, in print order: the process inks and one spot.
 const std::vector<std::string>& Inks();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "SamplingTestSupport.h"
+#include <tests/TestRectangles.h>
 
 namespace {
 
@@ -13,7 +14,7 @@ using namespace SamplingTest;
 using namespace MavDoc::Build;
 using MavBlend::BlendMode;
 
-const Vexl::Rectangle kSquare = Box(10000, 10000, 50000, 50000);
+using CorvelTest::kSquare;
 
 struct ScanConverterAgainstPicker : MappedPage, ::testing::Test {
   // Every pixel of every plane is the picked tint × 255, rounded, give or take one step.

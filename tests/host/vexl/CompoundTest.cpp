@@ -14,7 +14,7 @@ namespace {
 
 using Testing::kRandomCases;
 
-constexpr unsigned kSeed = 4242;
+constexpr unsigned kCompoundSeed = 4242;
 // The four-cubic circle lies outside the true circle by at most 0.027 % of the radius.
 constexpr double kKappaRadialError = 2.8e-4;
 
@@ -57,8 +57,8 @@ TEST(Compound, CubicExtremaBeyondEndPointsBoundTheBox) {
 }
 
 TEST(Compound, RandomCubicBoxesHoldEverySampleAndTouchTheSampledExtremes) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed);
+  SCOPED_TRACE("seed " + std::to_string(kCompoundSeed));
+  std::mt19937 rng(kCompoundSeed);
   for (int i = 0; i < kRandomCases / 2; ++i) {
     // One open cubic each, so that every interior extremum shows in the box.
     Subpath subpath(Testing::RandomPoint(rng, 0, 1000));
@@ -86,8 +86,8 @@ TEST(Compound, EmptyCompoundHasNullBoxAndLonePointHasAPlace) {
 }
 
 TEST(Compound, AxisAlignedTransformOfBoxEqualsBoxOfTransform) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed + 1);
+  SCOPED_TRACE("seed " + std::to_string(kCompoundSeed));
+  std::mt19937 rng(kCompoundSeed + 1);
   std::uniform_real_distribution<double> scale(0.1, 10), shift(-1e5, 1e5);
   std::bernoulli_distribution flip(0.5);
   for (int i = 0; i < kRandomCases / 4; ++i) {

@@ -16,7 +16,7 @@ namespace {
 
 using Testing::kRandomCases;
 
-constexpr unsigned kSeed = 31337;
+constexpr unsigned kMeasureSeed = 31337;
 constexpr double kKappa = 0.5522847498;
 // The four-cubic circle lies outside the true circle by at most 0.027 % of the radius, so its
 // area exceeds π r² by at most about twice that.
@@ -68,8 +68,8 @@ TEST(SignedArea, CircleOfFourCubicsMatchesItsClosedFormAndPiR2) {
 }
 
 TEST(SignedArea, RandomCubicsMatchQuadrature) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed);
+  SCOPED_TRACE("seed " + std::to_string(kMeasureSeed));
+  std::mt19937 rng(kMeasureSeed);
   for (int i = 0; i < kRandomCases; ++i) {
     const Subpath subpath = Testing::RandomCubicSubpath(rng, 5);
     double expected = 0, scale = 0;
@@ -133,8 +133,8 @@ TEST(Contains, PentagramCentreIsInsideOnlyUnderNonZero) {
 }
 
 TEST(WindingNumber, CircleWindsOnceInsideAndNotOutside) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed + 1);
+  SCOPED_TRACE("seed " + std::to_string(kMeasureSeed));
+  std::mt19937 rng(kMeasureSeed + 1);
   const double r = 1e4;
   const Point centre = {5000, 5000};
   const auto circle = MakeEllipse(centre, r, r);
@@ -166,8 +166,8 @@ TEST(WindingNumber, SCurveLobesWindOppositeWays) {
 }
 
 TEST(WindingNumber, CurvesAgreeWithDenseFlatteningAwayFromTheOutline) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed + 2);
+  SCOPED_TRACE("seed " + std::to_string(kMeasureSeed));
+  std::mt19937 rng(kMeasureSeed + 2);
   for (int i = 0; i < kRandomCases / 4; ++i) {
     const Compound curved(
         {Testing::RandomCubicSubpath(rng, 4), Testing::RandomCubicSubpath(rng, 3)});
@@ -192,8 +192,8 @@ TEST(WindingNumber, CurvesAgreeWithDenseFlatteningAwayFromTheOutline) {
 }
 
 TEST(MakePolyline, StaysWithinToleranceOfTheCurveBothWays) {
-  SCOPED_TRACE("seed " + std::to_string(kSeed));
-  std::mt19937 rng(kSeed + 3);
+  SCOPED_TRACE("seed " + std::to_string(kMeasureSeed));
+  std::mt19937 rng(kMeasureSeed + 3);
   for (int i = 0; i < std::max(3, kRandomCases / 40); ++i) {
     const Subpath curve = Testing::RandomCubicSubpath(rng, 2);
     // 2048 chords per cubic stay within 0.75·max|Δ²P|/2048² < 1.1e-3 of these curves, so

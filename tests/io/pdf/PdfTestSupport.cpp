@@ -43,4 +43,11 @@ CorvelOracle::SeparationRender WriteAndRender(const MavDoc::Document& document, 
   return render;
 }
 
+MavPaint::SeparationMapping Mapping(std::initializer_list<std::string> names) {
+  MavPaint::SeparationMapping mapping;
+  std::uint64_t channel = 0;
+  for (const auto& name : names) mapping[name].channel = channel++;
+  return mapping;
+}
+
 }  // namespace CorvelPdfTest

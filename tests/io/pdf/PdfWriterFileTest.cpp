@@ -18,13 +18,6 @@ using MavDoc::Build::Add;
 using MavDoc::Build::FilledRectangle;
 using MavDoc::Build::Flat;
 
-MavPaint::SeparationMapping Mapping(std::initializer_list<std::string> names) {
-  MavPaint::SeparationMapping mapping;
-  std::uint64_t channel = 0;
-  for (const auto& name : names) mapping[name].channel = channel++;
-  return mapping;
-}
-
 std::shared_ptr<const MavPaint::AxialShadingPaint> Axial(
     std::initializer_list<std::string> inks, std::optional<std::vector<float>> background) {
   const std::size_t n = inks.size();

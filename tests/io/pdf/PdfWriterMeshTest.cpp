@@ -13,7 +13,6 @@ using MavDoc::Build::Add;
 using MavPaint::MeshShadingPaint;
 
 // Ghostscript paints smooth shadings by subdivision within its smoothness tolerance.
-constexpr double kShadingTolerance = 0.03;
 
 MavPaint::ShadingCommon Cmyk(std::shared_ptr<const MavPaint::Function> function = nullptr) {
   MavPaint::ShadingCommon common;

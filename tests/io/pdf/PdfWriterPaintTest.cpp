@@ -13,7 +13,6 @@ using MavDoc::Build::FilledRectangle;
 using MavDoc::Build::Flat;
 
 // Ghostscript truncates tints to 8 bits: one level, and one more for the rounding of our value.
-constexpr double kTintTolerance = 2.0 / 255;
 
 MavDoc::Page& SmallPage(MavDoc::Document& document, double widthPt = 100, double heightPt = 100) {
   return document.AddPage(PtRect(0, 0, widthPt, heightPt));

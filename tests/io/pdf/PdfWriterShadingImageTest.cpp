@@ -11,17 +11,8 @@ namespace {
 using namespace CorvelPdfTest;
 using MavDoc::Build::Add;
 
-constexpr double kTintTolerance = 2.0 / 255;
 // Ghostscript paints smooth shadings by subdivision within its smoothness tolerance; our notes
 // measured differences up to .03 against the exact values.
-constexpr double kShadingTolerance = 0.03;
-
-MavPaint::SeparationMapping Mapping(std::initializer_list<std::string> names) {
-  MavPaint::SeparationMapping mapping;
-  std::uint64_t channel = 0;
-  for (const auto& name : names) mapping[name].channel = channel++;
-  return mapping;
-}
 
 std::shared_ptr<const MavPaint::Function> Exponential(std::vector<float> c0, std::vector<float> c1,
                                                       double n) {

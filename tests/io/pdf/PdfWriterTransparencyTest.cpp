@@ -18,7 +18,6 @@ using MavDoc::Build::Flat;
 
 constexpr double kTile = 20;
 constexpr int kTilesPerRow = 5;
-constexpr double kTintTolerance = 2.0 / 255;
 
 struct Stack {
   MavDoc::Document& document;

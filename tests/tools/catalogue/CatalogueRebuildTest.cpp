@@ -24,7 +24,7 @@ using Corvel::Examples::CatalogueCase;
 
 class CatalogueRebuild : public ::testing::TestWithParam<CatalogueCase> {};
 
-std::string Name(const ::testing::TestParamInfo<CatalogueCase>& info) {
+std::string CaseName(const ::testing::TestParamInfo<CatalogueCase>& info) {
   std::string name;
   for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return name;
@@ -51,6 +51,6 @@ TEST_P(CatalogueRebuild, OutlineViewStillDrawsAndIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, CatalogueRebuild,
-                         ::testing::ValuesIn(Corvel::Examples::Catalogue()), Name);
+                         ::testing::ValuesIn(Corvel::Examples::Catalogue()), CaseName);
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST(PdfReaderCodecDamaged, ImageFiltersMustComeLast) {
 }
 
 // Damaged at random, seeded: bytes replaced, runs deleted or repeated, the end cut off.
-std::string Damaged(std::string data, std::mt19937& random) {
+std::string DamagedCodecData(std::string data, std::mt19937& random) {
   std::uniform_int_distribution<int> kinds(0, 3), count(1, 3), length(1, 16), byte(0, 255);
   for (int i = count(random); i > 0 && data.size() > 2; --i) {
     const std::size_t at = std::uniform_int_distribution<std::size_t>(0, data.size() - 1)(random);
@@ -178,7 +178,7 @@ TEST(PdfReaderCodecDamaged, RandomDamageReadsOrFailsCleanly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dict);
     for (int i = 0; i < 150; ++i) {
-      const auto message = ReadErrorOf(c.dict, Damaged(c.data, random), {}, c.before);
+      const auto message = ReadErrorOf(c.dict, DamagedCodecData(c.data, random), {}, c.before);
       ++(message.empty() ? read : refused);
       EXPECT_TRUE(message.empty() || StartsWith(message, kWhere)) << message;
     }
