@@ -3,7 +3,7 @@
 #include <docedit/DocumentEdit.h>
 #include <flatten/ComplexityClusters.h>
 #include <flatten/PlaceNewObject.h>
-#include <flatten/SeamExtension.h>
+#include <flatten/SeamPlan.h>
 #include <graph/GraphAttributeCreator.h>
 #include <module/Exports.h>
 #include <raster/ClusterRaster.h>
@@ -63,11 +63,13 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                             options.inkTypeStacking, std::nullopt);
   rasterizer.gradientResolution = options.gradientResolution;
   const std::vector<RegionGroup> groups = GroupRegionsByStack(*graph);
-  const PieceOrder order(*graph, groups);
+  const std::optional<SeamPlan> seams =
+      options.seams == Seams::None ? std::make_optional<SeamPlan>(*graph, groups, sampling)
+                                   : std::nullopt;
   std::vector<DocumentEdit::ObjectAndPosContainer> inserts;
   for (std::size_t g = 0; g < groups.size(); ++g) {
-    const RegionTest paintedLater = options.seams == Seams::None ? order.LaterThan(g) : RegionTest{};
-    auto object = CreateRegionObject(groups[g], *graph, content, sampling, rasterizer, paintedLater);
+    const SeamReach reach = seams ? seams->Reach(g) : SeamReach{};
+    auto object = CreateRegionObject(groups[g], *graph, content, sampling, rasterizer, reach);
     if (!object) continue;
     inserts.push_back(PlaceNewObject(std::move(object), groups[g].fill, layerPredicate,
                                      selectionFlag, objectPredicate));

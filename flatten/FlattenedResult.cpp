@@ -33,8 +33,10 @@ std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const R
 
 std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(
     const RegionGroup& group, const AttributedGraph& graph, MavDoc::Content& content,
-    const SamplingContext& sampling, FillRasterizer& rasterizer, const RegionTest& paintedLater) {
+    const SamplingContext& sampling, FillRasterizer& rasterizer, const SeamReach& reach) {
+  const RegionTest& paintedLater = reach.paintedLater;
   const auto flatRegions = [&] {
+    if (!reach.flatRegions.empty()) return reach.flatRegions;
     return paintedLater ? ExtendUnderLaterPieces(group.regions, paintedLater) : group.regions;
   };
   SampledColor colour = SampleFillColor(sampling, group.fill);

@@ -5,18 +5,19 @@
 
 #include <color/ColorSampling.h>
 #include <flatten/RegionOutlines.h>
+#include <flatten/SeamPlan.h>
 #include <raster/FillRasterizer.h>
 
 namespace Corvel {
 
 // The new object of a group: a flat path when the stack composites to one colour, otherwise
 // what the raster fallback renders, or a path without ink when it inks nothing. Null when the
-// group yields nothing. With `paintedLater` (regions of pieces painted after this one), the
-// object also covers the regions of later pieces across its borders (see SeamExtension.h).
+// group yields nothing. With a reach (see SeamPlan.h), the object also covers regions of later
+// pieces: a flat path the regions the plan gave it, a rendered piece those across its borders
+// that ExtendUnderLaterPieces takes.
 std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(
     const RegionGroup& group, const AttributedGraph& graph, MavDoc::Content& content,
-    const SamplingContext& sampling, FillRasterizer& rasterizer,
-    const RegionTest& paintedLater = {});
+    const SamplingContext& sampling, FillRasterizer& rasterizer, const SeamReach& reach = {});
 
 // A path on the outline of `regions` (the group's, or more) filled with `colour` and the halftone set of the stack's
 // bottom element; null when the outline is empty.
