@@ -159,14 +159,16 @@ void AddRasterCompression(CLI::App& command, FileSettings& file) {
       .add_option_function<std::string>(
           "--raster-compression",
           [&file](const std::string& text) {
-            file.rasterImages.compression =
-                text == "jpeg" ? CorvelPdf::RasterCompression::Jpeg : CorvelPdf::RasterCompression::Flate;
+            file.rasterImages.compression = text == "jpeg"   ? CorvelPdf::RasterCompression::Jpeg
+                                            : text == "flate" ? CorvelPdf::RasterCompression::Flate
+                                                              : CorvelPdf::RasterCompression::Automatic;
           },
-          "Rendered pictures and shadings: lossless, or JPEG (process inks only; line art and spots "
-          "stay lossless)")
-      ->type_name("flate|jpeg")
-      ->check(OneOf({"flate", "jpeg"}))
-      ->default_str("flate");
+          "Rendered pictures and shadings: JPEG where every picture in them was JPEG in the file "
+          "(auto), always lossless (flate), or always JPEG (jpeg); process inks only, line art "
+          "and spots stay lossless")
+      ->type_name("auto|flate|jpeg")
+      ->check(OneOf({"auto", "flate", "jpeg"}))
+      ->default_str("auto");
   command.add_option("--jpeg-quality", file.rasterImages.jpegQuality, "Quality of JPEG images")
       ->type_name("Q")
       ->check(WholeNumberBetween(1, 100))

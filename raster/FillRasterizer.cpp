@@ -126,6 +126,7 @@ std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterize
       std::move(buffer), std::move(mapping), std::move(infos), nullptr, std::nullopt, nullptr,
       Vexl::Transformation::Identity());
   source->SetContinuousTone(geometry.continuousTone);
+  source->SetFromLossyData(geometry.fromLossyData);
   auto data = MavImg::PictureData::Factory(document, std::move(source)).Get();
   auto image = std::make_unique<MavDoc::Image>(MavImg::PaintedPicture::Factory(document, data, false).Get());
   const Vexl::Rectangle world = geometry.environment.TargetToWorld(job.pixelRect);

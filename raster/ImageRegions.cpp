@@ -61,6 +61,29 @@ std::uint64_t NoFinerThan(std::uint64_t pixels, double resolution, double limit)
       1, static_cast<std::uint64_t>(std::llround(double(pixels) * limit / resolution)));
 }
 
+bool IsFromLossyData(const MavImg::PaintedPicture& picture) {
+  const auto* source =
+      dynamic_cast<const MavImg::BufferedPictureSource*>(picture.GetPictureData(false)->GetSource().get());
+  return source && source->IsFromLossyData();
+}
+
+// Whether the pictures that paint the fill (not those of soft masks, which only fade them) are
+// there and were all read from lossily compressed data.
+bool PicturesFromLossyData(const Tessel::TFill& fill) {
+  bool any = false;
+  Tessel::TFill::TGraphicsComponentIterator components(
+      fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
+  while (const auto* component = components.Next()) {
+    const auto* element = component->Element();
+    if (!element) continue;
+    const auto& picture = AttributeOf(*element).PaintedPicture();
+    if (!picture) continue;
+    if (!IsFromLossyData(*picture)) return false;
+    any = true;
+  }
+  return any;
+}
+
 std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llround(v)); }
 
 }  // namespace
@@ -116,6 +139,7 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
 RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
   const RasterImageChoice choice = ChooseRasterImage(rasterizer, fill);
   const bool continuousTone = choice.imageElement || choice.otherResolution;
+  const bool fromLossyData = PicturesFromLossyData(fill);
   const double r = choice.otherResolution.value_or(rasterizer.resolution);
   const auto& area = rasterizer.workingRectangle;
   const auto columns = RoundHalfAway(area.width / kMillipointsPerPoint / kPointsPerInch * r);
@@ -124,7 +148,7 @@ RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tes
     return {Vexl::Transformation::Identity(),
             MavSc::Environment(area, std::max<std::int64_t>(columns, 0),
                                std::max<std::int64_t>(rows, 0)),
-            continuousTone};
+            continuousTone, fromLossyData};
   }
   auto [w, h] = PictureSize(*choice.imageElement);
   const auto own = EffectiveResolution(rasterizer, *choice.imageElement);
@@ -142,7 +166,7 @@ RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tes
   const Vexl::Rectangle unit{0, 0, MavDoc::Image::kUnit, MavDoc::Image::kUnit, false};
   return {choice.imageElement->ObjectTransformation(),
           MavSc::Environment(unit, static_cast<std::int64_t>(w), static_cast<std::int64_t>(h)),
-          continuousTone};
+          continuousTone, fromLossyData};
 }
 
 }  // namespace Corvel

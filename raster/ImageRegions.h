@@ -29,6 +29,8 @@ struct RasterGeometry {
   MavSc::Environment environment;
   // The fill holds a picture or a shading: its pixels are continuous tone.
   bool continuousTone = false;
+  // Every picture in the fill (there is one at least) was read from JPEG data.
+  bool fromLossyData = false;
 };
 
 // The finest picture's own grid, so that its pixels pass through unresampled: made finer by a

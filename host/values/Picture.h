@@ -117,6 +117,11 @@ class BufferedPictureSource final : public PictureSource {
   // Set before the source is shared.
   void SetContinuousTone(bool continuousTone) { continuousTone_ = continuousTone; }
   bool IsContinuousTone() const { return continuousTone_; }
+  // Whether the samples were stored lossily compressed (JPEG) in the file they were read from,
+  // or, for a render, every picture in it was: recompressing them lossily loses no more than the
+  // file already gave up. Set before the source is shared.
+  void SetFromLossyData(bool fromLossyData) { fromLossyData_ = fromLossyData; }
+  bool IsFromLossyData() const { return fromLossyData_; }
   // The picture's process samples converted to CMYK through ICC profiles (4 channels, 8 bits),
   // made on first use under the current colour settings; null when its colours are not managed
   // (see MavColor::ManagedPixelsToCMYK).
@@ -133,6 +138,7 @@ class BufferedPictureSource final : public PictureSource {
   std::shared_ptr<const Vexl::Compound> clip_;
   Vexl::Transformation transformation_;
   bool continuousTone_ = false;
+  bool fromLossyData_ = false;
   mutable std::mutex managedMutex_;
   mutable std::shared_ptr<const PictureBuffer> managed_;
   mutable std::uint64_t managedGeneration_ = 0;

@@ -148,10 +148,13 @@ QPDFObjectHandle CoverageMask(WriterState& state, const MavImg::BufferedPictureS
 }
 
 // Whether the picture may be written as JPEG: a continuous-tone render of 8-bit samples in a
-// device space or one process ink, when the settings ask for it. Spot inks stay lossless: a
+// device space or one process ink, when the settings ask for it (always, or automatically for
+// renders of pictures that were JPEG already). Spot inks stay lossless: a
 // varnish or metallic plate shows ringing that process inks hide.
 bool SuitsJpeg(WriterState& state, const MavImg::BufferedPictureSource& source, const ImageLayout& layout) {
-  if (state.RasterImages().compression != RasterCompression::Jpeg || !source.IsContinuousTone()) return false;
+  const auto compression = state.RasterImages().compression;
+  if (!source.IsContinuousTone() || compression == RasterCompression::Flate) return false;
+  if (compression == RasterCompression::Automatic && !source.IsFromLossyData()) return false;
   if (source.GetBuffer()->GetBitsPerChannel() != 8) return false;
   const int components = layout.space.components;
   if (layout.space.IsDevice()) return components == 1 || components == 3 || components == 4;

@@ -68,8 +68,14 @@ Handle Stream(QPDF& pdf, const std::string& data, const std::string& dictionary)
 Handle PhotoImage(QPDF& pdf, const PhotoPageOptions& o) {
   const auto samples = PhotoSamples(o);
   auto image = Handle::newStream(&pdf);
-  image.replaceStreamData(CorvelPdf::Detail::EncodeJpeg(samples, o.width, o.components, o.quality),
-                          Handle::newName("/DCTDecode"), Handle::newNull());
+  if (o.jpeg) {
+    image.replaceStreamData(CorvelPdf::Detail::EncodeJpeg(samples, o.width, o.components, o.quality),
+                            Handle::newName("/DCTDecode"), Handle::newNull());
+  } else {
+    // qpdf compresses it with Flate when the file is written.
+    image.replaceStreamData(std::string(samples.begin(), samples.end()), Handle::newNull(),
+                            Handle::newNull());
+  }
   const std::string space = o.components == 4 ? "/DeviceCMYK" : "/DeviceRGB";
   for (auto& [key, value] :
        Handle::parse("<< /Type /XObject /Subtype /Image /Width " + std::to_string(o.width) +

@@ -12,6 +12,7 @@ struct PhotoPageOptions {
   int width = 3000, height = 2000;  // photo pixels
   int components = 4;               // 4 DeviceCMYK, 3 DeviceRGB
   int quality = 85;                 // of the input JPEG
+  bool jpeg = true;                 // false: the photo is stored losslessly (Flate) instead
   // Grain amplitude in levels of 255 (uniform, ±): camera noise on smooth tones.
   int grain = 6;
   unsigned seed = 1;

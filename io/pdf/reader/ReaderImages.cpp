@@ -84,10 +84,12 @@ void UnpackRow(const std::string& data, const Layout& layout, int row,
 
 std::shared_ptr<const MavImg::PaintedPicture> MakePicture(
     ReaderContext& context, std::shared_ptr<const MavImg::PictureBuffer> buffer,
-    MavPaint::SeparationMapping mapping, std::vector<MavImg::ChannelInfo> infos, bool interpolate) {
-  auto source = std::make_shared<const MavImg::BufferedPictureSource>(
+    MavPaint::SeparationMapping mapping, std::vector<MavImg::ChannelInfo> infos, bool interpolate,
+    bool fromLossyData = false) {
+  auto source = std::make_shared<MavImg::BufferedPictureSource>(
       std::move(buffer), std::move(mapping), std::move(infos), nullptr, std::nullopt, nullptr,
       Vexl::Transformation{});
+  source->SetFromLossyData(fromLossyData);
   auto data = MavImg::PictureData::Factory(&context.Document(), source).Get();
   return MavImg::PaintedPicture::Factory(&context.Document(), data, interpolate).Get();
 }
@@ -223,6 +225,17 @@ std::shared_ptr<const MavImg::PaintedPicture> ReadOpacity(ReaderContext& context
                                                           QPDFObjectHandle dict,
                                                           QPDFObjectHandle resources);
 
+// Whether the image's data is JPEG (its filters, with full names, include /DCTDecode).
+bool IsJpeg(QPDFObjectHandle dict) {
+  auto filter = dict.getKey("/Filter");
+  if (filter.isName()) return filter.getName() == "/DCTDecode";
+  if (!filter.isArray()) return false;
+  for (auto& f : filter.aitems()) {
+    if (f.isNameAndEquals("/DCTDecode")) return true;
+  }
+  return false;
+}
+
 bool IsJpx(QPDFObjectHandle dict) {
   auto filter = dict.getKey("/Filter");
   if (filter.isArray() && filter.getArrayNItems() > 0)
@@ -280,7 +293,7 @@ DecodedImage DecodeImage(ReaderContext& context, QPDFObjectHandle dict, const Sa
   const bool interpolate =
       dict.getKey("/Interpolate").isBool() && dict.getKey("/Interpolate").getBoolValue();
   image.picture = MakePicture(context, factory.GetResult(), MakeMapping(*plan.channels),
-                              ChannelInfos(context, *plan.channels), interpolate);
+                              ChannelInfos(context, *plan.channels), interpolate, IsJpeg(dict));
   if (keyFactory)
     image.opacity = GrayPicture(context, keyFactory->GetResult());
   else
