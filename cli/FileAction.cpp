@@ -297,7 +297,8 @@ MavColor::ColorSettings ColorSettingsFor(QPDF& pdf, const FileSettings& settings
     return color;
   }
   color.managed = true;
-  color.intent = static_cast<MavColor::RenderingIntent>(settings.intent);
+  color.intent = static_cast<MavColor::RenderingIntent>(settings.intent.value_or(0) & 3);
+  color.overrideObjectIntents = settings.intent.has_value();
   color.output = OutputIntentProfile(pdf);
   const bool fromIntent = color.output != nullptr;
   if (!color.output && !settings.outputProfile.empty())
@@ -310,7 +311,9 @@ MavColor::ColorSettings ColorSettingsFor(QPDF& pdf, const FileSettings& settings
                                          "absolute colorimetric"};
   described = "managed: output " + Described(color.output, "") + (fromIntent ? " (the file's output intent)" : "") +
               ", RGB " + Described(color.rgb, "") + ", gray " + Described(color.gray, "to Black alone") +
-              ", intent " + kIntents[settings.intent & 3] + ", black point compensation";
+              ", intent " + kIntents[settings.intent.value_or(0) & 3] +
+              (settings.intent ? " for every object" : " (objects' own intents honoured)") +
+              ", black point compensation";
   return color;
 }
 

@@ -39,10 +39,11 @@ struct FileSettings {
   bool strict = false;
   // Colour: "managed" (ICC profiles) or "naive" (C = 1 − R …); profile files that override the
   // defaults (the output profile yields to the file's own output intent); the rendering intent
-  // (0 perceptual, 1 relative colorimetric, 2 saturation, 3 absolute colorimetric).
+  // of every conversion (0 perceptual, 1 relative colorimetric, 2 saturation, 3 absolute
+  // colorimetric), or empty: each object's own, perceptual for objects that set none.
   std::string colorConversion = "managed";
   std::string outputProfile, rgbProfile, grayProfile;
-  int intent = 0;
+  std::optional<int> intent;
   OverprintHandling overprint = OverprintHandling::Preserve;
   // Compression of the images flattening renders (Flate, or JPEG for continuous tone).
   CorvelPdf::RasterImageSettings rasterImages;

@@ -135,7 +135,8 @@ void AddColour(CLI::App& command, FileSettings& file) {
             file.intent = static_cast<int>(std::find(kIntents.begin(), kIntents.end(), text) -
                                            kIntents.begin());
           },
-          "Rendering intent of the conversions")
+          "Rendering intent of every conversion, overriding the objects' own (without it, "
+          "each object's own intent, perceptual where it sets none)")
       ->type_name("perceptual|relative|saturation|absolute")
       ->check(OneOf(kIntents))
       ->default_str(kIntents.front());

@@ -12,16 +12,19 @@ bool VerifyPages(const std::string& input, const std::string& output, const File
                  FileReport& report, double resolution) {
   if (std::system("gs --version > /dev/null 2>&1") != 0)
     throw std::runtime_error("--verify needs Ghostscript (gs) to render the pages, and it is not installed");
-  // Managed output is compared with Ghostscript's own profiles, groups blending in CMYK as
-  // Corvel blends; naive output with Ghostscript's naive conversions.
+  // Managed output is compared with Ghostscript converting through the profiles and intents the
+  // flattening used, groups blending in CMYK as Corvel blends; naive output with Ghostscript's
+  // naive conversions.
   const auto conversion = settings.colorConversion == "naive" ? CorvelOracle::ColorConversion::Simple
                                                               : CorvelOracle::ColorConversion::ManagedCmykGroups;
+  const CorvelOracle::ManagedColor color{settings.outputProfile, settings.rgbProfile, settings.intent};
+  const auto edges = CorvelOracle::EdgeRendering::Aliased;
   bool agrees = true;
   for (auto& page : report.pages) {
     if (!page.replaced) continue;
     const auto comparison =
-        CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input, page.number, resolution, conversion),
-                              CorvelOracle::RenderPdfPage(output, page.number, resolution, conversion));
+        CorvelOracle::Compare(CorvelOracle::RenderPdfPage(input, page.number, resolution, conversion, edges, color),
+                              CorvelOracle::RenderPdfPage(output, page.number, resolution, conversion, edges, color));
     PageCheck check;
     check.agrees = comparison.Agrees();
     for (const auto& separation : comparison.separations)

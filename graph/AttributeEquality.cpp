@@ -92,6 +92,7 @@ bool ElementAttributesEqual(const DocumentGraph::ElementAttribute& a,
   }
   if (a.HalftoneSet() != b.HalftoneSet()) return false;
   if (a.Overprints() != b.Overprints() || a.NonzeroOverprint() != b.NonzeroOverprint()) return false;
+  if (a.Intent() != b.Intent()) return false;
   if (a.Transparency() == b.Transparency()) return true;
   return TransparenciesAlike(*a.Transparency(), a.Alpha(), *b.Transparency(), b.Alpha());
 }

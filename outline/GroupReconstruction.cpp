@@ -50,6 +50,7 @@ void RebuildPath(RebuildContext& context, const Tessel::TFill::TComponent& compo
                             .Get());
   path->SetHalftoneSet(a.HalftoneSet());
   path->SetOverprint(FillOverprint(a));
+  path->SetRenderingIntent(a.Intent());
   context.objects.push_back(std::move(path));
 }
 
@@ -64,6 +65,7 @@ void RebuildImage(RebuildContext& context, const Tessel::TFill::TComponent& comp
                              .Get());
   image->SetHalftoneSet(a.HalftoneSet());
   image->SetOverprint(FillOverprint(a));
+  image->SetRenderingIntent(a.Intent());
   context.objects.push_back(std::move(image));
 }
 
@@ -80,6 +82,7 @@ void RebuildStencil(RebuildContext& context, const Tessel::TFill::TComponent& co
                                .Get());
   stencil->SetHalftoneSet(a.HalftoneSet());
   stencil->SetOverprint(FillOverprint(a));
+  stencil->SetRenderingIntent(a.Intent());
   context.objects.push_back(std::move(stencil));
 }
 

@@ -30,7 +30,7 @@ ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
       objectForSelection_(objectForSelection),
       transparencyAware_(transparencyAware) {
   if (!paint_) throw std::invalid_argument("An element attribute needs a paint");
-  ReadOverprint();
+  ReadPaintedState();
 }
 
 ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
@@ -52,15 +52,17 @@ ElementAttribute::ElementAttribute(const MavDoc::ContentObject& object,
       objectForSelection_(objectForSelection),
       transparencyAware_(transparencyAware) {
   if (!picture_) throw std::invalid_argument("A picture element attribute needs a picture");
-  ReadOverprint();
+  ReadPaintedState();
 }
 
-void ElementAttribute::ReadOverprint() {
+// Overprint and rendering intent, from the painted object.
+void ElementAttribute::ReadPaintedState() {
   const auto* painted = dynamic_cast<const MavDoc::Blendable*>(&object_);
   if (!painted) return;
   const MavDoc::Overprint& overprint = painted->GetOverprint();
   overprints_ = selectStroke_ ? overprint.stroke : overprint.fill;
   nonzeroOverprint_ = overprint.nonzeroMode;
+  intent_ = painted->GetRenderingIntent();
 }
 
 float ElementAttribute::Alpha() const {

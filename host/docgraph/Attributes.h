@@ -61,6 +61,9 @@ class ElementAttribute : public Tessel::TElementAttribute {
   // name keep the backdrop's; with the nonzero mode, so do zero DeviceCMYK components.
   bool Overprints() const { return overprints_; }
   bool NonzeroOverprint() const { return overprints_ && nonzeroOverprint_; }
+  // The rendering intent of the element's object, empty when it sets none: its colours convert
+  // with it (see MavColor::IntentFor).
+  const std::optional<MavColor::RenderingIntent>& Intent() const { return intent_; }
 
   // Never for an overprinting element: the backdrop shows through in the inks it leaves.
   bool IsOpaque() const override;
@@ -79,8 +82,9 @@ class ElementAttribute : public Tessel::TElementAttribute {
   bool unknownShape_ = false;
   bool overprints_ = false;
   bool nonzeroOverprint_ = false;
+  std::optional<MavColor::RenderingIntent> intent_;
 
-  void ReadOverprint();
+  void ReadPaintedState();
 };
 
 // A group: its transparency (blend mode, group alpha, isolated and knockout, soft mask), its

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <mavdoc/Content.h>
@@ -113,10 +114,16 @@ class Blendable : public virtual ContentObject {
   void SetTransparency(std::shared_ptr<const MavBlend::Transparency> t) { transparency_ = std::move(t); }
   const Overprint& GetOverprint() const { return overprint_; }
   void SetOverprint(const Overprint& overprint) { overprint_ = overprint; }
+  // The rendering intent the object's colours convert with (ISO 32000-1 §8.6.5.8: the graphics
+  // state's, or an image's own), empty when the file sets none; see MavColor::IntentFor. Groups
+  // carry none of their own: their members carry theirs.
+  const std::optional<MavColor::RenderingIntent>& GetRenderingIntent() const { return intent_; }
+  void SetRenderingIntent(std::optional<MavColor::RenderingIntent> intent) { intent_ = intent; }
 
  private:
   std::shared_ptr<const MavBlend::Transparency> transparency_;
   Overprint overprint_;
+  std::optional<MavColor::RenderingIntent> intent_;
 };
 
 class Fillable : public virtual ContentObject {

@@ -125,7 +125,7 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
         attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
       const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());
       out.tints.resize(space.Size());
-      Projector(space).Project(flat.GetConvertedColor(nullptr), out.tints.data());
+      Projector(space).Project(flat.GetConvertedColor(nullptr, attribute.Intent()), out.tints.data());
       if (!coverage_) return out;
       auto constant = std::make_unique<ConstantTintSampler>(std::move(out.tints));
       out.tints.clear();

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string>
 
+#include <values/ColorManagement.h>
+
 namespace Sampling::Mesh {
 
 namespace {
@@ -18,6 +20,7 @@ struct Entry {
   Vexl::Transformation shadingToPage;
   std::vector<std::string> inks;
   double tolerance;
+  MavColor::RenderingIntent intent;
   std::shared_ptr<const TriangleRaster> raster;
 };
 
@@ -35,14 +38,16 @@ Cache& TheCache() {
 
 std::shared_ptr<const TriangleRaster> CachedRaster(
     const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Vexl::Transformation& shadingToPage,
-    const Projector& projector, double tolerance, const std::function<std::unique_ptr<TriangleRaster>()>& build) {
+    const Projector& projector, double tolerance, std::optional<MavColor::RenderingIntent> objectIntent,
+    const std::function<std::unique_ptr<TriangleRaster>()>& build) {
+  const auto intent = MavColor::IntentFor(objectIntent);
   Cache& cache = TheCache();
   {
     std::lock_guard<std::mutex> lock(cache.mutex);
     cache.entries.remove_if([](const Entry& entry) { return entry.mesh.expired(); });
     for (auto it = cache.entries.begin(); it != cache.entries.end(); ++it) {
       if (it->mesh.lock() == mesh && it->shadingToPage == shadingToPage && it->inks == projector.Names() &&
-          it->tolerance == tolerance) {
+          it->tolerance == tolerance && it->intent == intent) {
         cache.entries.splice(cache.entries.begin(), cache.entries, it);
         return cache.entries.front().raster;
       }
@@ -51,7 +56,7 @@ std::shared_ptr<const TriangleRaster> CachedRaster(
   // Built outside the lock: another mesh's sampler need not wait for this one.
   std::shared_ptr<const TriangleRaster> raster = build();
   std::lock_guard<std::mutex> lock(cache.mutex);
-  cache.entries.push_front({mesh, shadingToPage, projector.Names(), tolerance, raster});
+  cache.entries.push_front({mesh, shadingToPage, projector.Names(), tolerance, intent, raster});
   if (cache.entries.size() > kKeptRasters) cache.entries.pop_back();
   return raster;
 }

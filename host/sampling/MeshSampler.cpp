@@ -22,8 +22,9 @@ constexpr double kFlatnessInPixels = 0.5;
 constexpr double kPointTolerance = 50;
 
 std::optional<std::vector<float>> BackgroundTints(const MavPaint::ShadingPaint& shading,
-                                                  const Projector& projector) {
-  const auto background = shading.GetConvertedBackground(nullptr);
+                                                  const Projector& projector,
+                                                  std::optional<MavColor::RenderingIntent> intent) {
+  const auto background = shading.GetConvertedBackground(nullptr, intent);
   if (!background) return std::nullopt;
   std::vector<float> tints(projector.Size());
   projector.Project(ConvertedValues(shading.GetConvertedSeparationMapping(nullptr), *background), tints.data());
@@ -45,7 +46,7 @@ class MeshSamplerBase : public PaintSampler {
                   const Vexl::Transformation& shadingToPage)
       : PaintSampler(tints.TintCount()),
         tints_(std::move(tints)),
-        background_(BackgroundTints(shading, projector)),
+        background_(BackgroundTints(shading, projector, tints_.Intent())),
         box_(shading.GetBox()),
         pageToShading_(BoxTest(shading, shadingToPage)) {}
 
@@ -81,9 +82,9 @@ class MeshSamplerBase : public PaintSampler {
 class FunctionSampler final : public MeshSamplerBase {
  public:
   FunctionSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Projector& projector,
-                  const Vexl::Transformation& domainToPage)
+                  const Vexl::Transformation& domainToPage, std::optional<MavColor::RenderingIntent> intent)
       : MeshSamplerBase(ShadingTints(mesh, projector, ShadingTints::Input::Channels,
-                                     std::size_t(mesh->GetFunction()->OutputCount())),
+                                     std::size_t(mesh->GetFunction()->OutputCount()), {0, 1}, intent),
                         *mesh, projector, domainToPage),
         function_(mesh->GetFunction()),
         domain_(mesh->GetDomain()),
@@ -118,7 +119,8 @@ class TriangleMeshSampler final : public MeshSamplerBase {
   TriangleMeshSampler(const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, ShadingTints tints,
                       const Projector& projector, const Vexl::Transformation& shadingToPage)
       : MeshSamplerBase(std::move(tints), *mesh, projector, shadingToPage),
-        raster_(Mesh::CachedRaster(mesh, shadingToPage, projector, 0, [&] { return Build(*mesh, shadingToPage); })) {}
+        raster_(Mesh::CachedRaster(mesh, shadingToPage, projector, 0, tints_.Intent(),
+                                   [&] { return Build(*mesh, shadingToPage); })) {}
 
   void SampleRow(Vexl::Point start, Vexl::Point step, std::size_t width, float* const* tints,
                  float* shape) const override {
@@ -169,7 +171,8 @@ class PatchMeshSampler final : public MeshSamplerBase {
     const double tolerance = std::exp2(std::floor(std::log2(wanted)));
     std::lock_guard<std::mutex> lock(mutex_);
     if (!raster_ || tolerance < tolerance_) {
-      raster_ = Mesh::CachedRaster(mesh_, shadingToPage_, projector_, tolerance, [&] { return Build(tolerance); });
+      raster_ = Mesh::CachedRaster(mesh_, shadingToPage_, projector_, tolerance, tints_.Intent(),
+                                   [&] { return Build(tolerance); });
       tolerance_ = tolerance;
     }
     return *raster_;
@@ -221,13 +224,15 @@ std::size_t ColorChannels(const MavPaint::MeshShadingPaint& mesh) {
 
 std::unique_ptr<PaintSampler> MakeMeshSampler(std::shared_ptr<const MavPaint::MeshShadingPaint> mesh,
                                               const Projector& projector,
-                                              const Vexl::Transformation& shadingToPage) {
+                                              const Vexl::Transformation& shadingToPage,
+                                              std::optional<MavColor::RenderingIntent> intent) {
   if (mesh->GetType() == MavPaint::Paint::kFunctionBased) {
-    return std::make_unique<FunctionSampler>(mesh, projector, shadingToPage);
+    return std::make_unique<FunctionSampler>(mesh, projector, shadingToPage, intent);
   }
   ShadingTints tints = mesh->GetFunction()
-                           ? ShadingTints(mesh, projector, ShadingTints::Input::T, 1, TRange(*mesh))
-                           : ShadingTints(mesh, projector, ShadingTints::Input::Channels, ColorChannels(*mesh));
+                           ? ShadingTints(mesh, projector, ShadingTints::Input::T, 1, TRange(*mesh), intent)
+                           : ShadingTints(mesh, projector, ShadingTints::Input::Channels, ColorChannels(*mesh),
+                                          {0, 1}, intent);
   if (mesh->GetType() == MavPaint::Paint::kFreeForm || mesh->GetType() == MavPaint::Paint::kLattice) {
     return std::make_unique<TriangleMeshSampler>(mesh, std::move(tints), projector, shadingToPage);
   }

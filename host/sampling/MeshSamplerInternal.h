@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <sampling/PaintSampler.h>
@@ -19,10 +20,12 @@ MavColor::Color ConvertedValues(const MavPaint::SeparationMapping& mapping,
                                 const std::vector<float>& outputs);
 
 // The sampler of a function-based shading or of a triangle or patch mesh.
-// `shadingToPage` maps the shading's space onto the page.
+// `shadingToPage` maps the shading's space onto the page; `objectIntent` is the rendering intent
+// of the object it paints, if that sets one.
 std::unique_ptr<PaintSampler> MakeMeshSampler(std::shared_ptr<const MavPaint::MeshShadingPaint> mesh,
                                               const Projector& projector,
-                                              const Vexl::Transformation& shadingToPage);
+                                              const Vexl::Transformation& shadingToPage,
+                                              std::optional<MavColor::RenderingIntent> objectIntent = {});
 
 namespace Mesh {
 
@@ -35,9 +38,12 @@ class ShadingTints {
  public:
   enum class Input { T, Channels };
   ShadingTints(std::shared_ptr<const MavPaint::ShadingPaint> shading, const Projector& projector,
-               Input input, std::size_t channels, std::array<double, 2> tRange = {0, 1});
+               Input input, std::size_t channels, std::array<double, 2> tRange = {0, 1},
+               std::optional<MavColor::RenderingIntent> objectIntent = {});
 
   std::size_t TintCount() const { return tintCount_; }
+  // The rendering intent of the painted object that colours convert with, if it sets one.
+  const std::optional<MavColor::RenderingIntent>& Intent() const { return intent_; }
   // Values interpolated per vertex.
   std::size_t ValueCount() const { return valueCount_; }
   // How much one unit of value `i` changes the colour: 1 for tints and channels, 1 / range for t.
@@ -58,6 +64,7 @@ class ShadingTints {
   Mode mode_ = Mode::Converted;
   std::size_t channels_ = 0, tintCount_ = 0, valueCount_ = 0;
   std::array<double, 2> tRange_{0, 1};
+  std::optional<MavColor::RenderingIntent> intent_;
   std::vector<float> table_;   // Table: kTableSize × tints
   std::vector<float> affine_;  // Direct: tints × (channels + 1), the constant last
 };
@@ -115,13 +122,15 @@ void SubdividePatches(const std::vector<TensorPatch>& patches, const ShadingTint
                       double tolerance, std::size_t maxTriangles, TriangleRaster& raster);
 
 // The raster of `mesh` placed by `shadingToPage` in the inks of `projector`, divided for
-// `tolerance` (0 for triangle meshes): one kept from an earlier sampler, or `build`'s, kept
+// `tolerance` (0 for triangle meshes), its colours converted with `intent` (an object's, if it
+// sets one): one kept from an earlier sampler, or `build`'s, kept
 // for later ones. A page's fills each make their own sampler, and a mesh under transparency
 // spans many fills. A few rasters are kept; those of paints that are gone are dropped.
 // Thread-safe.
 std::shared_ptr<const TriangleRaster> CachedRaster(
     const std::shared_ptr<const MavPaint::MeshShadingPaint>& mesh, const Vexl::Transformation& shadingToPage,
-    const Projector& projector, double tolerance, const std::function<std::unique_ptr<TriangleRaster>()>& build);
+    const Projector& projector, double tolerance, std::optional<MavColor::RenderingIntent> intent,
+    const std::function<std::unique_ptr<TriangleRaster>()>& build);
 
 }  // namespace Mesh
 

@@ -41,18 +41,18 @@ struct Ramp {
 };
 
 Ramp MakeRamp(const MavPaint::ShadingPaint& shading, std::array<double, 2> domain,
-              const Projector& projector) {
+              const Projector& projector, std::optional<MavColor::RenderingIntent> intent) {
   Ramp ramp;
   ramp.domain = domain;
   ramp.channels = projector.Size();
   const auto mapping = shading.GetConvertedSeparationMapping(nullptr);
-  const auto function = shading.GetConvertedFunction(nullptr);
+  const auto function = shading.GetConvertedFunction(nullptr, intent);
   ramp.table.resize(kTableSize * ramp.channels);
   for (std::size_t i = 0; i < kTableSize; ++i) {
     const double t = domain[0] + (domain[1] - domain[0]) * double(i) / double(kTableSize - 1);
     projector.Project(ConvertedValues(mapping, function->Evaluate({t})), &ramp.table[i * ramp.channels]);
   }
-  if (const auto background = shading.GetConvertedBackground(nullptr)) {
+  if (const auto background = shading.GetConvertedBackground(nullptr, intent)) {
     ramp.hasBackground = true;
     ramp.background.resize(ramp.channels);
     projector.Project(ConvertedValues(mapping, *background), ramp.background.data());
@@ -100,8 +100,8 @@ class RampSampler : public PaintSampler {
 class AxialSampler final : public RampSampler {
  public:
   AxialSampler(const MavPaint::AxialShadingPaint& axial, const Projector& projector,
-               const Vexl::Transformation& pageToShading)
-      : RampSampler(MakeRamp(axial, axial.GetDomain(), projector), pageToShading, axial.GetBox()),
+               const Vexl::Transformation& pageToShading, std::optional<MavColor::RenderingIntent> intent)
+      : RampSampler(MakeRamp(axial, axial.GetDomain(), projector, intent), pageToShading, axial.GetBox()),
         start_(axial.GetStart()),
         axis_(Minus(axial.GetEnd(), axial.GetStart())),
         extend_(axial.GetExtend()) {}
@@ -122,8 +122,8 @@ class AxialSampler final : public RampSampler {
 class RadialSampler final : public RampSampler {
  public:
   RadialSampler(const MavPaint::RadialShadingPaint& radial, const Projector& projector,
-                const Vexl::Transformation& pageToShading)
-      : RampSampler(MakeRamp(radial, radial.GetDomain(), projector), pageToShading, radial.GetBox()),
+                const Vexl::Transformation& pageToShading, std::optional<MavColor::RenderingIntent> intent)
+      : RampSampler(MakeRamp(radial, radial.GetDomain(), projector, intent), pageToShading, radial.GetBox()),
         c0_(radial.GetCentre0()),
         dc_(Minus(radial.GetCentre1(), radial.GetCentre0())),
         r0_(radial.GetRadius0()),
@@ -178,9 +178,10 @@ namespace {
 // A flat colour everywhere: the paint of a stencil.
 class FlatSampler final : public PaintSampler {
  public:
-  FlatSampler(const MavPaint::FlatPaint& paint, const Projector& projector)
+  FlatSampler(const MavPaint::FlatPaint& paint, const Projector& projector,
+              std::optional<MavColor::RenderingIntent> intent)
       : PaintSampler(projector.Size()), tints_(projector.Size()) {
-    projector.Project(paint.GetConvertedColor(nullptr), tints_.data());
+    projector.Project(paint.GetConvertedColor(nullptr, intent), tints_.data());
   }
   void SampleRow(Vexl::Point, Vexl::Point, std::size_t width, float* const* tints,
                  float* shape) const override {
@@ -196,16 +197,17 @@ std::unique_ptr<PaintSampler> MakePaintOnly(const DocumentGraph::ElementAttribut
                                             const Projector& projector) {
   const auto& paint = *element.Paint();
   if (const auto* flat = dynamic_cast<const MavPaint::FlatPaint*>(&paint)) {
-    return std::make_unique<FlatSampler>(*flat, projector);
+    return std::make_unique<FlatSampler>(*flat, projector, element.Intent());
   }
   if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&paint)) {
-    return std::make_unique<AxialSampler>(*axial, projector, PageToShading(*axial, element));
+    return std::make_unique<AxialSampler>(*axial, projector, PageToShading(*axial, element), element.Intent());
   }
   if (const auto* radial = dynamic_cast<const MavPaint::RadialShadingPaint*>(&paint)) {
-    return std::make_unique<RadialSampler>(*radial, projector, PageToShading(*radial, element));
+    return std::make_unique<RadialSampler>(*radial, projector, PageToShading(*radial, element), element.Intent());
   }
   if (auto mesh = std::dynamic_pointer_cast<const MavPaint::MeshShadingPaint>(element.Paint())) {
-    return MakeMeshSampler(mesh, projector, mesh->GetTransformation() * element.ContentTransformation());
+    return MakeMeshSampler(mesh, projector, mesh->GetTransformation() * element.ContentTransformation(),
+                           element.Intent());
   }
   throw std::invalid_argument("Shadings of type " + std::to_string(paint.GetType()) +
                               " cannot be rendered yet");

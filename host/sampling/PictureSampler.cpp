@@ -20,7 +20,7 @@ class PictureSampler final : public PaintSampler {
       throw std::invalid_argument("Pictures with clip outlines or colour tables cannot be rendered yet");
     }
     mapping_ = picture.GetConvertedChannelMapping(nullptr);
-    colors_ = source_->GetManagedCMYK();
+    colors_ = source_->GetManagedCMYK(element.Intent());
     if (!colors_) colors_ = source_->GetBuffer();
     alphaChannel_ = source_->GetAlphaChannel();
     pageToUnit_ = (source_->GetTransformation() * element.ObjectTransformation()).Inverse();

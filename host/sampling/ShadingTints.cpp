@@ -28,17 +28,19 @@ std::vector<std::vector<float>> AffineProbes(std::size_t channels) {
 
 ShadingTints::ShadingTints(std::shared_ptr<const MavPaint::ShadingPaint> shading,
                            const Projector& projector, Input input, std::size_t channels,
-                           std::array<double, 2> tRange)
+                           std::array<double, 2> tRange,
+                           std::optional<MavColor::RenderingIntent> objectIntent)
     : shading_(std::move(shading)),
       projector_(projector),
       convertedMapping_(shading_->GetConvertedSeparationMapping(nullptr)),
       channels_(channels),
       tintCount_(projector.Size()),
-      tRange_(tRange) {
+      tRange_(tRange),
+      intent_(objectIntent) {
   if (input == Input::T) {
     mode_ = Mode::Table;
     valueCount_ = 1;
-    const auto function = shading_->GetConvertedFunction(nullptr);
+    const auto function = shading_->GetConvertedFunction(nullptr, intent_);
     table_.resize(kTableSize * tintCount_);
     for (std::size_t i = 0; i < kTableSize; ++i) {
       const double t = tRange[0] + (tRange[1] - tRange[0]) * double(i) / double(kTableSize - 1);
@@ -52,7 +54,7 @@ ShadingTints::ShadingTints(std::shared_ptr<const MavPaint::ShadingPaint> shading
 }
 
 void ShadingTints::ConvertChannels(const std::vector<float>& channels, float* tints) const {
-  projector_.Project(ConvertedValues(convertedMapping_, shading_->GetConvertedValues(channels, nullptr)),
+  projector_.Project(ConvertedValues(convertedMapping_, shading_->GetConvertedValues(channels, nullptr, intent_)),
                      tints);
 }
 

@@ -20,6 +20,9 @@ namespace MavColor {
 
 using Component = float;
 
+// Rendering intents of ICC conversions (ISO 32000-1 §8.6.5.8), numbered as ICC numbers them.
+enum class RenderingIntent { Perceptual = 0, RelativeColorimetric = 1, Saturation = 2, AbsoluteColorimetric = 3 };
+
 // An ICC profile, compared by its bytes.
 class ICCProfile {
  public:

@@ -40,8 +40,9 @@ std::uint64_t& Generation() {
   static std::uint64_t generation = 0;
   return generation;
 }
-std::map<std::string, Transforms>& Cache() {
-  static std::map<std::string, Transforms> cache;
+// By source key and intent.
+std::map<std::pair<std::string, RenderingIntent>, Transforms>& Cache() {
+  static std::map<std::pair<std::string, RenderingIntent>, Transforms> cache;
   return cache;
 }
 
@@ -159,20 +160,22 @@ cmsUInt32Number ByteFormat(cmsColorSpaceSignature signature) {
   }
 }
 
-// The transforms for the space, made on first use; null when the space is not managed.
-const Transforms* TransformsFor(const ColorSpace& space) {
+// The transforms for the space and intent, made on first use; null when the space is not
+// managed. The cache keeps them at stable addresses until the settings change.
+const Transforms* TransformsFor(const ColorSpace& space, RenderingIntent renderingIntent) {
   if (!Settings().managed) return nullptr;
   std::lock_guard<std::mutex> lock(Lock());
   Source source = SourceOf(space);
   if (source.key.empty()) return nullptr;
-  auto found = Cache().find(source.key);
+  const auto key = std::make_pair(source.key, renderingIntent);
+  auto found = Cache().find(key);
   if (found != Cache().end()) return &found->second;
-  Transforms& made = Cache()[source.key];
+  Transforms& made = Cache()[key];
   made.keepAlive = source.keepAlive;
   Profile output = OpenDefault(Settings().output, "default_cmyk.icc");
   if (!source.profile || !output || cmsGetColorSpace(output.get()) != cmsSigCmykData) return &made;
   const auto signature = cmsGetColorSpace(source.profile.get());
-  const auto intent = static_cast<cmsUInt32Number>(Settings().intent);
+  const auto intent = static_cast<cmsUInt32Number>(renderingIntent);
   // Without the one-pixel cache a transform may run on several threads at once.
   cmsUInt32Number flags = cmsFLAGS_NOCACHE;
   if (Settings().blackPointCompensation) flags |= cmsFLAGS_BLACKPOINTCOMPENSATION;
@@ -191,6 +194,11 @@ const Transforms* TransformsFor(const ColorSpace& space) {
 }  // namespace
 
 const ColorSettings& CurrentColorSettings() { return Settings(); }
+
+RenderingIntent IntentFor(std::optional<RenderingIntent> objectIntent) {
+  const ColorSettings& settings = Settings();
+  return objectIntent && !settings.overrideObjectIntents ? *objectIntent : settings.intent;
+}
 
 ScopedColorSettings::ScopedColorSettings(ColorSettings settings) {
   std::lock_guard<std::mutex> lock(Lock());
@@ -244,12 +252,18 @@ std::string ProfileDescription(const ICCProfile& profile) {
 }
 
 bool IsManaged(const ColorSpace& space) {
-  const Transforms* transforms = TransformsFor(space);
+  const Transforms* transforms = TransformsFor(space, IntentFor({}));
   return transforms && transforms->floats;
 }
 
-std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const float* components) {
-  const Transforms* transforms = TransformsFor(space);
+bool ArePixelsManaged(const ColorSpace& space) {
+  const Transforms* transforms = TransformsFor(space, IntentFor({}));
+  return transforms && transforms->bytes;
+}
+
+std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const float* components,
+                                                  std::optional<RenderingIntent> objectIntent) {
+  const Transforms* transforms = TransformsFor(space, IntentFor(objectIntent));
   if (!transforms || !transforms->floats) return std::nullopt;
   // lcms2 reads float CMYK in percent.
   const int count = ProcessComponentCount(space);
@@ -264,8 +278,8 @@ std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const
 }
 
 bool ManagedPixelsToCMYK(const ColorSpace& space, const std::uint8_t* in, std::size_t stride,
-                         std::uint8_t* out, std::size_t pixels) {
-  const Transforms* transforms = TransformsFor(space);
+                         std::uint8_t* out, std::size_t pixels, std::optional<RenderingIntent> objectIntent) {
+  const Transforms* transforms = TransformsFor(space, IntentFor(objectIntent));
   if (!transforms || !transforms->bytes) return false;
   const auto count = static_cast<std::size_t>(ProcessComponentCount(space));
   if (stride == count) {

@@ -15,16 +15,21 @@
 
 namespace MavColor {
 
-enum class RenderingIntent { Perceptual = 0, RelativeColorimetric = 1, Saturation = 2, AbsoluteColorimetric = 3 };
-
 struct ColorSettings {
   bool managed = false;
   // The output CMYK and the profiles that DeviceRGB and DeviceGray are read through; null takes
   // the defaults (DefaultProfilePath). Without a gray profile, DeviceGray goes to Black alone.
   std::shared_ptr<const ICCProfile> output, rgb, gray;
+  // The intent of colours whose object sets none, and of every colour when
+  // `overrideObjectIntents` is set (as Ghostscript's -dRenderIntent, -dOverrideRI).
   RenderingIntent intent = RenderingIntent::Perceptual;
+  bool overrideObjectIntents = false;
   bool blackPointCompensation = true;
 };
+
+// The intent a colour converts with under the current settings: its object's (`objectIntent`,
+// empty when the object sets none) unless the settings override it, else the settings' own.
+RenderingIntent IntentFor(std::optional<RenderingIntent> objectIntent);
 
 // The settings every conversion follows: one set for the process, chosen by the application.
 const ColorSettings& CurrentColorSettings();
@@ -54,18 +59,23 @@ std::string ProfileDescription(const ICCProfile& profile);
 
 // The colour's process components converted to output CMYK (0..1) through the profiles, or
 // nullopt when conversion is not managed or the space is converted without profiles (DeviceGray
-// without a gray profile, CMYK).
-std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const float* components);
+// without a gray profile, CMYK). `objectIntent` is the intent of the colour's object, if it sets
+// one (see IntentFor). Transforms are made once per source and intent, and shared by threads.
+std::optional<std::array<float, 4>> ManagedToCMYK(const ColorSpace& space, const float* components,
+                                                  std::optional<RenderingIntent> objectIntent = {});
 
 // Pixels of 8-bit process samples (ProcessComponentCount(space) bytes each, `stride` bytes
 // apart) converted to 8-bit CMYK (4 bytes each). False when the space is not managed.
 bool ManagedPixelsToCMYK(const ColorSpace& space, const std::uint8_t* in, std::size_t stride,
-                         std::uint8_t* out, std::size_t pixels);
+                         std::uint8_t* out, std::size_t pixels,
+                         std::optional<RenderingIntent> objectIntent = {});
 
 // Changes whenever the settings do: caches of converted colours compare it.
 std::uint64_t ColorSettingsGeneration();
 
 // Whether ManagedToCMYK converts colours of this space under the current settings.
 bool IsManaged(const ColorSpace& space);
+// Whether ManagedPixelsToCMYK converts pixels of this space under the current settings.
+bool ArePixelsManaged(const ColorSpace& space);
 
 }  // namespace MavColor

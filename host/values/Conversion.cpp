@@ -34,8 +34,9 @@ std::array<float, 4> FromLab(const Lab& lab, const float* c) {
 
 }  // namespace
 
-std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* c) {
-  if (const auto managed = ManagedToCMYK(space, c)) return *managed;
+std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* c,
+                                   std::optional<RenderingIntent> objectIntent) {
+  if (const auto managed = ManagedToCMYK(space, c, objectIntent)) return *managed;
   return std::visit(
       [c](const auto& s) -> std::array<float, 4> {
         using T = std::decay_t<decltype(s)>;
@@ -57,7 +58,7 @@ std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* c) {
       space);
 }
 
-Color ToSeparations(const Color& color) {
+Color ToSeparations(const Color& color, std::optional<RenderingIntent> objectIntent) {
   if (std::holds_alternative<AllSeparations>(color.GetColorSpace()) ||
       std::holds_alternative<std::monostate>(color.GetColorSpace())) {
     return color;
@@ -69,7 +70,7 @@ Color ToSeparations(const Color& color) {
   if (color.Size() < process) throw std::invalid_argument("Colour lacks process components");
   std::vector<float> values(process);
   for (std::size_t i = 0; i < process; ++i) values[i] = color.GetEntries()[i].value;
-  const auto cmyk = ProcessToCMYK(color.GetColorSpace(), values.data());
+  const auto cmyk = ProcessToCMYK(color.GetColorSpace(), values.data(), objectIntent);
   for (int i = 0; i < 4; ++i) converted[ProcessInkNames()[i]].value = cmyk[i];
   for (std::size_t i = process; i < color.Size(); ++i) {
     converted[color.GetEntries()[i].name].value = color.GetEntries()[i].value;

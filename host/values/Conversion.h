@@ -7,13 +7,16 @@
 // against its own white point) and then as RGB. ICC-based colours are read as their device
 // family. Named entries pass through unchanged.
 
+#include <optional>
+
 #include <values/Color.h>
 
 namespace MavColor {
 
 // The colour as named separation tints (no colour space). An all-separations colour keeps its
-// space and single entry, since it names every ink at once.
-Color ToSeparations(const Color& color);
+// space and single entry, since it names every ink at once. `objectIntent`: the rendering intent
+// of the colour's object, if it sets one (managed conversions only, see ColorManagement.h).
+Color ToSeparations(const Color& color, std::optional<RenderingIntent> objectIntent = {});
 
 // Channel mapping of a picture, converted the same way: each entry maps a picture channel
 // linearly onto an ink, range[0] at sample 0 and range[1] at full sample. Gray and RGB
@@ -24,6 +27,7 @@ ColorList<ChannelMappingPolicy> ToSeparations(
 
 // Process components of a colour space converted to CMYK tints (C, M, Y, K), for spaces that
 // fix process components; `components` holds ProcessComponentCount(space) values.
-std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* components);
+std::array<float, 4> ProcessToCMYK(const ColorSpace& space, const float* components,
+                                   std::optional<RenderingIntent> objectIntent = {});
 
 }  // namespace MavColor

@@ -17,8 +17,10 @@ struct ConvertedLayout {
   std::vector<std::uint64_t> processChannels;  // source channel of each process component
   std::vector<std::uint64_t> spotChannels;     // source channel of each spot, in order
   std::vector<std::string> spotNames;
+  std::optional<MavColor::RenderingIntent> intent;  // of the painted object, if it sets one
 
-  explicit ConvertedLayout(const SeparationMapping& mapping) : space(mapping.GetColorSpace()) {
+  ConvertedLayout(const SeparationMapping& mapping, std::optional<MavColor::RenderingIntent> objectIntent)
+      : space(mapping.GetColorSpace()), intent(objectIntent) {
     const std::size_t process = mapping.ProcessCount();
     const auto& entries = mapping.GetEntries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -35,7 +37,7 @@ struct ConvertedLayout {
     if (!processChannels.empty()) {
       std::vector<float> process;
       for (auto c : processChannels) process.push_back(at(c));
-      const auto cmyk = MavColor::ProcessToCMYK(space, process.data());
+      const auto cmyk = MavColor::ProcessToCMYK(space, process.data(), intent);
       std::copy(cmyk.begin(), cmyk.end(), out.begin());
     }
     for (std::size_t j = 0; j < spotChannels.size(); ++j) out[ProcessOut() + j] = at(spotChannels[j]);
@@ -69,7 +71,7 @@ class ConvertedFunction final : public Function {
   }
   bool Equals(const Function& other) const override {
     const auto* o = dynamic_cast<const ConvertedFunction*>(&other);
-    return o && FunctionsEqual(source_, o->source_);
+    return o && FunctionsEqual(source_, o->source_) && layout_.intent == o->layout_.intent;
   }
 
  private:
@@ -79,9 +81,9 @@ class ConvertedFunction final : public Function {
 
 }  // namespace
 
-MavColor::Color FlatPaint::GetConvertedColor(
-    const std::shared_ptr<const MavColor::ICCProfile>&) const {
-  return MavColor::ToSeparations(color_);
+MavColor::Color FlatPaint::GetConvertedColor(const std::shared_ptr<const MavColor::ICCProfile>&,
+                                             std::optional<MavColor::RenderingIntent> objectIntent) const {
+  return MavColor::ToSeparations(color_, objectIntent);
 }
 
 SeparationMapping ShadingPaint::GetConvertedSeparationMapping(
@@ -89,7 +91,7 @@ SeparationMapping ShadingPaint::GetConvertedSeparationMapping(
   if (std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
     return common_.mapping;
   }
-  const ConvertedLayout layout(common_.mapping);
+  const ConvertedLayout layout(common_.mapping, std::nullopt);
   SeparationMapping converted;
   std::uint64_t channel = 0;
   if (layout.ProcessOut()) {
@@ -103,29 +105,31 @@ SeparationMapping ShadingPaint::GetConvertedSeparationMapping(
 }
 
 std::shared_ptr<const Function> ShadingPaint::GetConvertedFunction(
-    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+    const std::shared_ptr<const MavColor::ICCProfile>&, std::optional<MavColor::RenderingIntent> objectIntent) const {
   if (!common_.function ||
       std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
     return common_.function;
   }
-  return std::make_shared<const ConvertedFunction>(common_.function, ConvertedLayout(common_.mapping));
+  return std::make_shared<const ConvertedFunction>(common_.function,
+                                                   ConvertedLayout(common_.mapping, objectIntent));
 }
 
 std::optional<std::vector<float>> ShadingPaint::GetConvertedBackground(
-    const std::shared_ptr<const MavColor::ICCProfile>&) const {
+    const std::shared_ptr<const MavColor::ICCProfile>&, std::optional<MavColor::RenderingIntent> objectIntent) const {
   if (!common_.background ||
       std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
     return common_.background;
   }
-  return ConvertedLayout(common_.mapping).Convert(*common_.background);
+  return ConvertedLayout(common_.mapping, objectIntent).Convert(*common_.background);
 }
 
 std::vector<float> ShadingPaint::GetConvertedValues(
-    const std::vector<float>& channelValues, const std::shared_ptr<const MavColor::ICCProfile>&) const {
+    const std::vector<float>& channelValues, const std::shared_ptr<const MavColor::ICCProfile>&,
+    std::optional<MavColor::RenderingIntent> objectIntent) const {
   if (std::holds_alternative<MavColor::AllSeparations>(common_.mapping.GetColorSpace())) {
     return channelValues;
   }
-  return ConvertedLayout(common_.mapping).Convert(channelValues);
+  return ConvertedLayout(common_.mapping, objectIntent).Convert(channelValues);
 }
 
 bool PaintsEqual(const std::shared_ptr<const Paint>& a, const std::shared_ptr<const Paint>& b) {

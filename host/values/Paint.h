@@ -46,8 +46,10 @@ class FlatPaint final : public Paint {
   const MavColor::Color& GetColor() const { return color_; }
   const std::shared_ptr<const MavColor::ICCProfile>& GetProfile() const { return profile_; }
   // The colour as named separation tints for output through `target` (see
-  // MavColor::ToSeparations; the profile is not used until colour management exists).
-  MavColor::Color GetConvertedColor(const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+  // MavColor::ToSeparations; the profile is not used until colour management exists), managed
+  // conversions with the rendering intent of the object it paints, if that sets one.
+  MavColor::Color GetConvertedColor(const std::shared_ptr<const MavColor::ICCProfile>& target,
+                                    std::optional<MavColor::RenderingIntent> objectIntent = {}) const;
 
   // Makes flat paints of a document.
   class Factory {
@@ -92,17 +94,21 @@ class ShadingPaint : public Paint {
   // management exists). The converted mapping has no colour space: "Cyan", "Magenta",
   // "Yellow", "Black" on channels 0 to 3 when the shading has process components, then its
   // spots; an all-separations mapping is returned as it is. The converted function and
-  // background give one value per channel of the converted mapping.
+  // background give one value per channel of the converted mapping; managed conversions use
+  // the rendering intent of the object the shading paints, if that sets one.
   SeparationMapping GetConvertedSeparationMapping(
       const std::shared_ptr<const MavColor::ICCProfile>& target) const;
   std::shared_ptr<const Function> GetConvertedFunction(
-      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+      const std::shared_ptr<const MavColor::ICCProfile>& target,
+      std::optional<MavColor::RenderingIntent> objectIntent = {}) const;
   std::optional<std::vector<float>> GetConvertedBackground(
-      const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+      const std::shared_ptr<const MavColor::ICCProfile>& target,
+      std::optional<MavColor::RenderingIntent> objectIntent = {}) const;
   // One colour of the shading's space (one value per channel, as mesh vertices carry them) as
   // values of the converted mapping's channels.
   std::vector<float> GetConvertedValues(const std::vector<float>& channelValues,
-                                        const std::shared_ptr<const MavColor::ICCProfile>& target) const;
+                                        const std::shared_ptr<const MavColor::ICCProfile>& target,
+                                        std::optional<MavColor::RenderingIntent> objectIntent = {}) const;
   // The same shading with its transformation followed by `t`.
   virtual std::shared_ptr<const ShadingPaint> Transformed(const Vexl::Transformation& t) const = 0;
 

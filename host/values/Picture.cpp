@@ -98,27 +98,37 @@ int BufferedPictureSource::GetAlphaChannel() const {
   return -1;
 }
 
-std::shared_ptr<const PictureBuffer> BufferedPictureSource::GetManagedCMYK() const {
+std::shared_ptr<const PictureBuffer> BufferedPictureSource::GetManagedCMYK(
+    std::optional<MavColor::RenderingIntent> objectIntent) const {
   const auto generation = MavColor::ColorSettingsGeneration();
+  const auto intent = MavColor::IntentFor(objectIntent);
   std::lock_guard<std::mutex> lock(managedMutex_);
-  if (!managedMade_ || managedGeneration_ != generation) {
-    managed_ = MakeManagedCMYK();
+  if (managedGeneration_ != generation) {
+    managed_ = {};
     managedGeneration_ = generation;
-    managedMade_ = true;
   }
-  return managed_;
+  Managed& managed = managed_.at(static_cast<std::size_t>(intent));
+  if (!managed.made) {
+    managed.buffer = MakeManagedCMYK(intent);
+    managed.made = true;
+  }
+  return managed.buffer;
 }
 
 // Gray, RGB-family and ICC-based CMYK pictures without spots, colour tables or clips: their
 // decoded samples go through the profiles a row at a time.
-std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK() const {
-  if (!MavColor::CurrentColorSettings().managed || colorTable_ || clip_) return nullptr;
+bool BufferedPictureSource::IsManaged() const {
+  if (!MavColor::CurrentColorSettings().managed || colorTable_ || clip_) return false;
+  const std::size_t process = mapping_.ProcessCount();
+  return (process == 1 || process == 3 || process == 4) && mapping_.GetEntries().size() == process &&
+         MavColor::IsManaged(mapping_.GetColorSpace()) && MavColor::ArePixelsManaged(mapping_.GetColorSpace());
+}
+
+std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK(MavColor::RenderingIntent intent) const {
+  if (!IsManaged()) return nullptr;
   const auto& space = mapping_.GetColorSpace();
   const std::size_t process = mapping_.ProcessCount();
   const auto& entries = mapping_.GetEntries();
-  if ((process != 1 && process != 3 && process != 4) || entries.size() != process ||
-      !MavColor::IsManaged(space))
-    return nullptr;
   const int columns = buffer_->GetColumns(), rows = buffer_->GetRows();
   PictureBuffer::Factory factory(columns, rows, 4, 8);
   std::vector<std::uint8_t> samples(static_cast<std::size_t>(columns) * process);
@@ -135,7 +145,7 @@ std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK() co
       }
     }
     if (!MavColor::ManagedPixelsToCMYK(space, samples.data(), process, factory.GetRowPtr(row),
-                                       static_cast<std::size_t>(columns)))
+                                       static_cast<std::size_t>(columns), intent))
       return nullptr;
   }
   return factory.GetResult();
@@ -167,7 +177,7 @@ MavColor::ColorList<MavColor::ChannelMappingPolicy> PaintedPicture::GetConverted
   std::vector<std::array<double, 2>> ranges(static_cast<std::size_t>(source->GetBuffer()->GetChannels()),
                                             std::array<double, 2>{0, 1});
   for (std::size_t c = 0; c < ranges.size() && c < infos.size(); ++c) ranges[c] = infos[c].GetRange();
-  if (source->GetManagedCMYK()) {
+  if (source->IsManaged()) {
     // The converted copy holds C, M, Y, K as its channels 0 to 3.
     MavColor::ColorList<MavColor::ChannelMappingPolicy> converted;
     for (int i = 0; i < 4; ++i) converted.Append({MavColor::ProcessInkNames()[i], static_cast<std::uint64_t>(i), {0, 1}});

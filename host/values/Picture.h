@@ -123,12 +123,16 @@ class BufferedPictureSource final : public PictureSource {
   void SetFromLossyData(bool fromLossyData) { fromLossyData_ = fromLossyData; }
   bool IsFromLossyData() const { return fromLossyData_; }
   // The picture's process samples converted to CMYK through ICC profiles (4 channels, 8 bits),
-  // made on first use under the current colour settings; null when its colours are not managed
-  // (see MavColor::ManagedPixelsToCMYK).
-  std::shared_ptr<const PictureBuffer> GetManagedCMYK() const;
+  // made on first use under the current colour settings, once per rendering intent (that of the
+  // object painting it, `objectIntent`, if it sets one: see MavColor::IntentFor); null when its
+  // colours are not managed (see MavColor::ManagedPixelsToCMYK).
+  std::shared_ptr<const PictureBuffer> GetManagedCMYK(
+      std::optional<MavColor::RenderingIntent> objectIntent = {}) const;
+  // Whether GetManagedCMYK converts this picture, without converting it.
+  bool IsManaged() const;
 
  private:
-  std::shared_ptr<const PictureBuffer> MakeManagedCMYK() const;
+  std::shared_ptr<const PictureBuffer> MakeManagedCMYK(MavColor::RenderingIntent intent) const;
 
   std::shared_ptr<const PictureBuffer> buffer_;
   MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping_;
@@ -139,10 +143,14 @@ class BufferedPictureSource final : public PictureSource {
   Vexl::Transformation transformation_;
   bool continuousTone_ = false;
   bool fromLossyData_ = false;
+  // Converted copies by intent, made under the settings of `managedGeneration_`.
+  struct Managed {
+    std::shared_ptr<const PictureBuffer> buffer;
+    bool made = false;
+  };
   mutable std::mutex managedMutex_;
-  mutable std::shared_ptr<const PictureBuffer> managed_;
+  mutable std::array<Managed, 4> managed_;
   mutable std::uint64_t managedGeneration_ = 0;
-  mutable bool managedMade_ = false;
 };
 
 // A picture of a document.

@@ -165,7 +165,8 @@ void ContentStreamWriter::Begin(const MavDoc::Transformable& object,
   // Set before cm: a soft mask is placed in the space current when its ExtGState is set, and
   // it lies in the space the object sits in, not in the object's own.
   if (auto state =
-          WriteExtGState(state_, *blendable.GetTransparency(), blendable.GetOverprint(), Where());
+          WriteExtGState(state_, *blendable.GetTransparency(), blendable.GetOverprint(),
+                         blendable.GetRenderingIntent(), Where());
       state.isInitialized()) {
     out_ += "/" + resources_.NameFor("ExtGState", state) + " gs\n";
   }

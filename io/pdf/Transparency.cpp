@@ -110,14 +110,21 @@ QPDFObjectHandle TransparencyGroupDictionary(WriterState& state,
 }
 
 QPDFObjectHandle WriteExtGState(WriterState& state, const MavBlend::Transparency& transparency,
-                                const MavDoc::Overprint& overprint, const std::string& where) {
-  if (SetsNothing(transparency) && !overprint.Any()) return {};
+                                const MavDoc::Overprint& overprint,
+                                const std::optional<MavColor::RenderingIntent>& intent,
+                                const std::string& where) {
+  if (SetsNothing(transparency) && !overprint.Any() && !intent) return {};
   auto dictionary = QPDFObjectHandle::newDictionary();
   dictionary.replaceKey("/Type", PdfName("ExtGState"));
   if (overprint.Any()) {
     dictionary.replaceKey("/OP", QPDFObjectHandle::newBool(overprint.stroke));
     dictionary.replaceKey("/op", QPDFObjectHandle::newBool(overprint.fill));
     dictionary.replaceKey("/OPM", QPDFObjectHandle::newInteger(overprint.nonzeroMode ? 1 : 0));
+  }
+  if (intent) {
+    static const char* const kNames[] = {"Perceptual", "RelativeColorimetric", "Saturation",
+                                         "AbsoluteColorimetric"};
+    dictionary.replaceKey("/RI", PdfName(kNames[static_cast<int>(*intent)]));
   }
   if (transparency.GetBlendMode() != MavBlend::BlendMode::Normal) {
     dictionary.replaceKey("/BM", PdfName(MavBlend::BlendModeName(transparency.GetBlendMode())));

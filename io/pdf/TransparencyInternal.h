@@ -22,10 +22,13 @@ QPDFObjectHandle TransparencyGroupDictionary(WriterState& state,
                                              const MavColor::GroupColorSpace& space);
 
 // The indirect ExtGState setting the transparency's blend mode, fill and stroke alpha, AIS and
-// soft mask, and the object's overprint; uninitialised when there is nothing to set. Identical
-// states are shared. A soft mask's artwork is written as a form XObject in the space the state is set in,
-// mapped by the mask's transformation.
+// soft mask, and the object's overprint and rendering intent (/RI, when it sets one);
+// uninitialised when there is nothing to set. Identical states are shared. A soft mask's artwork
+// is written as a form XObject in the space the state is set in, mapped by the mask's
+// transformation.
 QPDFObjectHandle WriteExtGState(WriterState& state, const MavBlend::Transparency& transparency,
-                                const MavDoc::Overprint& overprint, const std::string& where);
+                                const MavDoc::Overprint& overprint,
+                                const std::optional<MavColor::RenderingIntent>& intent,
+                                const std::string& where);
 
 }  // namespace CorvelPdf::Detail

@@ -1,6 +1,8 @@
 #include <tools/oracle/ProcessBlendingInternal.h>
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <set>
@@ -28,7 +30,8 @@ std::set<QPDFObjGen> MaskForms(QPDF& pdf) {
 
 }  // namespace
 
-void BlendInProcessSpace(const std::string& inputPath, const std::string& outputPath) {
+void BlendInProcessSpace(const std::string& inputPath, const std::string& outputPath,
+                         bool perceptualByDefault) {
   QPDF pdf;
   pdf.processFile(inputPath.c_str());
   const auto maskForms = MaskForms(pdf);
@@ -39,9 +42,33 @@ void BlendInProcessSpace(const std::string& inputPath, const std::string& output
     auto group = dictionary.getKey("/Group");
     if (group.hasKey("/CS")) group.replaceKey("/CS", QPDFObjectHandle::newName("/DeviceCMYK"));
   }
+  if (perceptualByDefault) {
+    for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages())
+      page.addPageContents(QPDFObjectHandle::newStream(&pdf, "/Perceptual ri\n"), true);
+  }
   QPDFWriter writer(pdf, outputPath.c_str());
   writer.setStaticID(true);
   writer.write();
+}
+
+std::string OutputIntentCmykProfile(const std::string& pdfPath) {
+  QPDF pdf;
+  pdf.processFile(pdfPath.c_str());
+  auto intents = pdf.getRoot().getKey("/OutputIntents");
+  if (!intents.isArray()) return {};
+  for (auto& intent : intents.aitems()) {
+    auto profile = intent.isDictionary() ? intent.getKey("/DestOutputProfile") : QPDFObjectHandle();
+    if (!profile.isStream()) continue;
+    try {
+      const auto data = profile.getStreamData(qpdf_dl_generalized);
+      std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+      // The ICC header names the data colour space at byte 16.
+      if (bytes.size() >= 128 && bytes.compare(16, 4, "CMYK") == 0) return bytes;
+    } catch (const std::exception&) {
+      // A damaged profile: the next one.
+    }
+  }
+  return {};
 }
 
 }  // namespace CorvelOracle::Detail

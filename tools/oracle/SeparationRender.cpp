@@ -51,6 +51,27 @@ std::vector<Plane> ReadPlanes(const std::filesystem::path& folder) {
   return planes;
 }
 
+// Ghostscript's options for Corvel's colour settings (see ManagedColor).
+void AddManagedColor(const ManagedColor& color, const std::string& pdfPath,
+                     const std::filesystem::path& folder, std::vector<std::string>& command) {
+  std::string output = color.outputProfile;
+  if (const std::string own = Detail::OutputIntentCmykProfile(pdfPath); !own.empty()) {
+    output = (folder / "output-intent.icc").string();
+    std::ofstream(output, std::ios::binary).write(own.data(), static_cast<std::streamsize>(own.size()));
+  }
+  if (!output.empty()) {
+    command.push_back("-sOutputICCProfile=" + output);
+    command.push_back("-sDefaultCMYKProfile=" + output);
+  }
+  if (!color.rgbProfile.empty()) command.push_back("-sDefaultRGBProfile=" + color.rgbProfile);
+  // Ghostscript 10 lets -dRenderIntent override objects' own intents by itself; -dOverrideRI
+  // says so for versions that need it.
+  if (color.intent) {
+    command.push_back("-dRenderIntent=" + std::to_string(*color.intent & 3));
+    command.push_back("-dOverrideRI");
+  }
+}
+
 }  // namespace
 
 SeparationRender::SeparationRender(int width, int height, double resolution,
@@ -91,7 +112,8 @@ double SeparationRender::TintAt(const std::string& name, double xInPoints, doubl
 }
 
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double resolution,
-                               ColorConversion conversion, EdgeRendering edges) {
+                               ColorConversion conversion, EdgeRendering edges,
+                               const ManagedColor& color) {
   if (page < 1) throw std::invalid_argument("Page numbers start at 1");
   if (!(resolution > 0)) throw std::invalid_argument("The resolution must be positive");
   Detail::TemporaryFolder folder;
@@ -117,9 +139,11 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
   // Ghostscript's non-ICC conversions: RGB (r, g, b) becomes CMYK (1 − r, 1 − g, 1 − b, 0).
   std::string rendered = pagePdf.string();
   if (conversion != ColorConversion::Managed) {
-    if (conversion == ColorConversion::Simple) command.push_back("-dUseFastColor=true");
+    const bool managed = conversion == ColorConversion::ManagedCmykGroups;
+    if (!managed) command.push_back("-dUseFastColor=true");
     rendered = (folder.Path() / "process.pdf").string();
-    Detail::BlendInProcessSpace(pagePdf.string(), rendered);
+    Detail::BlendInProcessSpace(pagePdf.string(), rendered, managed && !color.intent);
+    if (managed) AddManagedColor(color, pagePdf.string(), folder.Path(), command);
   }
   command.push_back(rendered);
   std::string messages = Detail::RunTool(command, log);
@@ -130,7 +154,8 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
 }
 
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double resolution,
-                                ColorConversion conversion, EdgeRendering edges) {
+                                ColorConversion conversion, EdgeRendering edges,
+                                const ManagedColor& color) {
   Detail::TemporaryFolder folder;
   const auto file = folder.Path() / "input.pdf";
   {
@@ -138,7 +163,7 @@ SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double re
     out.write(pdfBytes.data(), static_cast<std::streamsize>(pdfBytes.size()));
     if (!out) throw std::runtime_error("Cannot write " + file.string());
   }
-  return RenderPdfPage(file.string(), page, resolution, conversion, edges);
+  return RenderPdfPage(file.string(), page, resolution, conversion, edges, color);
 }
 
 }  // namespace CorvelOracle

@@ -7,6 +7,7 @@
 // left corner of the rendered box (the media box).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,9 +62,26 @@ class SeparationRender {
 // page's, forms') blending in DeviceCMYK whatever space they declare.
 // Managed: Ghostscript as it is (its default ICC profiles, its group blending). Simple: its
 // non-ICC conversions (C = 1 − R …) with every group blending in DeviceCMYK. ManagedCmykGroups:
-// the default profiles with every group blending in DeviceCMYK — like with like for Corvel's
-// colour-managed output, which blends in the output CMYK.
+// the profiles and rendering intents Corvel converts with (see ManagedColor) with every group
+// blending in DeviceCMYK — like with like for Corvel's colour-managed output, which blends in
+// the output CMYK.
 enum class ColorConversion { Managed, Simple, ManagedCmykGroups };
+
+// What the ManagedCmykGroups renders convert colour with, to match a flattening's colour settings
+// (see MavColor::ColorSettings). Ghostscript on its own honours each object's rendering intent
+// and takes RelativeColorimetric for objects that set none, reads no output intent, and
+// converts DeviceCMYK from its default CMYK profile.
+struct ManagedColor {
+  // The output CMYK, DeviceCMYK's own profile too (so that it stays as it is): the CMYK profile
+  // of the file's output intent if it has one, else this file, else Ghostscript's default.
+  std::string outputProfile;
+  // DeviceRGB's profile; empty: Ghostscript's default_rgb.icc.
+  std::string rgbProfile;
+  // The intent of every conversion (0 perceptual, 1 relative colorimetric, 2 saturation,
+  // 3 absolute colorimetric: -dRenderIntent, with -dOverrideRI). Empty: each object's own,
+  // Perceptual for objects that set none.
+  std::optional<int> intent;
+};
 
 // Aliased: a pixel takes the paint of whatever covers its centre (any part of it, for thin
 // lines), which the comparisons need. AntiAliased: edges are blended by coverage in 16 levels
@@ -73,13 +91,16 @@ enum class EdgeRendering { Aliased, AntiAliased };
 
 // Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
 // qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.
-// Throws std::runtime_error with the tool's message when either fails or is not installed.
+// `color` applies to ManagedCmykGroups only. Throws std::runtime_error with the tool's message
+// when either fails or is not installed.
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72,
                                ColorConversion conversion = ColorConversion::Managed,
-                               EdgeRendering edges = EdgeRendering::Aliased);
+                               EdgeRendering edges = EdgeRendering::Aliased,
+                               const ManagedColor& color = {});
 // The same for a PDF held in memory.
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72,
                                 ColorConversion conversion = ColorConversion::Managed,
-                                EdgeRendering edges = EdgeRendering::Aliased);
+                                EdgeRendering edges = EdgeRendering::Aliased,
+                                const ManagedColor& color = {});
 
 }  // namespace CorvelOracle

@@ -6,6 +6,7 @@
 #include <tools/oracle/Seams.h>
 #include <tools/oracle/SeparationRender.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <stdexcept>
@@ -23,6 +24,7 @@ struct Arguments {
   int page = 1;
   double resolution = 72;
   CorvelOracle::ColorConversion conversion = CorvelOracle::ColorConversion::Managed;
+  CorvelOracle::ManagedColor color;
   bool seams = false;
 };
 
@@ -45,10 +47,31 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
       [&arguments](std::int64_t) {
         arguments.conversion = CorvelOracle::ColorConversion::ManagedCmykGroups;
       },
-      "Ghostscript's ICC conversions (the profiles Corvel uses by default), every group blending "
-      "in "
-      "DeviceCMYK, as Corvel does");
+      "Ghostscript's ICC conversions through the profiles and intents Corvel converts with (the "
+      "file's CMYK output intent, else the default profiles; objects' own intents, perceptual "
+      "where they set none), every group blending in DeviceCMYK, as Corvel does");
   simple->excludes(groups);
+  static const std::vector<std::string> kIntents{"perceptual", "relative", "saturation", "absolute"};
+  app.add_option_function<std::string>(
+         "--intent",
+         [&arguments](const std::string& text) {
+           arguments.color.intent =
+               static_cast<int>(std::find(kIntents.begin(), kIntents.end(), text) - kIntents.begin());
+         },
+         "With --cmyk-groups: the rendering intent of every conversion, as corvel flatten's "
+         "--intent (without it, each object's own intent, perceptual where it sets none)")
+      ->type_name("perceptual|relative|saturation|absolute")
+      ->check(CorvelCli::OneOf(kIntents))
+      ->needs(groups);
+  app.add_option("--output-profile", arguments.color.outputProfile,
+                 "With --cmyk-groups: the CMYK profile when the file has no output intent, as "
+                 "corvel flatten's")
+      ->type_name("cmyk.icc")
+      ->needs(groups);
+  app.add_option("--rgb-profile", arguments.color.rgbProfile,
+                 "With --cmyk-groups: the profile of DeviceRGB, as corvel flatten's")
+      ->type_name("rgb.icc")
+      ->needs(groups);
   app.add_flag("--seams", arguments.seams,
                "Also count each file's seam pixels: ink more than 8/255 below both sides in an "
                "anti-aliased render, where the aliased render has no such dip");
@@ -77,10 +100,11 @@ int main(int argc, char** argv) {
   AddOptions(app, arguments);
   if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
   try {
-    const auto first = CorvelOracle::RenderPdfPage(arguments.first, arguments.page,
-                                                   arguments.resolution, arguments.conversion);
-    const auto second = CorvelOracle::RenderPdfPage(arguments.second, arguments.page,
-                                                    arguments.resolution, arguments.conversion);
+    const auto edges = CorvelOracle::EdgeRendering::Aliased;
+    const auto first = CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution,
+                                                   arguments.conversion, edges, arguments.color);
+    const auto second = CorvelOracle::RenderPdfPage(arguments.second, arguments.page, arguments.resolution,
+                                                    arguments.conversion, edges, arguments.color);
     const auto comparison = CorvelOracle::Compare(first, second);
     std::cout << "page " << arguments.page << " at " << arguments.resolution
               << " ppi: " << comparison.Report();

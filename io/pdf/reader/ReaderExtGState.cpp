@@ -96,6 +96,9 @@ void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle val
     s.overprint.fill = value.getBoolValue();
   } else if (key == "/OPM" && value.isNumber()) {
     s.overprint.nonzeroMode = NumberOr(value, 0) == 1;
+  } else if (key == "/RI") {
+    s.intent = RenderingIntentOf(value);
+    s.renderingOps.erase("ri");
   } else if (key == "/TK" && value.isBool() && !value.getBoolValue()) {
     context_.Warn("text knockout off (TK false) not supported yet");
   } else if (key == "/HT" && !value.isNameAndEquals("/Default")) {
@@ -105,7 +108,7 @@ void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle val
   } else if (key == "/BG" || key == "/BG2" || key == "/UCR" || key == "/UCR2") {
     context_.Warn("black generation and undercolour removal not supported yet (ignored)");
   }
-  // SA, SM, FL, RI and UseBlackPtComp only tune rendering; Type names the dictionary.
+  // SA, SM, FL and UseBlackPtComp only tune rendering; Type names the dictionary.
 }
 
 void Interpreter::SetSoftMask(QPDFObjectHandle mask) {

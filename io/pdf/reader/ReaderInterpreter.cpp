@@ -118,9 +118,22 @@ const std::unordered_map<std::string, Interpreter::Handler>& Interpreter::Handle
 
 void Interpreter::OpIgnore(const Operation&) {}
 
-// Rendering intent and flatness change nothing the model shows, but objects written again
-// from their source keep them.
+MavColor::RenderingIntent RenderingIntentOf(QPDFObjectHandle name) {
+  const std::string text = NameOf(name);
+  if (text == "Perceptual") return MavColor::RenderingIntent::Perceptual;
+  if (text == "Saturation") return MavColor::RenderingIntent::Saturation;
+  if (text == "AbsoluteColorimetric") return MavColor::RenderingIntent::AbsoluteColorimetric;
+  return MavColor::RenderingIntent::RelativeColorimetric;
+}
+
+// The rendering intent converts the colours of the objects painted after it; flatness changes
+// nothing the model shows. Objects written again from their source keep both. The intent last
+// set is the one kept: ri replaces an ExtGState's /RI, and /RI an ri.
 void Interpreter::OpRendering(const Operation& operation) {
+  if (operation.op == "ri") {
+    State().intent = RenderingIntentOf(LastOperand(operation));
+    State().passedKeys.erase("/RI");
+  }
   State().renderingOps[operation.op] = operation;
 }
 

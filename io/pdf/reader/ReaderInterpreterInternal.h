@@ -33,6 +33,10 @@ using Operation = PdfOperation;
 // of inline images.
 bool IsDeviceSpaceName(const std::string& name);
 
+// The rendering intent a name (of ri, /RI or an image's /Intent) selects: an unknown name, or
+// something else than a name, selects RelativeColorimetric (ISO 32000-1 §8.6.5.8).
+MavColor::RenderingIntent RenderingIntentOf(QPDFObjectHandle name);
+
 // An operation kept to be written again, with the resource it names (uninitialised if none).
 struct RecordedOp {
   Operation operation;
@@ -110,6 +114,7 @@ struct GraphicsState {
   bool alphaIsShape = false;
   std::shared_ptr<const SoftMaskState> softMask;
   MavDoc::Overprint overprint;
+  std::optional<MavColor::RenderingIntent> intent;  // empty until ri or /RI sets one
   TextState text;
   // What an object written again from its source needs besides colour, line style and text
   // state: the graphics-state parameters that are not transparency (overprint, rendering intent,
@@ -180,6 +185,8 @@ class Interpreter {
   void PopLevel();
   MavDoc::Content& Target();
   MavDoc::ContentObject& Emit(std::unique_ptr<MavDoc::ContentObject> object);
+  // Gives a painted object the graphics state's overprint and rendering intent.
+  void SetPaintedState(MavDoc::Blendable& painted);
   void EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object);
   std::uint64_t NextId() { return ++lastId_; }
   void AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule, bool text);

@@ -116,11 +116,16 @@ MavDoc::Content& Interpreter::Target() {
   return *content;
 }
 
+void Interpreter::SetPaintedState(MavDoc::Blendable& painted) {
+  painted.SetOverprint(State().overprint);
+  painted.SetRenderingIntent(State().intent);
+}
+
 MavDoc::ContentObject& Interpreter::Emit(std::unique_ptr<MavDoc::ContentObject> object) {
-  // Painted objects take the overprint in force; a group's members carry their own.
+  // Painted objects take the overprint and intent in force; a group's members carry their own.
   if (auto* painted = dynamic_cast<MavDoc::Blendable*>(object.get());
       painted && !dynamic_cast<MavDoc::Group*>(object.get())) {
-    painted->SetOverprint(State().overprint);
+    SetPaintedState(*painted);
   }
   return Target().AddOnTop(std::move(object));
 }
@@ -134,6 +139,7 @@ void Interpreter::EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> ob
     Emit(std::move(object));
     return;
   }
+  if (auto* painted = dynamic_cast<MavDoc::Blendable*>(object.get())) SetPaintedState(*painted);
   auto group = std::make_unique<MavDoc::Group>();
   group->SetTransparency(MavBlend::Transparency::Factory().SetKnockout(true).Get());
   group->AddOnTop(std::move(object));

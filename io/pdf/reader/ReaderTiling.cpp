@@ -289,7 +289,7 @@ void Interpreter::EmitTiled(std::shared_ptr<PdfSource> source,
   std::vector<std::unique_ptr<MavDoc::ContentObject>> members;
   if (parts.fill) members.push_back(std::move(parts.fill));
   if (flat) {
-    flat->SetOverprint(State().overprint);
+    SetPaintedState(*flat);
     members.push_back(std::move(flat));
   }
   if (parts.stroke) members.push_back(std::move(parts.stroke));

@@ -133,7 +133,11 @@ void Interpreter::DrawImage(QPDFObjectHandle dict,
     picture->SetTransparency(std::move(transparency));
     object = std::move(picture);
   }
-  Emit(std::move(object));
+  auto& emitted = Emit(std::move(object));
+  // An image's own intent replaces the graphics state's (ISO 32000-1 §8.9.5.1).
+  if (!image.stencil && dict.hasKey("/Intent")) {
+    dynamic_cast<MavDoc::Blendable&>(emitted).SetRenderingIntent(RenderingIntentOf(dict.getKey("/Intent")));
+  }
 }
 
 void Interpreter::RunForm(QPDFObjectHandle form, const std::string& name,

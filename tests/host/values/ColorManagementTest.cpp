@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 #include <lcms2.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <thread>
+
+#include <tests/IntentTestProfile.h>
 
 namespace {
 
@@ -113,6 +118,67 @@ TEST(ColorManagement, PicturesConvertAsTheirColoursDo) {
       // lcms2 reads 8-bit pictures through a precalculated table: within the oracle's 2/255.
       for (int i = 0; i < 4; ++i) EXPECT_NEAR(cmyk->GetSample(column, row, i), expected[i], 2.0 / 255);
     }
+}
+
+// Each object's colours convert with its own rendering intent, into an output profile whose
+// intents differ clearly: flat colours as lcms2 converts them straight with that intent, pictures
+// as their flat colours, on several threads at once. An object without one takes the settings'
+// intent; settings that override objects' intents (corvel flatten --intent) use theirs for all.
+TEST(ColorManagement, ObjectsConvertWithTheirOwnIntentUnlessTheSettingsOverrideIt) {
+  const auto outputBytes = CorvelTest::IntentTestProfile();
+  std::ifstream rgbFile(DefaultProfilePath("default_rgb.icc"), std::ios::binary);
+  const std::vector<std::uint8_t> rgbBytes((std::istreambuf_iterator<char>(rgbFile)), {});
+  ColorSettings settings = Managed();
+  settings.output = ParseProfile(outputBytes, 4, "the intents test profile");
+  const float rgb[] = {0.2f, 0.6f, 0.9f};
+  std::vector<std::vector<float>> expected;
+  for (int intent = 0; intent < 4; ++intent)
+    expected.push_back(CorvelTest::LcmsRgbToCmyk(rgbBytes, outputBytes, rgb, intent));
+  for (int intent = 1; intent < 4; ++intent) {  // the profile tells the intents apart
+    float apart = 0;
+    for (int i = 0; i < 4; ++i) apart = std::max(apart, std::fabs(expected[0][i] - expected[intent][i]));
+    EXPECT_GT(apart, 10.0 / 255) << "intent " << intent;
+  }
+  const auto expectIntent = [&](const std::array<float, 4>& got, int intent, const std::string& what) {
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], expected[intent][i], 1.0 / 255) << what << ", ink " << i;
+  };
+  {
+    const ScopedColorSettings scope(settings);
+    expectIntent(ProcessToCMYK(DeviceRGB{}, rgb), 0, "no intent");
+    std::vector<std::thread> threads;
+    std::vector<std::array<float, 4>> got(4 * 50);
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&, t] {
+        for (int n = 0; n < 50; ++n)
+          got[t * 50 + n] = ProcessToCMYK(DeviceRGB{}, rgb, static_cast<RenderingIntent>((t + n) % 4));
+      });
+    for (auto& thread : threads) thread.join();
+    for (int t = 0; t < 4; ++t)
+      for (int n = 0; n < 50; ++n) expectIntent(got[t * 50 + n], (t + n) % 4, "object's intent");
+
+    MavImg::PictureBuffer::Factory factory(2, 1, 3, 8);
+    for (int i = 0; i < 6; ++i) factory.GetRowPtr(0)[i] = static_cast<std::uint8_t>(std::lround(rgb[i % 3] * 255));
+    ColorList<SeparationMappingPolicy> mapping;
+    mapping.SetColorSpace(DeviceRGB{});
+    std::vector<MavImg::ChannelInfo> infos;
+    for (int c = 0; c < 3; ++c) {
+      mapping.Append({"RGB" + std::to_string(c), static_cast<std::uint64_t>(c)});
+      infos.emplace_back("RGB" + std::to_string(c), 0, std::array<double, 2>{0, 1});
+    }
+    const MavImg::BufferedPictureSource source(factory.GetResult(), mapping, infos, nullptr, std::nullopt,
+                                               nullptr, Vexl::Transformation::Identity());
+    for (int intent = 0; intent < 4; ++intent) {
+      const auto cmyk = source.GetManagedCMYK(static_cast<RenderingIntent>(intent));
+      ASSERT_TRUE(cmyk);
+      for (int i = 0; i < 4; ++i) EXPECT_NEAR(cmyk->GetSample(1, 0, i), expected[intent][i], 2.0 / 255) << intent;
+    }
+  }
+  settings.intent = RenderingIntent::Saturation;
+  settings.overrideObjectIntents = true;
+  const ScopedColorSettings scope(settings);
+  for (int intent = 0; intent < 4; ++intent)
+    expectIntent(ProcessToCMYK(DeviceRGB{}, rgb, static_cast<RenderingIntent>(intent)), 2, "overridden");
+  expectIntent(ProcessToCMYK(DeviceRGB{}, rgb), 2, "overridden, no intent");
 }
 
 }  // namespace

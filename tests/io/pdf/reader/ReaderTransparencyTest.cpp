@@ -74,6 +74,37 @@ TEST(PdfReaderExtGState, OverprintFlagsAndModeReachEachObject) {
   for (const auto& w : result.warnings) EXPECT_EQ(w.find("overprint"), std::string::npos) << w;
 }
 
+// The rendering intent in force reaches each painted object: /RI of a graphics state, ri (an
+// unknown name is RelativeColorimetric), an image's own /Intent; none when the file sets none.
+// The member of the knockout group a translucent fill-and-stroke becomes carries it too.
+TEST(PdfReaderExtGState, RenderingIntentReachesEachObject) {
+  PdfBuilder pdf;
+  const int image = pdf.AddStream(
+      "/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8 "
+      "/Intent /AbsoluteColorimetric",
+      std::string("\xff\x00\x00", 3));
+  const auto result = Read(pdf.OnePage(
+      "0 0 1 1 re f /P gs 0 0 1 1 re f /Saturation ri 0 0 1 1 re f q /Bogus ri 0 0 1 1 re f /Im Do "
+      "/SH gs 0 0 1 1 re B Q 0 0 1 1 re f",
+      "<< /XObject << /Im " + PdfBuilder::Ref(image) +
+          " >> /ExtGState << /P << /RI /Perceptual >> /SH << /CA 0.5 /RI /Saturation >> >> >>"));
+  const auto objects = Children(FirstPage(result));
+  ASSERT_EQ(objects.size(), 7u);
+  const auto intent = [](const MavDoc::ContentObject* object) {
+    return dynamic_cast<const MavDoc::Blendable&>(*object).GetRenderingIntent();
+  };
+  using MavColor::RenderingIntent;
+  EXPECT_EQ(intent(objects[0]), std::nullopt);
+  EXPECT_EQ(intent(objects[1]), RenderingIntent::Perceptual);
+  EXPECT_EQ(intent(objects[2]), RenderingIntent::Saturation);
+  EXPECT_EQ(intent(objects[3]), RenderingIntent::RelativeColorimetric);
+  EXPECT_EQ(intent(objects[4]), RenderingIntent::AbsoluteColorimetric);
+  const auto& knockout = As<MavDoc::Group>(objects[5]);
+  EXPECT_EQ(knockout.GetRenderingIntent(), std::nullopt);
+  EXPECT_EQ(intent(Children(knockout.GetContent()).at(0)), RenderingIntent::Saturation);
+  EXPECT_EQ(intent(objects[6]), RenderingIntent::Saturation);  // Q restored ri's
+}
+
 std::vector<std::uint8_t> SoftMaskFile(const std::string& maskEntries) {
   PdfBuilder pdf;
   const int group = pdf.AddStream(
