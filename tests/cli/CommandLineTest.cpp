@@ -79,7 +79,7 @@ TEST(CommandLine, UnknownChoicesListTheAllowedValues) {
                    {"choose simulate, preserve or discard"});
   ExpectUsageError(Corvel(Flatten({"--color-conversion", "exact"})), {"choose managed or naive"});
   ExpectUsageError(Corvel(Flatten({"--raster-compression", "zip"})),
-                   {"--raster-compression: 'zip' is not allowed: choose flate or jpeg"});
+                   {"--raster-compression: 'zip' is not allowed: choose auto, flate or jpeg"});
   ExpectUsageError(Corvel(Flatten({"--pdf-version", "1.8"})),
                    {"choose 1.3, 1.4, 1.5, 1.6, 1.7 or 2.0"});
   ExpectUsageError(RunProgram(CORVEL_CATALOGUE_COMMAND, {"groups", "no-such-case"}),
@@ -181,7 +181,7 @@ TEST(CommandLine, HelpListsEveryOptionWithItsDefault) {
       "--gray-profile",
       "--intent perceptual|relative|saturation|absolute=perceptual",
       "--overprint simulate|preserve|discard=preserve",
-      "--raster-compression flate|jpeg=flate",
+      "--raster-compression auto|flate|jpeg=auto",
       "--jpeg-quality Q:1 to 100=90",
       "--jobs N:1 to 256=the number of cores",
       "Exit status"};
