@@ -51,21 +51,6 @@ std::function<double(double)> Transfer(const MavBlend::TransferFunction& transfe
   return [function](double v) { return double(function->Evaluate({v}).at(0)); };
 }
 
-// A flat colour as an input: the same tints at every pixel, full shape.
-class ConstantTintSampler : public PaintSampler {
- public:
-  explicit ConstantTintSampler(std::vector<float> tints)
-      : PaintSampler(tints.size()), tints_(std::move(tints)) {}
-  void SampleRow(Vexl::Point, Vexl::Point, std::size_t width, float* const* tints,
-                 float* shape) const override {
-    for (std::size_t c = 0; c < tints_.size(); ++c) std::fill(tints[c], tints[c] + width, tints_[c]);
-    std::fill(shape, shape + width, 1.0f);
-  }
-
- private:
-  std::vector<float> tints_;
-};
-
 // An element's paint limited to where the element covers each pixel.
 class CoveredSampler : public PaintSampler {
  public:
@@ -127,7 +112,7 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
       out.tints.resize(space.Size());
       Projector(space).Project(flat.GetConvertedColor(nullptr, attribute.Intent()), out.tints.data());
       if (!coverage_) return out;
-      auto constant = std::make_unique<ConstantTintSampler>(std::move(out.tints));
+      auto constant = MakeConstantSampler(std::move(out.tints));
       out.tints.clear();
       out.input = static_cast<int>(samplers_.size());
       samplers_.push_back(

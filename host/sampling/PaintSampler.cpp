@@ -176,13 +176,9 @@ std::unique_ptr<PaintSampler> MakeStencilSampler(const DocumentGraph::ElementAtt
 namespace {
 
 // A flat colour everywhere: the paint of a stencil.
-class FlatSampler final : public PaintSampler {
+class ConstantSampler final : public PaintSampler {
  public:
-  FlatSampler(const MavPaint::FlatPaint& paint, const Projector& projector,
-              std::optional<MavColor::RenderingIntent> intent)
-      : PaintSampler(projector.Size()), tints_(projector.Size()) {
-    projector.Project(paint.GetConvertedColor(nullptr, intent), tints_.data());
-  }
+  explicit ConstantSampler(std::vector<float> tints) : PaintSampler(tints.size()), tints_(std::move(tints)) {}
   void SampleRow(Vexl::Point, Vexl::Point, std::size_t width, float* const* tints,
                  float* shape) const override {
     for (std::size_t c = 0; c < tints_.size(); ++c) std::fill(tints[c], tints[c] + width, tints_[c]);
@@ -197,7 +193,9 @@ std::unique_ptr<PaintSampler> MakePaintOnly(const DocumentGraph::ElementAttribut
                                             const Projector& projector) {
   const auto& paint = *element.Paint();
   if (const auto* flat = dynamic_cast<const MavPaint::FlatPaint*>(&paint)) {
-    return std::make_unique<FlatSampler>(*flat, projector, element.Intent());
+    std::vector<float> tints(projector.Size());
+    projector.Project(flat->GetConvertedColor(nullptr, element.Intent()), tints.data());
+    return MakeConstantSampler(std::move(tints));
   }
   if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&paint)) {
     return std::make_unique<AxialSampler>(*axial, projector, PageToShading(*axial, element), element.Intent());
@@ -262,6 +260,10 @@ std::unique_ptr<PaintSampler> MakePaintSampler(const DocumentGraph::ElementAttri
     return MakeStencilSampler(element, std::move(paint));
   }
   return paint;
+}
+
+std::unique_ptr<PaintSampler> MakeConstantSampler(std::vector<float> tints) {
+  return std::make_unique<ConstantSampler>(std::move(tints));
 }
 
 }  // namespace Sampling

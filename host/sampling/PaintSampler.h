@@ -45,6 +45,9 @@ class PaintSampler {
   std::size_t channels_;
 };
 
+// The same tints at every pixel, full shape: a flat colour as an input.
+std::unique_ptr<PaintSampler> MakeConstantSampler(std::vector<float> tints);
+
 // The sampler of a shading or picture element in a composite space; throws
 // std::invalid_argument naming the paint for shadings that cannot be rendered yet.
 std::unique_ptr<PaintSampler> MakePaintSampler(const DocumentGraph::ElementAttribute& element,
