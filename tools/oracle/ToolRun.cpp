@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -71,10 +73,17 @@ std::string RunTool(const std::vector<std::string>& arguments,
   argv.push_back(nullptr);
   SpawnActions actions(logFile);
   pid_t child = 0;
-  const int error = posix_spawnp(&child, argv[0], actions.Get(), nullptr, argv.data(), environ);
+  // A busy machine may refuse a new process for a moment (EAGAIN: too many processes, or no
+  // memory to copy the page tables): that is worth a few short waits, not a failed comparison.
+  int error = 0;
+  for (int attempt = 1; attempt <= 5; ++attempt) {
+    error = posix_spawnp(&child, argv[0], actions.Get(), nullptr, argv.data(), environ);
+    if (error != EAGAIN) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200 * attempt));
+  }
   if (error != 0) {
-    throw std::runtime_error("Cannot run " + arguments[0] + " (" + std::strerror(error) +
-                             "); is it installed?");
+    throw std::runtime_error("Cannot run " + arguments[0] + " (" + std::strerror(error) + ")" +
+                             (error == ENOENT ? "; is it installed?" : ""));
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
