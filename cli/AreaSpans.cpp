@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace CorvelCli {
@@ -28,20 +29,38 @@ bool RowThenX(const RowSpan& a, const RowSpan& b) {
   return a.row != b.row ? a.row < b.row : a.x0 < b.x0;
 }
 
-// Where each edge p → q crosses the lines it spans: lines with y in [min y, max y), so that a
-// vertex shared by two edges is counted once.
-void AddCrossings(Vexl::Point p, Vexl::Point q, const RowGrid& grid, std::vector<Crossing>& out) {
+// The lines [first, last] taken together: a band.
+struct RowBand {
+  int first = 0, last = 0;
+};
+
+// Lines per band: a band of a page-wide union of thousands of shapes holds a few megabytes.
+constexpr int kAreaBandRows = 256;
+
+// The lines a stretch [low, high) of y spans, as (first, last); empty when first > last.
+std::pair<double, double> LinesWithin(double low, double high, const RowGrid& grid) {
+  return {std::floor((grid.top - high) / grid.step - 0.5) + 1,
+          std::floor((grid.top - low) / grid.step - 0.5)};
+}
+
+bool RingMeetsBand(const OutlineRing& ring, const RowGrid& grid, const RowBand& band) {
+  const auto [first, last] = LinesWithin(ring.low, ring.high, grid);
+  return first <= last && first <= band.last && last >= band.first;
+}
+
+// Where each edge p → q crosses the band's lines it spans: lines with y in [min y, max y), so
+// that a vertex shared by two edges is counted once.
+void AddCrossings(Vexl::Point p, Vexl::Point q, const RowGrid& grid, const RowBand& band,
+                  std::vector<Crossing>& out) {
   // Horizontal edges cross no line; edges out of reach of numbers (a damaged file's) paint nothing
   // we could draw.
   if (p.y == q.y || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(q.x) ||
       !std::isfinite(q.y))
     return;
-  const double low = std::min(p.y, q.y), high = std::max(p.y, q.y);
-  const double first = std::floor((grid.top - high) / grid.step - 0.5) + 1;
-  const double last = std::floor((grid.top - low) / grid.step - 0.5);
-  if (!(first <= last) || last < 0 || first >= grid.rows) return;
-  const int from = static_cast<int>(std::max(first, 0.0));
-  const int to = static_cast<int>(std::min(last, double(grid.rows - 1)));
+  const auto [first, last] = LinesWithin(std::min(p.y, q.y), std::max(p.y, q.y), grid);
+  if (!(first <= last) || last < band.first || first > band.last) return;
+  const int from = static_cast<int>(std::max(first, double(band.first)));
+  const int to = static_cast<int>(std::min(last, double(band.last)));
   const int winding = q.y > p.y ? 1 : -1;
   for (int row = from; row <= to; ++row) {
     const double y = grid.top - (row + 0.5) * grid.step;
@@ -49,16 +68,15 @@ void AddCrossings(Vexl::Point p, Vexl::Point q, const RowGrid& grid, std::vector
   }
 }
 
-// The spans one outline covers under its rule, clamped to [left, right].
-std::vector<RowSpan> OutlineSpans(const FilledOutline& outline, const RowGrid& grid) {
+// The spans one outline covers on the band's lines under its rule, clamped to [left, right].
+std::vector<RowSpan> OutlineSpans(const FilledOutline& outline, const RowGrid& grid,
+                                  const RowBand& band) {
   std::vector<Crossing> crossings;
-  for (const Vexl::Subpath& subpath : outline.polylines.GetSubpaths()) {
-    Vexl::Point from = subpath.GetStart();
-    for (const Vexl::Segment& segment : subpath.GetSegments()) {
-      AddCrossings(from, segment.end, grid, crossings);
-      from = segment.end;
-    }
-    AddCrossings(from, subpath.GetStart(), grid, crossings);  // filled: always closed
+  for (const OutlineRing& ring : outline.rings) {
+    if (!RingMeetsBand(ring, grid, band)) continue;
+    const auto& points = ring.points;
+    for (std::size_t i = 0; i < points.size(); ++i)  // filled: always closed
+      AddCrossings(points[i], points[i + 1 < points.size() ? i + 1 : 0], grid, band, crossings);
   }
   std::sort(crossings.begin(), crossings.end(), [](const Crossing& a, const Crossing& b) {
     return a.row != b.row ? a.row < b.row : a.x < b.x;
@@ -111,20 +129,35 @@ std::vector<RowSpan> Union(std::vector<RowSpan> spans) {
 
 }  // namespace
 
-std::vector<RowSpan> CoveredSpans(const std::vector<AreaShape>& shapes, const RowGrid& grid) {
+void ForEachCoveredBand(const std::vector<AreaShape>& shapes, const RowGrid& grid,
+                        const std::function<void(const std::vector<RowSpan>&)>& take) {
+  if (shapes.empty()) return;
   std::unordered_map<const FilledOutline*, std::vector<RowSpan>> clipSpans;
   std::vector<RowSpan> all;
-  for (const AreaShape& shape : shapes) {
-    auto spans = OutlineSpans(shape.painted, grid);
-    for (const auto& clip : shape.clips) {
-      if (spans.empty()) break;
-      auto [cached, fresh] = clipSpans.try_emplace(clip.get());
-      if (fresh) cached->second = OutlineSpans(*clip, grid);
-      spans = Intersect(spans, cached->second);
+  for (int first = 0; first < grid.rows; first += kAreaBandRows) {
+    const RowBand band{first, std::min(first + kAreaBandRows, grid.rows) - 1};
+    clipSpans.clear();
+    all.clear();
+    for (const AreaShape& shape : shapes) {
+      auto spans = OutlineSpans(shape.painted, grid, band);
+      for (const auto& clip : shape.clips) {
+        if (spans.empty()) break;
+        auto [cached, fresh] = clipSpans.try_emplace(clip.get());
+        if (fresh) cached->second = OutlineSpans(*clip, grid, band);
+        spans = Intersect(spans, cached->second);
+      }
+      all.insert(all.end(), spans.begin(), spans.end());
     }
-    all.insert(all.end(), spans.begin(), spans.end());
+    take(Union(std::move(all)));
   }
-  return Union(std::move(all));
+}
+
+std::vector<RowSpan> CoveredSpans(const std::vector<AreaShape>& shapes, const RowGrid& grid) {
+  std::vector<RowSpan> covered;
+  ForEachCoveredBand(shapes, grid, [&](const std::vector<RowSpan>& band) {
+    covered.insert(covered.end(), band.begin(), band.end());
+  });
+  return covered;
 }
 
 double UnionAreaInSquarePoints(const std::vector<AreaShape>& shapes, const Vexl::Rectangle& box) {
@@ -133,17 +166,35 @@ double UnionAreaInSquarePoints(const std::vector<AreaShape>& shapes, const Vexl:
   grid.step = std::max(grid.step, box.height / kMaxAreaRows);
   grid.rows = static_cast<int>(std::ceil(box.height / grid.step));
   double length = 0;
-  for (const RowSpan& span : CoveredSpans(shapes, grid)) length += span.x1 - span.x0;
+  ForEachCoveredBand(shapes, grid, [&](const std::vector<RowSpan>& band) {
+    for (const RowSpan& span : band) length += span.x1 - span.x0;
+  });
   return length * grid.step / 1e6;
+}
+
+OutlineRing MakeOutlineRing(const Vexl::Subpath& polyline) {
+  OutlineRing ring;
+  ring.points.reserve(polyline.GetSegments().size() + 1);
+  ring.points.push_back(polyline.GetStart());
+  for (const Vexl::Segment& segment : polyline.GetSegments()) ring.points.push_back(segment.end);
+  // Bounds of the finite points: edges reaching beyond them are never drawn.
+  ring.low = std::numeric_limits<double>::infinity();
+  ring.high = -ring.low;
+  for (const Vexl::Point& point : ring.points) {
+    if (!std::isfinite(point.x) || !std::isfinite(point.y)) continue;
+    ring.low = std::min(ring.low, point.y);
+    ring.high = std::max(ring.high, point.y);
+  }
+  return ring;
 }
 
 FilledOutline MakeFilledOutline(const Vexl::Compound& outline, const Vexl::Transformation& toPage,
                                 Vexl::FillRule rule) {
-  std::vector<Vexl::Subpath> polylines;
-  const Vexl::Compound onPage = outline * toPage;
-  for (const Vexl::Subpath& subpath : onPage.GetSubpaths())
-    polylines.push_back(Vexl::MakePolyline(subpath, kPolylineToleranceInMillipoints));
-  return {Vexl::Compound(std::move(polylines)), rule};
+  FilledOutline filled{{}, rule};
+  for (const Vexl::Subpath& subpath : outline.GetSubpaths())
+    filled.rings.push_back(
+        MakeOutlineRing(Vexl::MakePolyline(subpath * toPage, kPolylineToleranceInMillipoints)));
+  return filled;
 }
 
 }  // namespace CorvelCli

@@ -3,18 +3,29 @@
 // spaced horizontal lines, and the covered stretch of each line is exact for the polyline
 // outlines. The area is the sum of the stretches times the spacing (the midpoint rule: exact
 // for outlines whose corners fall between lines, within half a spacing per edge otherwise).
-// Coordinates in millipoints on the page, y up.
+// Lines are taken a band at a time, so that what is held at once is one band's crossings and
+// spans, however many shapes there are (10,000 overlapping page-wide shapes would otherwise
+// hold hundreds of megabytes of them). Coordinates in millipoints on the page, y up.
 
 #include <vexl/Compound.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace CorvelCli {
 
-// A filled outline on the page: polylines only (curves are flattened before), with its rule.
+// One closed polygon of a filled outline (the last point joins the first) and its extent in y.
+struct OutlineRing {
+  std::vector<Vexl::Point> points;
+  double low = 0, high = 0;
+};
+
+// A filled outline on the page: closed polygons only (curves are flattened before), with its
+// rule. Points alone, not segments, since a page's outlines flattened this finely run to
+// millions of chords.
 struct FilledOutline {
-  Vexl::Compound polylines;
+  std::vector<OutlineRing> rings;
   Vexl::FillRule rule = Vexl::FillRule::NonZero;
 };
 
@@ -42,6 +53,10 @@ struct RowSpan {
 // The union of the shapes on each line: disjoint spans ordered by row, then x.
 std::vector<RowSpan> CoveredSpans(const std::vector<AreaShape>& shapes, const RowGrid& grid);
 
+// The same spans handed to `take` band by band, in order, none of them held afterwards.
+void ForEachCoveredBand(const std::vector<AreaShape>& shapes, const RowGrid& grid,
+                        const std::function<void(const std::vector<RowSpan>&)>& take);
+
 // The area of the union of the shapes within `box` (square points), lines 0.1 pt apart.
 double UnionAreaInSquarePoints(const std::vector<AreaShape>& shapes, const Vexl::Rectangle& box);
 
@@ -53,5 +68,8 @@ inline constexpr double kPolylineToleranceInMillipoints = 2;
 // `outline` mapped by `toPage` with its curves made into polylines.
 FilledOutline MakeFilledOutline(const Vexl::Compound& outline, const Vexl::Transformation& toPage,
                                 Vexl::FillRule rule);
+
+// The ring of a polyline subpath (no cubics), closed whether or not the subpath is.
+OutlineRing MakeOutlineRing(const Vexl::Subpath& polyline);
 
 }  // namespace CorvelCli

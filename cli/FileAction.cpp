@@ -122,10 +122,23 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   report.overprintsReplaced = CountOverprinting(content, chosen);
   PreviewAreas areas =
       flatten ? CollectObjectAreas(content, chosen, overprinting) : PreviewAreas{};
+  const Vexl::Rectangle pageBox = page.GetPageBox(MavDoc::kMediaBox);
+  // Unless a preview keeps them, the objects' shapes are measured and let go before the
+  // flattening, which then has their memory (hundreds of megabytes on a page of 10,000 shapes).
+  AreaSummary objectAreas;
+  if (flatten && !keptAreas) {
+    objectAreas = MeasureAreas(areas, pageBox);
+    areas = PreviewAreas{};
+  }
   const auto measure = [&] {
     if (!flatten) return;
-    report.areas = MeasureAreas(areas, page.GetPageBox(MavDoc::kMediaBox));
-    if (keptAreas) *keptAreas = std::move(areas);
+    if (keptAreas) {
+      report.areas = MeasureAreas(areas, pageBox);
+      *keptAreas = std::move(areas);
+      return;
+    }
+    objectAreas.rasterized = MeasureAreas(areas, pageBox).rasterized;
+    report.areas = objectAreas;
   };
   if (!all && involvement.involved == 0) {
     report.after = report.before;

@@ -22,15 +22,15 @@ const Vexl::Compound& UnitSquare() {
 
 // All the glyphs of a text run grouped as one clip, each glyph mapped to the page.
 std::shared_ptr<const FilledOutline> TextGroupClip(const MavDoc::TextGroup& group) {
-  std::vector<Vexl::Subpath> subpaths;
+  auto clip = std::make_shared<FilledOutline>();
   for (const MavDoc::ContentObject& member : group.GetContent().GetChildren()) {
     const auto* text = dynamic_cast<const MavDoc::Text*>(&member);
     if (!text || !text->GetGlyphs()) continue;
     auto glyphs = MakeFilledOutline(*text->GetGlyphs(), MavDoc::GetAbsoluteTransformation(*text),
                                     Vexl::FillRule::NonZero);
-    for (const auto& subpath : glyphs.polylines.GetSubpaths()) subpaths.push_back(subpath);
+    for (auto& ring : glyphs.rings) clip->rings.push_back(std::move(ring));
   }
-  return std::make_shared<FilledOutline>(FilledOutline{Vexl::Compound(std::move(subpaths))});
+  return clip;
 }
 
 // The shape a clipping member clips by; null for clips that limit nothing we can draw.

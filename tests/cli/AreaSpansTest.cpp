@@ -56,6 +56,25 @@ TEST(AreaSpans, ClipsLimitTheirObjectToTheirIntersection) {
   EXPECT_EQ(UnionAreaInSquarePoints({shape}, kPage), 0);
 }
 
+// Many stripes up the whole page under one clip shared by all of them, as a page's objects
+// share their group's clip: each stripe counts where it meets the clip, however far apart.
+TEST(AreaSpans, ManyShapesUnderOneSharedClipCountWhereTheyMeetIt) {
+  const auto clip = std::make_shared<FilledOutline>(Box(100, 50.25, 200, 750).painted);
+  std::vector<AreaShape> stripes;
+  double expected = 0;
+  for (int i = 0; i < 140; ++i) {
+    const double bottom = 6.0 * i, top = bottom + 4;
+    AreaShape stripe = Box(0, bottom, 595, 4);
+    stripe.clips.push_back(clip);
+    stripes.push_back(stripe);
+    expected += 200 * std::max(0.0, std::min(top, 800.25) - std::max(bottom, 50.25));
+  }
+  EXPECT_NEAR(UnionAreaInSquarePoints(stripes, kPage), expected, 1e-6);
+  // Every stripe under the clip, and the same ones again: the union counts once.
+  stripes.insert(stripes.end(), stripes.begin(), stripes.end());
+  EXPECT_NEAR(UnionAreaInSquarePoints(stripes, kPage), expected, 1e-6);
+}
+
 TEST(AreaSpans, FillRulesDecideWhetherANestedLoopIsAHole) {
   // Two loops of the same direction, one inside the other.
   std::vector<Vexl::Subpath> loops;
