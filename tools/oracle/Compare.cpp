@@ -82,7 +82,14 @@ SeparationDifference CompareSeparation(const std::string& name, const Separation
   for (std::size_t i = 0; i < band.size(); ++i) {
     if (band[i]) continue;
     ++difference.pixelsCompared;
-    const int delta = std::abs((a ? a->ink[i] : 0) - (b ? b->ink[i] : 0));
+    const int inkA = a ? a->ink[i] : 0, inkB = b ? b->ink[i] : 0;
+    const int delta = std::abs(inkA - inkB);
+    if (delta > tolerance && delta > difference.maxDifference) {
+      difference.worstColumn = static_cast<int>(i % w);
+      difference.worstRow = static_cast<int>(i / w);
+      difference.worstFirstInk = inkA;
+      difference.worstSecondInk = inkB;
+    }
     difference.maxDifference = std::max(difference.maxDifference, delta);
     if (delta <= tolerance) continue;
     if (difference.pixelsOver++ == 0) {
@@ -116,7 +123,9 @@ std::string Comparison::Report() const {
                   s.pixelsCompared, 100.0 * s.ShareOver());
     report += line;
     if (s.pixelsOver > 0) {
-      std::snprintf(line, sizeof line, ", first at (%d, %d)  DIFFERS", s.firstColumn, s.firstRow);
+      std::snprintf(line, sizeof line, ", first at (%d, %d), worst at (%d, %d) %d vs %d  DIFFERS",
+                    s.firstColumn, s.firstRow, s.worstColumn, s.worstRow, s.worstFirstInk,
+                    s.worstSecondInk);
       report += line;
     } else {
       report += "  agrees";

@@ -29,6 +29,12 @@ struct SeparationDifference {
   // The first pixel over the tolerance, for the report; -1 when none.
   int firstColumn = -1;
   int firstRow = -1;
+  // The pixel of the largest difference over the tolerance and both inks there (0..255), so
+  // the report says where to look; -1 when none.
+  int worstColumn = -1;
+  int worstRow = -1;
+  int worstFirstInk = 0;
+  int worstSecondInk = 0;
 
   double ShareOver() const {
     return pixelsCompared == 0 ? 0.0 : static_cast<double>(pixelsOver) / pixelsCompared;

@@ -113,7 +113,7 @@ double SeparationRender::TintAt(const std::string& name, double xInPoints, doubl
 
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double resolution,
                                ColorConversion conversion, EdgeRendering edges,
-                               const ManagedColor& color) {
+                               const ManagedColor& color, ChannelDepth depth) {
   if (page < 1) throw std::invalid_argument("Page numbers start at 1");
   if (!(resolution > 0)) throw std::invalid_argument("The resolution must be positive");
   Detail::TemporaryFolder folder;
@@ -126,12 +126,13 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
                   log);
   // Ghostscript expands %d in output names: a % in the temporary path must be doubled.
   std::string outputName;
-  for (char c : (folder.Path() / "out.tif").string())
+  const bool deep = depth == ChannelDepth::Sixteen;
+  for (char c : (folder.Path() / (deep ? "out.psd" : "out.tif")).string())
     outputName += c == '%' ? "%%" : std::string(1, c);
   char resolutionText[32];
   std::snprintf(resolutionText, sizeof resolutionText, "-r%g", resolution);
   const std::string alphaBits = edges == EdgeRendering::AntiAliased ? "4" : "1";
-  std::vector<std::string> command{"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=tiffsep",
+  std::vector<std::string> command{"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", deep ? "-sDEVICE=psdcmyk16" : "-sDEVICE=tiffsep",
                                    resolutionText, "-dGraphicsAlphaBits=" + alphaBits,
                                    "-dTextAlphaBits=" + alphaBits,
                                    "-dMaxSpots=" + std::to_string(kMaxSpots), "-dInterpolateControl=0",
@@ -147,7 +148,8 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
   }
   command.push_back(rendered);
   std::string messages = Detail::RunTool(command, log);
-  std::vector<Plane> planes = ReadPlanes(folder.Path());
+  std::vector<Plane> planes =
+      deep ? Detail::ReadPsdPlanes(folder.Path() / "out.psd") : ReadPlanes(folder.Path());
   if (planes.empty()) throw std::runtime_error("Ghostscript wrote no separation planes");
   const int width = planes.front().width, height = planes.front().height;
   return SeparationRender(width, height, resolution, std::move(planes), std::move(messages));
@@ -155,7 +157,7 @@ SeparationRender RenderPdfPage(const std::string& pdfPath, int page, double reso
 
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double resolution,
                                 ColorConversion conversion, EdgeRendering edges,
-                                const ManagedColor& color) {
+                                const ManagedColor& color, ChannelDepth depth) {
   Detail::TemporaryFolder folder;
   const auto file = folder.Path() / "input.pdf";
   {
@@ -163,7 +165,7 @@ SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page, double re
     out.write(pdfBytes.data(), static_cast<std::streamsize>(pdfBytes.size()));
     if (!out) throw std::runtime_error("Cannot write " + file.string());
   }
-  return RenderPdfPage(file.string(), page, resolution, conversion, edges, color);
+  return RenderPdfPage(file.string(), page, resolution, conversion, edges, color, depth);
 }
 
 }  // namespace CorvelOracle

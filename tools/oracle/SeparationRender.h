@@ -89,6 +89,13 @@ struct ManagedColor {
 // show seams.
 enum class EdgeRendering { Aliased, AntiAliased };
 
+// Eight: Ghostscript's tiffsep device, whose transparency buffers hold 8 bits per ink, so a
+// backdrop tint within half a level of full ink becomes full ink and ColorDodge or ColorBurn
+// over it flips (a K .998 backdrop under ColorDodge prints full K instead of none), and their
+// division magnifies rounding. Sixteen: its psdcmyk16 device, whose buffers hold 16 bits and
+// compute those stacks as the compositing formulas do; the planes are rounded to 8 bits.
+enum class ChannelDepth { Eight, Sixteen };
+
 // Renders page `page` (1-based) of the PDF at `pdfPath` at `resolution` pixels per inch. Runs
 // qpdf (to extract the page) and Ghostscript in a private temporary folder, removed afterwards.
 // `color` applies to ManagedCmykGroups only. Throws std::runtime_error with the tool's message
@@ -96,11 +103,13 @@ enum class EdgeRendering { Aliased, AntiAliased };
 SeparationRender RenderPdfPage(const std::string& pdfPath, int page = 1, double resolution = 72,
                                ColorConversion conversion = ColorConversion::Managed,
                                EdgeRendering edges = EdgeRendering::Aliased,
-                               const ManagedColor& color = {});
+                               const ManagedColor& color = {},
+                               ChannelDepth depth = ChannelDepth::Eight);
 // The same for a PDF held in memory.
 SeparationRender RenderPdfBytes(const std::string& pdfBytes, int page = 1, double resolution = 72,
                                 ColorConversion conversion = ColorConversion::Managed,
                                 EdgeRendering edges = EdgeRendering::Aliased,
-                                const ManagedColor& color = {});
+                                const ManagedColor& color = {},
+                               ChannelDepth depth = ChannelDepth::Eight);
 
 }  // namespace CorvelOracle

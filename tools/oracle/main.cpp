@@ -26,6 +26,7 @@ struct Arguments {
   CorvelOracle::ColorConversion conversion = CorvelOracle::ColorConversion::Managed;
   CorvelOracle::ManagedColor color;
   bool seams = false;
+  bool deep = false;
 };
 
 void AddOptions(CLI::App& app, Arguments& arguments) {
@@ -72,6 +73,10 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
                  "With --cmyk-groups: the profile of DeviceRGB, as corvel flatten's")
       ->type_name("rgb.icc")
       ->needs(groups);
+  app.add_flag("--deep", arguments.deep,
+               "Render with 16-bit transparency buffers (psdcmyk16): Ghostscript's 8-bit buffers "
+               "turn tints within half a level of full ink into full ink, which ColorDodge and "
+               "ColorBurn magnify");
   app.add_flag("--seams", arguments.seams,
                "Also count each file's seam pixels: ink more than 8/255 below both sides in an "
                "anti-aliased render, where the aliased render has no such dip");
@@ -101,10 +106,14 @@ int main(int argc, char** argv) {
   if (const auto status = CorvelCli::ParseCommandLine(app, argc, argv)) return *status;
   try {
     const auto edges = CorvelOracle::EdgeRendering::Aliased;
-    const auto first = CorvelOracle::RenderPdfPage(arguments.first, arguments.page, arguments.resolution,
-                                                   arguments.conversion, edges, arguments.color);
-    const auto second = CorvelOracle::RenderPdfPage(arguments.second, arguments.page, arguments.resolution,
-                                                    arguments.conversion, edges, arguments.color);
+    const auto depth =
+        arguments.deep ? CorvelOracle::ChannelDepth::Sixteen : CorvelOracle::ChannelDepth::Eight;
+    const auto render = [&](const std::string& path) {
+      return CorvelOracle::RenderPdfPage(path, arguments.page, arguments.resolution,
+                                         arguments.conversion, edges, arguments.color, depth);
+    };
+    const auto first = render(arguments.first);
+    const auto second = render(arguments.second);
     const auto comparison = CorvelOracle::Compare(first, second);
     std::cout << "page " << arguments.page << " at " << arguments.resolution
               << " ppi: " << comparison.Report();

@@ -59,6 +59,90 @@ TEST(OracleRender, PageComparedWithItselfAndWithAShiftedCopy) {
   EXPECT_EQ(shifted.separations.front().pixelsOver, 272u);
 }
 
+// A 100 × 100 pt page drawing `content` with graphics states `states` (the inside of an
+// /ExtGState dictionary); `form`, when given, is object 5: a 100 × 100 pt transparency group
+// form in DeviceGray (a soft mask's) drawing it.
+std::string RawPage(const std::string& content, const std::string& states,
+                    const std::string& form = {}) {
+  std::vector<std::string> objects{
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Resources << /ExtGState << " +
+          states + " >> >> /Contents 4 0 R >>",
+      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+  if (!form.empty()) {
+    objects.push_back("<< /Type /XObject /Subtype /Form /BBox [0 0 100 100] /Group << /S "
+                      "/Transparency /CS /DeviceGray >> /Length " +
+                      std::to_string(form.size()) + " >>\nstream\n" + form + "\nendstream");
+  }
+  std::string pdf = "%PDF-1.7\n";
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const std::size_t table = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (const std::size_t offset : offsets) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    pdf += line;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+         " /Root 1 0 R >>\nstartxref\n" + std::to_string(table) + "\n%%EOF\n";
+  return pdf;
+}
+
+TEST(OracleRender, SixteenBitBuffersKeepTintsNearFullInkUnderColorDodge) {
+  // K .998, then ColorDodge with no black: the backdrop's .002 of white dodged by a white
+  // source is white, so no black (additive ColorDodge(.002, 1) = 1). Eight-bit buffers hold
+  // the backdrop as full ink, whose ColorDodge is full ink.
+  const std::string page = RawPage(
+      "0 0 0 0.998 k 10 10 80 80 re f /D gs 0 0.225 0.606 0 k 30 30 40 40 re f",
+      "/D << /BM /ColorDodge >>");
+  using CorvelOracle::ChannelDepth;
+  const auto deep = CorvelOracle::RenderPdfBytes(page, 1, 72, CorvelOracle::ColorConversion::Managed,
+                                                 CorvelOracle::EdgeRendering::Aliased, {},
+                                                 ChannelDepth::Sixteen);
+  const auto shallow = CorvelOracle::RenderPdfBytes(page, 1, 72);
+  EXPECT_EQ(deep.InkAt("Black", 50, 50), 0);
+  EXPECT_EQ(shallow.InkAt("Black", 50, 50), 255);
+  // Where nothing dodges, both hold the black (.998 of 255 is 254.5).
+  EXPECT_NEAR(deep.InkAt("Black", 15, 50), 254.5, 1);
+  EXPECT_NEAR(shallow.InkAt("Black", 15, 50), 254.5, 1);
+  EXPECT_EQ(deep.InkAt("Magenta", 50, 50), 0);
+}
+
+TEST(OracleRender, SixteenBitRendersNameSpotPlanesAndRoundInk) {
+  const auto render = CorvelOracle::RenderPdfBytes(
+      SquarePage(20, .75f), 1, 36, CorvelOracle::ColorConversion::Managed,
+      CorvelOracle::EdgeRendering::Aliased, {}, CorvelOracle::ChannelDepth::Sixteen);
+  ASSERT_EQ(render.GetWidth(), 50);
+  ASSERT_NE(render.Find("Spot"), nullptr);
+  EXPECT_NEAR(render.InkAt("Cyan", 20, 30), 127.5, .6);
+  EXPECT_NEAR(render.TintAt("Spot", 80, 80), .75, 1.0 / 255);
+  EXPECT_EQ(render.InkAt("Spot", 2, 2), 0);
+  // A page without spots has the four process planes only.
+  const auto process = CorvelOracle::RenderPdfBytes(
+      SquarePage(20), 1, 36, CorvelOracle::ColorConversion::Managed,
+      CorvelOracle::EdgeRendering::Aliased, {}, CorvelOracle::ChannelDepth::Sixteen);
+  EXPECT_EQ(process.GetPlanes().size(), 4u);
+}
+
+TEST(OracleRender, GrayLuminosityMaskMasksByItsGrayValue) {
+  // A .35 gray soft mask over full cyan leaves .35 of cyan; the mask's graphics state sits in
+  // the page's resources, not in an object of its own.
+  const std::string page =
+      RawPage("/M gs 1 0 0 0 k 10 10 80 80 re f",
+              "/M << /SMask << /S /Luminosity /G 5 0 R >> >>", "0.35 g 0 0 100 100 re f");
+  for (const auto depth : {CorvelOracle::ChannelDepth::Eight, CorvelOracle::ChannelDepth::Sixteen}) {
+    const auto render = CorvelOracle::RenderPdfBytes(
+        page, 1, 72, CorvelOracle::ColorConversion::ManagedCmykGroups,
+        CorvelOracle::EdgeRendering::Aliased, {}, depth);
+    EXPECT_NEAR(render.InkAt("Cyan", 50, 50), .35 * 255, 1.5);
+    EXPECT_EQ(render.InkAt("Cyan", 5, 5), 0);
+  }
+}
+
 TEST(OracleRender, MissingFileIsReportedWithTheToolsMessage) {
   try {
     CorvelOracle::RenderPdfPage("/nonexistent/file.pdf");
