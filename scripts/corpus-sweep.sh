@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Flattens every PDF of a folder (default tests/corpus) with Corvel and with Ghostscript's
 # pdfwrite at PDF 1.3 (the peer), and compares each output with its original plate by plate.
-# Corvel is judged like with like (--simple-color: Ghostscript's non-ICC conversions, groups
-# blending in CMYK, as Corvel reads them); pdfwrite against Ghostscript's own ICC rendering.
+# Corvel is judged like with like (--cmyk-groups: Ghostscript's ICC conversions with the profiles
+# Corvel converts with, groups blending in CMYK as Corvel's do; --deep: 16-bit transparency
+# buffers); pdfwrite against Ghostscript's own ICC rendering.
 # Writes out/sweep/ and prints one line per page.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +25,7 @@ for input in "$folder"/*.pdf; do
   gsMs=$(( ($(date +%s%N) - start) / 1000000 ))
   pages=$(qpdf --show-npages "$input")
   for ((page = 1; page <= pages; ++page)); do
-    corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --simple-color --resolution 150)
+    corvel=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-corvel.pdf" --page "$page" --cmyk-groups --deep --resolution 150)
     peer=$("$build/tools/oracle/corvel-oracle" "$input" "$out/$name-gs.pdf" --page "$page" --resolution 150)
     verdict() { grep -q DIFFERS <<< "$1" && echo differs || echo same; }
     maxdiff() { grep -o '([ 0-9]*/255)' <<< "$1" | sed 's/[( ]*\([0-9]*\)\/255)/\1/' | sort -n | tail -1; }

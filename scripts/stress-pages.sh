@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times `corvel flatten` and Ghostscript's pdfwrite (PDF 1.3, CMYK: the peer flattener) on the
 # seeded stress pages (tools/testpages/StressPage.h), and checks that Corvel's output prints the
-# same as the original (corvel-oracle --cmyk-groups at 150 ppi). Prints, per shape count, wall
-# and CPU seconds, peak resident memory and output size of both, the ratio of wall times and
-# the oracle's verdict. Writes out/stress/.
+# same as the original (corvel-oracle --cmyk-groups --deep at 150 ppi: Ghostscript's 16-bit
+# transparency buffers, as its 8-bit ones flip ColorDodge and ColorBurn over tints near full
+# ink). Prints, per shape count, wall and CPU seconds, peak resident memory and output size of
+# both, the ratio of wall times and the oracle's verdict. Writes out/stress/.
 #   scripts/stress-pages.sh [N ...]            (default 300 1000 2000 10000)
 #   CORVEL_ARGS="--balance 50" scripts/stress-pages.sh 2000
 #   BUILD_DIR=build-x  LIMIT=1800 (seconds per run, then stopped)  SKIP_GS=1
@@ -37,7 +38,7 @@ for n in "${counts[@]}"; do
     -o "$out/stress-$n-corvel.pdf" --jobs 1 --report "$out/stress-$n-report.json" ${CORVEL_ARGS:-})"
   verdict=-
   if [ -f "$out/stress-$n-corvel.pdf" ]; then
-    "$build/tools/oracle/corvel-oracle" "$page" "$out/stress-$n-corvel.pdf" --cmyk-groups \
+    "$build/tools/oracle/corvel-oracle" "$page" "$out/stress-$n-corvel.pdf" --cmyk-groups --deep \
       --resolution 150 > "$out/stress-$n-oracle.txt" 2>&1
     case $? in 0) verdict=same ;; 1) verdict=differs ;; *) verdict=trouble ;; esac
   fi
