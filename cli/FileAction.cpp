@@ -95,10 +95,11 @@ void RefuseStandIns(const MavDoc::Content& content, const Chosen& chosen) {
   }
 }
 
-// Runs the action on one page read into the model; returns whether the page changed. Flattening
-// also measures its areas, and gives their shapes to `keptAreas` when there is one.
-bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& report,
-               PreviewAreas* keptAreas = nullptr) {
+// Runs the action on one page read into the model, its images rendered through `renderTasks`;
+// returns whether the page changed. Flattening also measures its areas, and gives their shapes
+// to `keptAreas` when there is one.
+bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& renderTasks,
+               MavDoc::Page& page, PageReport& report, PreviewAreas* keptAreas = nullptr) {
   MavDoc::Content& content = page.GetContent();
   report.before = CountObjects(content);
   report.outlinesBefore = CountDrawn(content);
@@ -156,6 +157,7 @@ bool RunOnPage(const FileSettings& settings, MavDoc::Page& page, PageReport& rep
   flattening.balance = settings.balance;
   flattening.complexityBudget = settings.complexityBudget;
   flattening.rasterisedClusters = &report.rasterisedClusters;
+  flattening.renderTasks = renderTasks;
   const auto inserted =
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
@@ -213,12 +215,16 @@ PageInFlight ReadPage(QPDF& pdf, const std::string& input, const FileSettings& s
   return page;
 }
 
-// A worker: runs the action on the page's model. Touches nothing but the page's own model.
-void FlattenPage(const FileSettings& settings, PageInFlight& page) {
+// A worker: runs the action on the page's model, rendering on the workers `budget` has free.
+// Touches nothing but the page's own model.
+void FlattenPage(const FileSettings& settings, WorkerBudget& budget, PageInFlight& page) {
   if (!page.read.document || !page.failure.empty()) return;
+  const Corvel::ParallelTasks renderTasks = [&budget](std::size_t count, const auto& task) {
+    RunOnFreeWorkers(budget, count, task);
+  };
   try {
-    page.report.replaced =
-        RunOnPage(settings, *page.read.document->GetPages().front(), page.report);
+    page.report.replaced = RunOnPage(settings, renderTasks,
+                                     *page.read.document->GetPages().front(), page.report);
   } catch (const std::exception& e) {
     page.failure = e.what();
   }
@@ -404,7 +410,8 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
     return ReadPage(pdf, input, settings, pages[static_cast<std::size_t>(first + index - 1)],
                     first + index);
   };
-  const auto flatten = [&settings](PageInFlight& page) { FlattenPage(settings, page); };
+  WorkerBudget workers(settings.jobs);
+  const auto flatten = [&](PageInFlight& page) { FlattenPage(settings, workers, page); };
   const auto write = [&](PageInFlight& page) {
     FinishPage(pdf, editor, settings, page, report);
     if (progress)
@@ -412,7 +419,7 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
                 << last - first + 1 << " pages done" << std::flush;
   };
   try {
-    RunInOrder(std::max(last - first + 1, 0), settings.jobs, read, flatten, write);
+    RunInOrder(std::max(last - first + 1, 0), workers, read, flatten, write);
   } catch (...) {
     if (progress) std::cerr << "\n";
     throw;
@@ -450,7 +457,7 @@ PagePreview PreviewPage(const std::string& input, int number, const FileSettings
       CorvelPdf::PageMayPaintTransparency(pages[number - 1].getObjectHandle());
   FileSettings flatten = settings;
   flatten.action = "flatten";
-  preview.report.replaced = RunOnPage(flatten, page, preview.report, &preview.areas);
+  preview.report.replaced = RunOnPage(flatten, {}, page, preview.report, &preview.areas);
   if (preview.report.areas) preview.report.areas = MeasureAreas(preview.areas, preview.visibleBox);
   return preview;
 }

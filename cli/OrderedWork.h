@@ -5,26 +5,31 @@
 // flattened in parallel: reading and writing the file (qpdf, not thread-safe) stay on the calling
 // thread, in the same order as without threads, so the output does not depend on `jobs`.
 
+#include <cli/WorkerBudget.h>
+
 #include <cstddef>
 #include <deque>
 #include <future>
 #include <memory>
-#include <semaphore>
 
 namespace CorvelCli {
 
-// Runs `make(index)` for index 0 … count − 1, `work(item)` and `finish(item)` as above. At most
-// jobs + 1 items exist at a time (one being made or finished while `jobs` are worked on), so
-// memory stays bounded whatever the count. With one job everything runs on the calling thread.
-// An exception from `make`, `work` or `finish` propagates once the items still being worked on
-// are done; their `finish` is not called. `work` must not touch what `make` and `finish` share
-// with other items.
+// Runs `make(index)` for index 0 … count − 1, `work(item)` and `finish(item)` as above, each
+// `work` holding one of the budget's workers. At most jobs + 1 items exist at a time (one being
+// made or finished while `jobs`, the budget's size, are worked on), so memory stays bounded
+// whatever the count. With one job everything runs on the calling thread. An exception from
+// `make`, `work` or `finish` propagates once the items still being worked on are done; their
+// `finish` is not called. `work` must not touch what `make` and `finish` share with other items.
 template <class Make, class Work, class Finish>
-void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
+void RunInOrder(int count, WorkerBudget& workers, Make make, Work work, Finish finish) {
+  const int jobs = workers.Size();
   if (jobs <= 1) {
     for (int index = 0; index < count; ++index) {
       auto item = make(index);
-      work(item);
+      {
+        const HeldWorker held(workers);
+        work(item);
+      }
       finish(item);
     }
     return;
@@ -36,7 +41,6 @@ void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
     std::unique_ptr<Item> item;
     std::future<void> done;
   };
-  std::counting_semaphore<> workers(jobs);
   std::deque<Slot> inFlight;
   int next = 0;
   while (next < count || !inFlight.empty()) {
@@ -44,11 +48,7 @@ void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
       auto item = std::make_unique<Item>(make(next++));
       Item* worked = item.get();
       auto done = std::async(std::launch::async, [&workers, &work, worked] {
-        workers.acquire();
-        struct Release {
-          std::counting_semaphore<>& workers;
-          ~Release() { workers.release(); }
-        } release{workers};
+        const HeldWorker held(workers);
         work(*worked);
       });
       inFlight.push_back({std::move(item), std::move(done)});
@@ -57,6 +57,13 @@ void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
     finish(*inFlight.front().item);
     inFlight.pop_front();
   }
+}
+
+// The same with a budget of its own of `jobs` workers.
+template <class Make, class Work, class Finish>
+void RunInOrder(int count, int jobs, Make make, Work work, Finish finish) {
+  WorkerBudget workers(jobs);
+  RunInOrder(count, workers, make, work, finish);
 }
 
 }  // namespace CorvelCli

@@ -62,6 +62,7 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
   FillRasterizer rasterizer(graph.get(), &content, working, options.resolution,
                             options.inkTypeStacking, std::nullopt);
   rasterizer.gradientResolution = options.gradientResolution;
+  rasterizer.renderTasks = options.renderTasks;
   const std::vector<RegionGroup> groups = GroupRegionsByStack(*graph);
   const std::optional<SeamPlan> seams =
       options.seams == Seams::None ? std::make_optional<SeamPlan>(*graph, groups, sampling)

@@ -9,6 +9,7 @@
 
 #include <mavdoc/Objects.h>
 #include <module/GraphEnvironment.h>
+#include <module/ParallelTasks.h>
 
 namespace Corvel {
 
@@ -67,6 +68,9 @@ struct FlattenOptions {
   double complexityBudget = 4e6;
   // When given, receives one record per cluster rendered whole.
   std::vector<RasterisedCluster>* rasterisedClusters = nullptr;
+  // When given, the images of the page are rendered through it, several at once (and a
+  // cluster rendered whole tile by tile); the output is the same as one after another.
+  ParallelTasks renderTasks = {};
 };
 
 // The same with every setting named.

@@ -104,28 +104,31 @@ RenderedTile RenderCluster(const FillRasterizer& rasterizer, const Tessel::Input
   image.width = static_cast<std::size_t>(pixels.Width());
   image.height = static_cast<std::size_t>(pixels.Height());
   image.bytes.assign(image.width * image.height * n, 0);
-  std::vector<std::uint8_t> line;
+  std::vector<MavMath::Rectangle<long long>> tiles;
   for (long long top = pixels.top; top < pixels.bottom; top += kClusterTile) {
-    for (long long left = pixels.left; left < pixels.right; left += kClusterTile) {
-      const MavMath::Rectangle<long long> tile{left, top, std::min(left + kClusterTile, pixels.right),
-                                               std::min(top + kClusterTile, pixels.bottom)};
-      const auto chosen = ClusterElementsMeeting(input, elements, coverage, environment.TargetToWorld(tile));
-      if (chosen.empty()) continue;
-      const Tessel::TFill fill = Tessel::MakeFillOfElements(input, chosen);
-      MavSc::ScanConverter converter(MavSc::CollectTesselFillComponents(
-          environment, options, *rasterizer.content, tile, &fill, Vexl::Transformation::Identity(),
-          &coverage));
-      const auto width = static_cast<std::size_t>(tile.Width());
-      line.resize(width * n);
-      for (long long row = tile.top; converter.GetLine255PlaneInterleaved(line.data(), width); ++row) {
-        std::uint8_t* out = image.bytes.data() +
-                            (static_cast<std::size_t>(row - pixels.top) * image.width +
-                             static_cast<std::size_t>(left - pixels.left)) * n;
-        for (std::size_t x = 0; x < width; ++x)
-          for (std::size_t c = 0; c < n; ++c) out[x * n + c] = line[c * width + x];
-      }
-    }
+    for (long long left = pixels.left; left < pixels.right; left += kClusterTile)
+      tiles.push_back({left, top, std::min(left + kClusterTile, pixels.right),
+                       std::min(top + kClusterTile, pixels.bottom)});
   }
+  // Each tile writes only its own pixels, so tiles render on spare threads in any order.
+  RunTasks(rasterizer.renderTasks, tiles.size(), [&](std::size_t t) {
+    const MavMath::Rectangle<long long>& tile = tiles[t];
+    const auto chosen = ClusterElementsMeeting(input, elements, coverage, environment.TargetToWorld(tile));
+    if (chosen.empty()) return;
+    const Tessel::TFill fill = Tessel::MakeFillOfElements(input, chosen);
+    MavSc::ScanConverter converter(MavSc::CollectTesselFillComponents(
+        environment, options, *rasterizer.content, tile, &fill, Vexl::Transformation::Identity(),
+        &coverage));
+    const auto width = static_cast<std::size_t>(tile.Width());
+    std::vector<std::uint8_t> line(width * n);
+    for (long long row = tile.top; converter.GetLine255PlaneInterleaved(line.data(), width); ++row) {
+      std::uint8_t* out = image.bytes.data() +
+                          (static_cast<std::size_t>(row - pixels.top) * image.width +
+                           static_cast<std::size_t>(tile.left - pixels.left)) * n;
+      for (std::size_t x = 0; x < width; ++x)
+        for (std::size_t c = 0; c < n; ++c) out[x * n + c] = line[c * width + x];
+    }
+  });
   return image;
 }
 

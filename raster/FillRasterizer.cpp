@@ -1,5 +1,6 @@
 #include <raster/FillRasterizer.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <color/SeparationSetup.h>
@@ -13,6 +14,9 @@ namespace {
 constexpr std::uint32_t kNewGroupFlags = 511;
 constexpr int kFullTint = 255;
 constexpr int kImageTransformationMode = 7;
+// Jobs of one fill rendered together: enough to keep a few threads busy, few enough that their
+// pixels stay a small part of the page's memory.
+constexpr std::size_t kFillJobsAtOnce = 4;
 
 // Ink-type rule per pixel: walking from the last printed channel down, an opaque ink covers
 // what prints before it in proportion to its tint.
@@ -182,18 +186,31 @@ std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeF
                                    geometry.environment, names.size(), paintedLater);
   std::unique_ptr<MavDoc::ContentObject> single;
   std::unique_ptr<MavDoc::Group> group;
-  for (const auto& job : jobs) {
-    if (job.pixelRect.IsEmpty()) continue;
-    auto object = ClippedTileObject(*this, geometry, job, Render(*this, options, geometry, job, fill));
+  const auto add = [&](std::unique_ptr<MavDoc::ContentObject> object) {
     if (!single && !group) {
       single = std::move(object);
-      continue;
+      return;
     }
     if (!group) {
       group = std::make_unique<MavDoc::Group>(kNewGroupFlags);
       group->AddOnTop(std::move(single));
     }
     group->AddOnTop(std::move(object));
+  };
+  // A few jobs' pixels at a time are rendered together (on spare threads when there are any);
+  // their objects, which the document keeps, are made here in the jobs' order.
+  for (std::size_t first = 0; first < jobs.size(); first += kFillJobsAtOnce) {
+    const std::size_t count = std::min(kFillJobsAtOnce, jobs.size() - first);
+    std::vector<RenderedTile> tiles(count);
+    RunTasks(renderTasks, count, [&](std::size_t i) {
+      const RasterJob& job = jobs[first + i];
+      if (!job.pixelRect.IsEmpty()) tiles[i] = Render(*this, options, geometry, job, fill);
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      if (jobs[first + i].pixelRect.IsEmpty()) continue;
+      add(ClippedTileObject(*this, geometry, jobs[first + i], tiles[i]));
+      tiles[i] = RenderedTile{};
+    }
   }
   if (group) return std::unique_ptr<MavDoc::ContentObject>(std::move(group));
   return single;

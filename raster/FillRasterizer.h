@@ -10,6 +10,7 @@
 
 #include <docgraph/GraphBase.h>
 #include <mavdoc/Objects.h>
+#include <module/ParallelTasks.h>
 #include <sampling/ScanConverter.h>
 #include <tessel/Graph.h>
 
@@ -45,6 +46,9 @@ class FillRasterizer {
   double gradientResolution;
   bool inkTypeStacking;
   std::optional<std::string> separation;
+  // Renders independent images (and a cluster's tiles) on spare threads; one after another
+  // when empty.
+  ParallelTasks renderTasks = {};
 };
 
 // Planning records: a tile is a pixel rectangle with the region outlines it holds; a job is

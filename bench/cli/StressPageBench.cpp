@@ -3,7 +3,8 @@
 // the default complexity budget and without one. Mapped into vectors, time and memory grow
 // with the square of the overlaps; the budget renders clusters over it whole instead. The
 // counters give the peak resident memory and CPU time of the run, the output's size and what
-// was written (rasterisedClusters: clusters rendered whole).
+// was written (rasterisedClusters: clusters rendered whole). With 2 jobs the one page's rendered
+// cluster is rendered tile by tile on both (the output is the same file).
 //
 // Each run is a child process, so that its peak memory is its own (getrusage of the child) and
 // a run that exceeds kStressTimeLimit or kStressMemoryLimit is stopped and reported as
@@ -79,17 +80,20 @@ StressRun RunStressChild(const fs::path& input, const fs::path& output,
   return run;
 }
 
-// Arguments: the shapes, then 1 for the default complexity budget or 0 for none (every
-// cluster mapped into vectors, as before the budget).
+// Arguments: the shapes, 1 for the default complexity budget or 0 for none (every cluster
+// mapped into vectors, as before the budget), and the jobs.
 void BM_FlattenStressPage(benchmark::State& state) {
   const int shapes = static_cast<int>(state.range(0));
   const bool budget = state.range(1) != 0;
+  const int jobs = static_cast<int>(state.range(2));
   const fs::path folder = fs::temp_directory_path();
   const std::string name = "corvel-stress-" + std::to_string(shapes);
   const fs::path input = folder / (name + ".pdf");
-  const fs::path output = folder / (name + (budget ? "-flat.pdf" : "-flat-vector.pdf"));
+  const fs::path output = folder / (name + (budget ? "-flat" : "-flat-vector") +
+                                    (jobs > 1 ? "-jobs" + std::to_string(jobs) : "") + ".pdf");
   CorvelTestPages::WriteStressPage(input, {.shapes = shapes});
   CorvelCli::FileSettings settings;
+  settings.jobs = jobs;
   if (!budget) settings.complexityBudget = std::numeric_limits<double>::infinity();
   StressRun run;
   for (auto _ : state) {
@@ -108,7 +112,9 @@ void BM_FlattenStressPage(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * shapes);
 }
 BENCHMARK(BM_FlattenStressPage)
-    ->ArgsProduct({{300, 1000, 2000, 10000}, {1, 0}})
+    ->ArgsProduct({{300, 1000, 2000, 10000}, {1, 0}, {1}})
+    ->Args({2000, 1, 2})
+    ->Args({10000, 1, 2})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

@@ -1,7 +1,8 @@
 // Work spread over threads around a file read and written in order: items are finished in
 // index order on the calling thread, no more than jobs + 1 exist at once (memory stays bounded
 // however many pages a file has), and a failure stops the run only once the work under way is
-// done.
+// done. The work of one item (a page's images) spreads over the workers the others leave free,
+// never over more than the jobs.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -71,6 +72,49 @@ TEST(OrderedWork, AFailureWhileFinishingWaitsForTheWorkUnderWay) {
   };
   EXPECT_THROW(CorvelCli::RunInOrder(10, 3, make, work, finish), std::runtime_error);
   EXPECT_EQ(working.load(), 0);
+}
+
+// Pages that each render 12 images through the workers left free: every image once, never more
+// than `jobs` at a time, and a lone page takes the free workers.
+TEST(OrderedWork, ItemsSpreadTheirTasksOverFreeWorkersOnly) {
+  for (const int pages : {1, 6}) {
+    for (const int jobs : {1, 3}) {
+      CorvelCli::WorkerBudget workers(jobs);
+      std::atomic<int> running{0}, most{0}, done{0};
+      const auto task = [&](std::size_t) {
+        const int now = ++running;
+        for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        --running;
+        ++done;
+      };
+      const auto work = [&](int&) { CorvelCli::RunOnFreeWorkers(workers, 12, task); };
+      CorvelCli::RunInOrder(pages, workers, [](int index) { return index; }, work, [](int&) {});
+      EXPECT_EQ(done.load(), 12 * pages);
+      EXPECT_LE(most.load(), jobs) << pages << " pages, " << jobs << " jobs";
+      if (pages == 1) {
+        EXPECT_EQ(most.load(), jobs) << jobs << " jobs";
+      }
+      for (int i = 0; i < jobs; ++i) EXPECT_TRUE(workers.TakeIfFree()) << "a worker was kept";
+    }
+  }
+}
+
+TEST(OrderedWork, ATaskFailureReachesTheItemAndFreesTheWorkers) {
+  CorvelCli::WorkerBudget workers(3);
+  const CorvelCli::HeldWorker page(workers);
+  std::atomic<int> started{0};
+  const auto task = [&](std::size_t i) {
+    ++started;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (i == 2) throw std::runtime_error("image 3 cannot be rendered");
+  };
+  EXPECT_THROW(CorvelCli::RunOnFreeWorkers(workers, 100, task), std::runtime_error);
+  EXPECT_LT(started.load(), 100);
+  EXPECT_TRUE(workers.TakeIfFree());
+  EXPECT_TRUE(workers.TakeIfFree());
+  EXPECT_FALSE(workers.TakeIfFree());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "FileTestSupport.h"
 #include <tools/testpages/PhotoPage.h>
+#include <tools/testpages/StressPage.h>
 
 namespace CorvelTest {
 namespace {
@@ -95,6 +96,33 @@ TEST_F(ParallelPages, JpegImagesAreTheSameByteForByteWhateverTheJobCount) {
   ASSERT_NE(ReadBytes(output).find("/DCTDecode"), std::string::npos);
   FlattenWith(3, folder / "out-3.pdf", settings);
   EXPECT_TRUE(ReadBytes(folder / "out-3.pdf") == ReadBytes(output));
+}
+
+// One page alone leaves the other jobs free, and its images are rendered on them: a stress page
+// rendered whole (clusters of many tiles, --balance 0) and a photograph under its soft mask
+// (several images of one fill) give the same file byte for byte whatever the job count.
+TEST_F(ParallelPages, ImagesOfOnePageRenderOnFreeJobsTheSameByteForByte) {
+  CorvelTestPages::WriteStressPage(folder / "stress.pdf", {.shapes = 120, .seed = 3});
+  CorvelTestPages::PhotoPageOptions photo;
+  photo.width = 900, photo.height = 600;
+  CorvelTestPages::WritePhotoPage(folder / "photo.pdf", photo);
+  CorvelCli::FileSettings settings;
+  settings.balance = 0;
+  for (const char* name : {"stress.pdf", "photo.pdf"}) {
+    input = folder / name;
+    const auto one = FlattenWith(1, output, settings);
+    ASSERT_EQ(one.pageCount, 1);
+    ASSERT_TRUE(one.pages[0].replaced) << name;
+    EXPECT_GE(one.pages[0].images, 1u) << name;
+    const std::string expected = ReadBytes(output);
+    for (int jobs : {2, 4}) {
+      const fs::path path = folder / ("out-" + std::to_string(jobs) + ".pdf");
+      const auto report = FlattenWith(jobs, path, settings);
+      EXPECT_TRUE(ReadBytes(path) == expected) << name << ", " << jobs << " jobs";
+      EXPECT_EQ(report.pages[0].inserted, one.pages[0].inserted) << name;
+      EXPECT_EQ(report.pages[0].rasterisedClusters.size(), one.pages[0].rasterisedClusters.size());
+    }
+  }
 }
 
 // Three pages under constant alpha; the middle one paints an image that cannot be decoded, so
