@@ -12,6 +12,7 @@
 
 #include <cli/Involvement.h>
 #include <cli/OrderedWork.h>
+#include <cli/ProgressLine.h>
 #include <cli/Selection.h>
 #include <io/pdf/PdfEditor.h>
 #include <io/pdf/PdfSource.h>
@@ -98,8 +99,15 @@ void RefuseStandIns(const MavDoc::Content& content, const Chosen& chosen) {
 // Runs the action on one page read into the model, its images rendered through `renderTasks`;
 // returns whether the page changed. Flattening also measures its areas, and gives their shapes
 // to `keptAreas` when there is one.
+using PhaseReport = decltype(Corvel::FlattenOptions::reportPhase);
+
 bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& renderTasks,
-               MavDoc::Page& page, PageReport& report, PreviewAreas* keptAreas = nullptr) {
+               MavDoc::Page& page, PageReport& report, PreviewAreas* keptAreas = nullptr,
+               const PhaseReport& reportPhase = {}) {
+  const auto phase = [&reportPhase](std::string_view name) {
+    if (reportPhase) reportPhase(name, 0, 0);
+  };
+  phase("finding what transparency touches");
   MavDoc::Content& content = page.GetContent();
   report.before = CountObjects(content);
   report.outlinesBefore = CountDrawn(content);
@@ -128,6 +136,7 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
   // flattening, which then has their memory (hundreds of megabytes on a page of 10,000 shapes).
   AreaSummary objectAreas;
   if (flatten && !keptAreas) {
+    phase("measuring areas");
     objectAreas = MeasureAreas(areas, pageBox);
     areas = PreviewAreas{};
   }
@@ -138,6 +147,7 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
       *keptAreas = std::move(areas);
       return;
     }
+    phase("measuring areas");
     objectAreas.rasterized = MeasureAreas(areas, pageBox).rasterized;
     report.areas = objectAreas;
   };
@@ -158,6 +168,7 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
   flattening.complexityBudget = settings.complexityBudget;
   flattening.rasterisedClusters = &report.rasterisedClusters;
   flattening.renderTasks = renderTasks;
+  flattening.reportPhase = reportPhase;
   const auto inserted =
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
@@ -217,14 +228,20 @@ PageInFlight ReadPage(QPDF& pdf, const std::string& input, const FileSettings& s
 
 // A worker: runs the action on the page's model, rendering on the workers `budget` has free.
 // Touches nothing but the page's own model.
-void FlattenPage(const FileSettings& settings, WorkerBudget& budget, PageInFlight& page) {
+void FlattenPage(const FileSettings& settings, WorkerBudget& budget, ProgressLine& progress,
+                 PageInFlight& page) {
   if (!page.read.document || !page.failure.empty()) return;
   const Corvel::ParallelTasks renderTasks = [&budget](std::size_t count, const auto& task) {
     RunOnFreeWorkers(budget, count, task);
   };
+  const int number = page.report.number;
+  const PhaseReport reportPhase = [&progress, number](std::string_view phase, std::size_t done,
+                                                      std::size_t total) {
+    progress.Phase(number, phase, done, total);
+  };
   try {
-    page.report.replaced = RunOnPage(settings, renderTasks,
-                                     *page.read.document->GetPages().front(), page.report);
+    page.report.replaced = RunOnPage(settings, renderTasks, *page.read.document->GetPages().front(),
+                                     page.report, nullptr, reportPhase);
   } catch (const std::exception& e) {
     page.failure = e.what();
   }
@@ -404,27 +421,22 @@ FileReport RunOnFile(const std::string& input, const std::string& output,
   images.threads = settings.jobs;
   CorvelPdf::PdfEditor editor(pdf, images);
   const int first = settings.firstPage, last = std::min(settings.lastPage, report.pageCount);
-  const bool progress = isatty(STDERR_FILENO);
-  const std::string name = std::filesystem::path(input).filename().string();
+  ProgressLine progress(std::cerr, std::filesystem::path(input).filename().string(),
+                        std::max(last - first + 1, 0), isatty(STDERR_FILENO));
   const auto read = [&](int index) {
+    progress.Phase(first + index, "reading");
     return ReadPage(pdf, input, settings, pages[static_cast<std::size_t>(first + index - 1)],
                     first + index);
   };
   WorkerBudget workers(settings.jobs);
-  const auto flatten = [&](PageInFlight& page) { FlattenPage(settings, workers, page); };
+  const auto flatten = [&](PageInFlight& page) { FlattenPage(settings, workers, progress, page); };
   const auto write = [&](PageInFlight& page) {
     FinishPage(pdf, editor, settings, page, report);
-    if (progress)
-      std::cerr << "\rcorvel: " << name << ": " << page.report.number - first + 1 << " of "
-                << last - first + 1 << " pages done" << std::flush;
+    progress.PageDone(page.report.number);
   };
-  try {
-    RunInOrder(std::max(last - first + 1, 0), workers, read, flatten, write);
-  } catch (...) {
-    if (progress) std::cerr << "\n";
-    throw;
-  }
-  if (progress) std::cerr << "\n";
+  // An exception ends the progress line (the destructor) before its message is printed.
+  RunInOrder(std::max(last - first + 1, 0), workers, read, flatten, write);
+  progress.End();
   editor.WriteFile(output, CorvelPdf::EditOptions{settings.pdfVersion});
   // Each message once, in the order first met.
   std::vector<std::string> unique;

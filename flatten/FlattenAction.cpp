@@ -34,6 +34,10 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                                                   bool selectionFlag,
                                                   const ObjectPredicate& objectPredicate,
                                                   const FlattenOptions& options) {
+  const auto phase = [&options](std::string_view name, std::size_t done = 0, std::size_t total = 0) {
+    if (options.reportPhase) options.reportPhase(name, done, total);
+  };
+  phase("mapping overlaps");
   const Vexl::Rectangle working = WorkingRectangle(content);
   std::unique_ptr<AttributedGraph> graph;
   // Clusters over the budget stay out of the map; `whole` keeps the input they are rendered from.
@@ -64,18 +68,22 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
   rasterizer.gradientResolution = options.gradientResolution;
   rasterizer.renderTasks = options.renderTasks;
   const std::vector<RegionGroup> groups = GroupRegionsByStack(*graph);
+  if (options.seams == Seams::None) phase("planning seams");
   const std::optional<SeamPlan> seams =
       options.seams == Seams::None ? std::make_optional<SeamPlan>(*graph, groups, sampling)
                                    : std::nullopt;
   std::vector<DocumentEdit::ObjectAndPosContainer> inserts;
   for (std::size_t g = 0; g < groups.size(); ++g) {
+    phase("making pieces", g, groups.size());
     const SeamReach reach = seams ? seams->Reach(g) : SeamReach{};
     auto object = CreateRegionObject(groups[g], *graph, content, sampling, rasterizer, reach);
     if (!object) continue;
     inserts.push_back(PlaceNewObject(std::move(object), groups[g].fill, layerPredicate,
                                      selectionFlag, objectPredicate));
   }
-  for (const InputCluster& cluster : overBudget) {
+  for (std::size_t c = 0; c < overBudget.size(); ++c) {
+    const InputCluster& cluster = overBudget[c];
+    phase("rendering clusters", c, overBudget.size());
     auto object = RasterizeCluster(rasterizer, whole, cluster.elements, options.gradientResolution);
     if (!object) continue;
     // Placed where the cluster's bottom object was, as a mapped stack's piece is.

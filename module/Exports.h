@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <mavdoc/Objects.h>
@@ -71,6 +72,10 @@ struct FlattenOptions {
   // When given, the images of the page are rendered through it, several at once (and a
   // cluster rendered whole tile by tile); the output is the same as one after another.
   ParallelTasks renderTasks = {};
+  // When given, told what the flattening is doing, on its own thread: "mapping overlaps",
+  // "planning seams", "making pieces" and "rendering clusters", the last two with how many of
+  // how many are done (0 of 0 for the others). For progress on long pages.
+  std::function<void(std::string_view phase, std::size_t done, std::size_t total)> reportPhase = {};
 };
 
 // The same with every setting named.
