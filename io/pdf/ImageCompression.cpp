@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
@@ -38,45 +39,76 @@ std::size_t Cost(const std::string& filtered, std::size_t from) {
   return cost;
 }
 
-std::string Deflate(const std::string& data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::string out(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
-    throw std::runtime_error("zlib could not compress an image");
+// Deflates what it is given piece by piece, as one zlib stream.
+class StreamingDeflate {
+ public:
+  StreamingDeflate() {
+    if (deflateInit(&stream_, Z_DEFAULT_COMPRESSION) != Z_OK)
+      throw std::runtime_error("zlib could not start compressing an image");
   }
-  out.resize(size);
-  return out;
-}
+  ~StreamingDeflate() { deflateEnd(&stream_); }
+  StreamingDeflate(const StreamingDeflate&) = delete;
+  StreamingDeflate& operator=(const StreamingDeflate&) = delete;
 
-// The samples filtered row by row and deflated.
-std::string Predicted(const std::string& samples, int columns, int colors, int bits) {
+  void Add(const std::string& data) { Run(data, Z_NO_FLUSH); }
+  std::string Finish() {
+    Run({}, Z_FINISH);
+    return std::move(out_);
+  }
+
+ private:
+  void Run(const std::string& data, int flush) {
+    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream_.avail_in = static_cast<uInt>(data.size());
+    for (;;) {
+      const std::size_t used = out_.size();
+      out_.resize(used + kChunk);
+      stream_.next_out = reinterpret_cast<Bytef*>(out_.data() + used);
+      stream_.avail_out = static_cast<uInt>(kChunk);
+      const int status = deflate(&stream_, flush);
+      out_.resize(used + kChunk - stream_.avail_out);
+      if (status == Z_STREAM_ERROR) throw std::runtime_error("zlib could not compress an image");
+      if (flush == Z_FINISH ? status == Z_STREAM_END : stream_.avail_in == 0 && stream_.avail_out != 0)
+        return;
+    }
+  }
+
+  static constexpr std::size_t kChunk = 1 << 16;
+  z_stream stream_{};
+  std::string out_;
+};
+
+// The rows filtered one by one and deflated as they come.
+std::string Predicted(const ImageRows& samples, int rows, int columns, int colors, int bits) {
   const std::size_t rowBytes = (static_cast<std::size_t>(columns) * colors * bits + 7) / 8;
   const std::size_t pixelBytes = std::max<std::size_t>(1, static_cast<std::size_t>(colors * bits) / 8);
-  const std::size_t rows = rowBytes ? samples.size() / rowBytes : 0;
-  std::string filtered;
-  filtered.reserve(samples.size() + rows);
-  std::string candidate;
-  const auto* data = reinterpret_cast<const unsigned char*>(samples.data());
-  for (std::size_t r = 0; r < rows; ++r) {
-    const unsigned char* row = data + r * rowBytes;
-    const unsigned char* above = r ? row - rowBytes : nullptr;
+  StreamingDeflate deflater;
+  std::string row, above, candidate, filtered;
+  for (int r = 0; r < rows; ++r) {
+    row.clear();
+    samples(r, row);
+    if (row.size() != rowBytes) throw std::logic_error("an image row has the wrong length");
+    const auto* here = reinterpret_cast<const unsigned char*>(row.data());
+    const auto* over = r ? reinterpret_cast<const unsigned char*>(above.data()) : nullptr;
     std::size_t best = 0, bestCost = 0;
     for (int type : {0, 1, 2, 4}) {
       candidate.clear();
-      Filter(type, row, above, rowBytes, pixelBytes, candidate);
+      Filter(type, here, over, rowBytes, pixelBytes, candidate);
       const std::size_t cost = Cost(candidate, 0);
       if (type == 0 || cost < bestCost) best = static_cast<std::size_t>(type), bestCost = cost;
     }
-    Filter(static_cast<int>(best), row, above, rowBytes, pixelBytes, filtered);
+    filtered.clear();
+    Filter(static_cast<int>(best), here, over, rowBytes, pixelBytes, filtered);
+    deflater.Add(filtered);
+    std::swap(row, above);
   }
-  return Deflate(filtered);
+  return deflater.Finish();
 }
 
 }  // namespace
 
-QPDFObjectHandle PredictedImageStream(WriterState& state, std::string samples, int columns,
-                                      int colors, int bits, QPDFObjectHandle dictionary) {
+QPDFObjectHandle PredictedImageStream(WriterState& state, int rows, int columns, int colors,
+                                      int bits, ImageRows samples, QPDFObjectHandle dictionary) {
   auto parameters = QPDFObjectHandle::newDictionary();
   parameters.replaceKey("/Predictor", QPDFObjectHandle::newInteger(15));
   parameters.replaceKey("/Colors", QPDFObjectHandle::newInteger(colors));
@@ -85,8 +117,8 @@ QPDFObjectHandle PredictedImageStream(WriterState& state, std::string samples, i
   auto stream = state.NewStream("", dictionary);
   state.SetEncodedData(
       stream,
-      [samples = std::move(samples), columns, colors, bits] {
-        return Predicted(samples, columns, colors, bits);
+      [samples = std::move(samples), rows, columns, colors, bits] {
+        return Predicted(samples, rows, columns, colors, bits);
       },
       QPDFObjectHandle::newName("/FlateDecode"), parameters);
   return stream;

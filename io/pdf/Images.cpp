@@ -79,26 +79,23 @@ ImageLayout LayoutOf(WriterState& state, const MavImg::BufferedPictureSource& so
   return InkLayout(state, source, where);
 }
 
-// The samples of the buffer rearranged into the layout's components, rows top to bottom.
-std::string Samples(const MavImg::PictureBuffer& buffer, const std::vector<int>& channels) {
-  const std::size_t bytes = static_cast<std::size_t>(buffer.GetBitsPerChannel() / 8);
-  const auto sourceChannels = static_cast<std::size_t>(buffer.GetChannels());
-  std::string data;
-  data.reserve(static_cast<std::size_t>(buffer.GetColumns()) * buffer.GetRows() * channels.size() *
-               bytes);
-  for (int row = 0; row < buffer.GetRows(); ++row) {
-    const std::uint8_t* pixel = buffer.GetRowPtr(row);
-    for (int column = 0; column < buffer.GetColumns(); ++column, pixel += sourceChannels * bytes) {
+// The rows of the buffer's samples in the layout's components, made as the encoder asks for
+// them (the buffer is shared, not copied).
+ImageRows SampleRows(std::shared_ptr<const MavImg::PictureBuffer> buffer, std::vector<int> channels) {
+  return [buffer = std::move(buffer), channels = std::move(channels)](int row, std::string& out) {
+    const std::size_t bytes = static_cast<std::size_t>(buffer->GetBitsPerChannel() / 8);
+    const auto sourceChannels = static_cast<std::size_t>(buffer->GetChannels());
+    const std::uint8_t* pixel = buffer->GetRowPtr(row);
+    for (int column = 0; column < buffer->GetColumns(); ++column, pixel += sourceChannels * bytes) {
       for (int channel : channels) {
         for (std::size_t b = 0; b < bytes; ++b) {
-          data += channel == kNoChannel
-                      ? '\0'
-                      : static_cast<char>(pixel[static_cast<std::size_t>(channel) * bytes + b]);
+          out += channel == kNoChannel
+                     ? '\0'
+                     : static_cast<char>(pixel[static_cast<std::size_t>(channel) * bytes + b]);
         }
       }
     }
-  }
-  return data;
+  };
 }
 
 // /Decode from each channel's range; null when every range is the default [0 1].
@@ -143,8 +140,9 @@ QPDFObjectHandle CoverageMask(WriterState& state, const MavImg::BufferedPictureS
   if (const auto range = alpha->GetRange(); range[0] != 0 || range[1] != 1) {
     dictionary.replaceKey("/Decode", NumberArray({range[0], range[1]}));
   }
-  return PredictedImageStream(state, Samples(buffer, {channel}), buffer.GetColumns(), 1,
-                              buffer.GetBitsPerChannel(), dictionary);
+  return PredictedImageStream(state, buffer.GetRows(), buffer.GetColumns(), 1,
+                              buffer.GetBitsPerChannel(), SampleRows(source.GetBuffer(), {channel}),
+                              dictionary);
 }
 
 // Whether the picture may be written as JPEG: a continuous-tone render of 8-bit samples in a
@@ -198,11 +196,15 @@ QPDFObjectHandle WriteImage(WriterState& state, const MavImg::PaintedPicture& pi
   if (auto mask = CoverageMask(state, source); mask.isInitialized()) dictionary.replaceKey("/SMask", mask);
   const int components = static_cast<int>(layout.channels.size());
   if (SuitsJpeg(state, source, layout)) {
-    return state.Remember(key, JpegImageStream(state, Samples(buffer, layout.channels), buffer.GetColumns(),
-                                               components, state.RasterImages().jpegQuality, dictionary));
+    return state.Remember(
+        key, JpegImageStream(state, buffer.GetRows(), buffer.GetColumns(), components,
+                             state.RasterImages().jpegQuality,
+                             SampleRows(source.GetBuffer(), layout.channels), dictionary));
   }
-  return state.Remember(key, PredictedImageStream(state, Samples(buffer, layout.channels), buffer.GetColumns(),
-                                                  components, buffer.GetBitsPerChannel(), dictionary));
+  return state.Remember(
+      key, PredictedImageStream(state, buffer.GetRows(), buffer.GetColumns(), components,
+                                buffer.GetBitsPerChannel(), SampleRows(source.GetBuffer(), layout.channels),
+                                dictionary));
 }
 
 QPDFObjectHandle WriteImageMask(WriterState& state, const MavImg::PaintedPicture& stencil,

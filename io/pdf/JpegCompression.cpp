@@ -3,6 +3,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -58,15 +59,25 @@ void Configure(Compressor& c, int columns, int rows, int colors, int quality) {
 
 std::string EncodeJpeg(std::span<const std::uint8_t> samples, int columns, int colors,
                        int quality) {
+  const std::size_t rowBytes = static_cast<std::size_t>(std::max(columns, 0)) *
+                               static_cast<std::size_t>(std::max(colors, 0));
+  if (columns <= 0 || rowBytes == 0 || samples.size() % rowBytes != 0 || samples.empty())
+    throw std::invalid_argument("JPEG samples do not fill whole rows");
+  const ImageRows rows = [&samples, rowBytes](int row, std::string& out) {
+    const auto* start = samples.data() + static_cast<std::size_t>(row) * rowBytes;
+    out.append(reinterpret_cast<const char*>(start), rowBytes);
+  };
+  return EncodeJpeg(rows, static_cast<int>(samples.size() / rowBytes), columns, colors, quality);
+}
+
+std::string EncodeJpeg(const ImageRows& samples, int rows, int columns, int colors, int quality) {
   if (colors != 1 && colors != 3 && colors != 4)
     throw std::invalid_argument("JPEG images are written with 1, 3 or 4 components, not " +
                                 std::to_string(colors));
   if (quality < kMinJpegQuality || quality > kMaxJpegQuality)
     throw std::invalid_argument("JPEG quality " + std::to_string(quality) + " is not in 1..100");
+  if (columns <= 0 || rows <= 0) throw std::invalid_argument("JPEG samples do not fill whole rows");
   const std::size_t rowBytes = static_cast<std::size_t>(columns) * static_cast<std::size_t>(colors);
-  if (columns <= 0 || samples.size() % rowBytes != 0 || samples.empty())
-    throw std::invalid_argument("JPEG samples do not fill whole rows");
-  const auto rows = static_cast<int>(samples.size() / rowBytes);
   Compressor c;
   c.info.err = jpeg_std_error(&c.errors.base);
   c.errors.base.error_exit = OnError;
@@ -76,24 +87,25 @@ std::string EncodeJpeg(std::span<const std::uint8_t> samples, int columns, int c
   jpeg_mem_dest(&c.info, &c.buffer, &c.size);
   Configure(c, columns, rows, colors, quality);
   jpeg_start_compress(&c.info, TRUE);
+  std::string line;
   while (c.info.next_scanline < c.info.image_height) {
-    // libjpeg's row pointer is not const, though it only reads the row.
-    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + c.info.next_scanline * rowBytes);
+    line.clear();
+    samples(static_cast<int>(c.info.next_scanline), line);
+    if (line.size() != rowBytes) throw std::logic_error("a JPEG row has the wrong length");
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(line.data());
     jpeg_write_scanlines(&c.info, &row, 1);
   }
   jpeg_finish_compress(&c.info);
   return {reinterpret_cast<const char*>(c.buffer), c.size};
 }
 
-QPDFObjectHandle JpegImageStream(WriterState& state, std::string samples, int columns,
-                                 int colors, int quality, QPDFObjectHandle dictionary) {
+QPDFObjectHandle JpegImageStream(WriterState& state, int rows, int columns, int colors,
+                                 int quality, ImageRows samples, QPDFObjectHandle dictionary) {
   auto stream = state.NewStream("", dictionary);
   state.SetEncodedData(
       stream,
-      [samples = std::move(samples), columns, colors, quality] {
-        const std::span<const std::uint8_t> bytes(
-            reinterpret_cast<const std::uint8_t*>(samples.data()), samples.size());
-        return EncodeJpeg(bytes, columns, colors, quality);
+      [samples = std::move(samples), rows, columns, colors, quality] {
+        return EncodeJpeg(samples, rows, columns, colors, quality);
       },
       QPDFObjectHandle::newName("/DCTDecode"), QPDFObjectHandle::newNull());
   return stream;

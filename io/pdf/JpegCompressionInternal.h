@@ -3,6 +3,7 @@
 // separation channels lose nothing visible at a high quality and shrink several times further
 // than lossless Flate can take photographic noise.
 
+#include <io/pdf/ImageCompressionInternal.h>
 #include <io/pdf/WriterStateInternal.h>
 
 #include <cstdint>
@@ -21,10 +22,12 @@ inline constexpr int kMinJpegQuality = 1, kMaxJpegQuality = 100;
 // Throws std::invalid_argument for another component count or quality, std::runtime_error when
 // the encoder fails.
 std::string EncodeJpeg(std::span<const std::uint8_t> samples, int columns, int colors, int quality);
+// The same, asking for the `rows` rows one at a time.
+std::string EncodeJpeg(const ImageRows& samples, int rows, int columns, int colors, int quality);
 
-// A stream holding `samples` compressed with /DCTDecode (see EncodeJpeg), with the other entries
-// of `dictionary`.
-QPDFObjectHandle JpegImageStream(WriterState& state, std::string samples, int columns,
-                                 int colors, int quality, QPDFObjectHandle dictionary);
+// A stream holding `rows` rows of samples compressed with /DCTDecode (see EncodeJpeg), with the
+// other entries of `dictionary`; the rows are asked for while the stream is encoded.
+QPDFObjectHandle JpegImageStream(WriterState& state, int rows, int columns, int colors,
+                                 int quality, ImageRows samples, QPDFObjectHandle dictionary);
 
 }  // namespace CorvelPdf::Detail

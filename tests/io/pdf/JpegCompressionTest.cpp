@@ -104,3 +104,25 @@ TEST(JpegImage, BadSettingsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows asked for one at a time, as the writer feeds a render without copying it whole, make the
+// same file as the samples given at once; a short row is refused rather than read past.
+TEST(JpegImage, RowsAskedForOneAtATimeMakeTheSameFile) {
+  const auto samples = Ramps(4);
+  const std::size_t rowBytes = kColumns * 4;
+  std::vector<int> asked;
+  const CorvelPdf::Detail::ImageRows rows = [&](int row, std::string& out) {
+    asked.push_back(row);
+    out.append(reinterpret_cast<const char*>(samples.data()) + row * rowBytes, rowBytes);
+  };
+  EXPECT_EQ(CorvelPdf::Detail::EncodeJpeg(rows, kRows, kColumns, 4, 90),
+            CorvelPdf::Detail::EncodeJpeg(samples, kColumns, 4, 90));
+  ASSERT_EQ(asked.size(), static_cast<std::size_t>(kRows));
+  EXPECT_EQ(asked.back(), kRows - 1);
+  const CorvelPdf::Detail::ImageRows shortRows = [](int, std::string& out) { out.append(10, 'x'); };
+  EXPECT_THROW(CorvelPdf::Detail::EncodeJpeg(shortRows, kRows, kColumns, 4, 90), std::logic_error);
+}
+
+}  // namespace
