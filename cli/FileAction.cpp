@@ -103,7 +103,7 @@ using PhaseReport = decltype(Corvel::FlattenOptions::reportPhase);
 
 bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& renderTasks,
                MavDoc::Page& page, PageReport& report, PreviewAreas* keptAreas = nullptr,
-               const PhaseReport& reportPhase = {}) {
+               const PhaseReport& reportPhase = {}, std::vector<std::string>* warnings = nullptr) {
   const auto phase = [&reportPhase](std::string_view name) {
     if (reportPhase) reportPhase(name, 0, 0);
   };
@@ -166,9 +166,11 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
                                     settings.gradientResolution, settings.seams};
   flattening.balance = settings.balance;
   flattening.complexityBudget = settings.complexityBudget;
+  flattening.maxRenderedSamples = settings.maxRenderedSamples;
   flattening.rasterisedClusters = &report.rasterisedClusters;
   flattening.renderTasks = renderTasks;
   flattening.reportPhase = reportPhase;
+  flattening.warnings = warnings;
   const auto inserted =
       settings.action == "outline"
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
@@ -239,9 +241,12 @@ void FlattenPage(const FileSettings& settings, WorkerBudget& budget, ProgressLin
                                                       std::size_t total) {
     progress.Phase(number, phase, done, total);
   };
+  std::vector<std::string> warnings;
   try {
     page.report.replaced = RunOnPage(settings, renderTasks, *page.read.document->GetPages().front(),
-                                     page.report, nullptr, reportPhase);
+                                     page.report, nullptr, reportPhase, &warnings);
+    for (const std::string& warning : warnings)
+      page.read.warnings.push_back("page " + std::to_string(number) + ": " + warning);
   } catch (const std::exception& e) {
     page.failure = e.what();
   }

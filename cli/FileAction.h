@@ -54,6 +54,8 @@ struct FileSettings {
   // Corvel::FlattenOptions.
   int balance = 100;
   double complexityBudget = Corvel::FlattenOptions{}.complexityBudget;
+  // Samples one rendered image may hold before it is rendered coarser (a page warning says so).
+  double maxRenderedSamples = Corvel::FlattenOptions{}.maxRenderedSamples;
   // Pages flattened at once (threads). The output is the same for every count: the file is read
   // and written on the calling thread in page order, only the flattening runs beside it.
   int jobs = 1;

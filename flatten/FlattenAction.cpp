@@ -67,6 +67,8 @@ std::vector<MavDoc::ContentObject*> FlattenAction(MavDoc::Content& content,
                             options.inkTypeStacking, std::nullopt);
   rasterizer.gradientResolution = options.gradientResolution;
   rasterizer.renderTasks = options.renderTasks;
+  rasterizer.maxRenderedSamples = options.maxRenderedSamples;
+  rasterizer.warnings = options.warnings;
   const std::vector<RegionGroup> groups = GroupRegionsByStack(*graph);
   if (options.seams == Seams::None) phase("planning seams");
   const std::optional<SeamPlan> seams =

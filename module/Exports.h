@@ -76,6 +76,13 @@ struct FlattenOptions {
   // "planning seams", "making pieces" and "rendering clusters", the last two with how many of
   // how many are done (0 of 0 for the others). For progress on long pages.
   std::function<void(std::string_view phase, std::size_t done, std::size_t total)> reportPhase = {};
+  // Samples (pixels × inks) one rendered image may hold: an area that would need more is
+  // rendered coarser, so that a page of any size stays within memory (a page-wide shading on an
+  // A0 poster at 300 ppi in three inks holds 418 million; that page peaks at 433 MB). 0: no
+  // limit.
+  double maxRenderedSamples = 7e8;
+  // When given, receives a message for each area rendered coarser than asked.
+  std::vector<std::string>* warnings = nullptr;
 };
 
 // The same with every setting named.

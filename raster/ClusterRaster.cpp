@@ -1,4 +1,5 @@
 #include <raster/ClusterRaster.h>
+#include <raster/RenderLimit.h>
 
 #include <algorithm>
 #include <cmath>
@@ -164,19 +165,30 @@ std::unique_ptr<MavDoc::ContentObject> RasterizeCluster(const FillRasterizer& ra
   std::vector<std::string> names;
   for (std::size_t i = used.NamedBegin(); i < used.Size(); ++i) names.push_back(used.GetEntries()[i].name);
   const auto& area = rasterizer.workingRectangle;
-  const auto toPixels = [&](double millipoints) {
-    return std::max<std::int64_t>(0, std::llround(millipoints / kClusterMillipointsPerPoint /
-                                                  kClusterPointsPerInch * resolution));
+  const auto gridAt = [&](double ppi) {
+    const auto toPixels = [&](double millipoints) {
+      return std::max<std::int64_t>(0, std::llround(millipoints / kClusterMillipointsPerPoint /
+                                                    kClusterPointsPerInch * ppi));
+    };
+    return RasterGeometry{Vexl::Transformation::Identity(),
+                          MavSc::Environment(area, toPixels(area.width), toPixels(area.height)),
+                          false};
   };
-  const RasterGeometry geometry{Vexl::Transformation::Identity(),
-                                MavSc::Environment(area, toPixels(area.width), toPixels(area.height)),
-                                false};
+  RasterGeometry geometry = gridAt(resolution);
   RasterJob job{ClusterOutline(input, elements), {}};
   job.pixelRect = geometry.environment.WorldToTarget(job.clip->GetBoundingBox());
   if (job.pixelRect.IsEmpty()) return nullptr;
-  const RenderedTile image = RenderCluster(rasterizer, input, elements, MavSc::Options(names),
-                                           geometry.environment, job.pixelRect);
-  return ClippedTileObject(rasterizer, geometry, job, image);
+  const double pixels = double(job.pixelRect.Width()) * double(job.pixelRect.Height());
+  if (const double scale = RenderScaleWithin(pixels, names.size(), rasterizer.maxRenderedSamples);
+      scale < 1) {
+    NoteCoarserRender(rasterizer.warnings, pixels, names.size(), scale, rasterizer.maxRenderedSamples);
+    geometry = gridAt(resolution * scale);
+    job.pixelRect = geometry.environment.WorldToTarget(job.clip->GetBoundingBox());
+    if (job.pixelRect.IsEmpty()) return nullptr;
+  }
+  RenderedTile image = RenderCluster(rasterizer, input, elements, MavSc::Options(names),
+                                     geometry.environment, job.pixelRect);
+  return ClippedTileObject(rasterizer, geometry, job, std::move(image));
 }
 
 }  // namespace Corvel

@@ -6,6 +6,7 @@
 #include <color/SeparationSetup.h>
 #include <color/UsedSeparations.h>
 #include <raster/ImageRegions.h>
+#include <raster/RenderLimit.h>
 
 namespace Corvel {
 
@@ -86,7 +87,9 @@ std::unique_ptr<MavDoc::ContentObject> FlatTile(const FillRasterizer& rasterizer
   return path;
 }
 
-std::shared_ptr<const MavImg::PictureBuffer> KeptChannels(const RenderedTile& tile,
+// The tile's pixels without its all-zero channels, packed in place and handed over without a
+// copy (a page-wide render is hundreds of megabytes).
+std::shared_ptr<const MavImg::PictureBuffer> KeptChannels(RenderedTile&& tile,
                                                           const std::vector<int>& constant,
                                                           std::vector<std::string>& names) {
   const std::size_t n = tile.names.size();
@@ -94,26 +97,27 @@ std::shared_ptr<const MavImg::PictureBuffer> KeptChannels(const RenderedTile& ti
   for (std::size_t c = 0; c < n; ++c) {
     if (constant[c] != 0) kept.push_back(c);
   }
-  MavImg::PictureBuffer::Factory factory(static_cast<int>(tile.width), static_cast<int>(tile.height),
-                                         static_cast<int>(kept.size()), 8);
-  for (std::size_t y = 0; y < tile.height; ++y) {
-    std::uint8_t* out = factory.GetRowPtr(static_cast<int>(y));
-    const std::uint8_t* in = tile.bytes.data() + y * tile.width * n;
-    for (std::size_t x = 0; x < tile.width; ++x) {
-      for (std::size_t k = 0; k < kept.size(); ++k) out[x * kept.size() + k] = in[x * n + kept[k]];
-    }
+  if (kept.size() < n) {
+    // Each pixel moves to a place no later than its own, so reading stays ahead of writing.
+    std::uint8_t* bytes = tile.bytes.data();
+    const std::size_t pixels = tile.width * tile.height;
+    for (std::size_t p = 0; p < pixels; ++p)
+      for (std::size_t k = 0; k < kept.size(); ++k) bytes[p * kept.size() + k] = bytes[p * n + kept[k]];
+    tile.bytes.resize(pixels * kept.size());
   }
   names.clear();
   for (std::size_t c : kept) names.push_back(tile.names[c]);
+  MavImg::PictureBuffer::Factory factory(static_cast<int>(tile.width), static_cast<int>(tile.height),
+                                         static_cast<int>(kept.size()), 8, std::move(tile.bytes));
   return factory.GetResult();
 }
 
 std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterizer,
                                                  const RasterGeometry& geometry, const RasterJob& job,
-                                                 const RenderedTile& tile, const std::vector<int>& constant) {
+                                                 RenderedTile&& tile, const std::vector<int>& constant) {
   const MavDoc::Document* document = rasterizer.content->GetDocument();
   std::vector<std::string> names;
-  auto buffer = KeptChannels(tile, constant, names);
+  auto buffer = KeptChannels(std::move(tile), constant, names);
   std::vector<MavImg::ChannelInfo> infos;
   MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping;
   const auto& info = document->GetSeparationInfo();
@@ -152,11 +156,11 @@ std::unique_ptr<MavDoc::ContentObject> ImageTile(const FillRasterizer& rasterize
 std::unique_ptr<MavDoc::ContentObject> ClippedTileObject(const FillRasterizer& rasterizer,
                                                          const RasterGeometry& geometry,
                                                          const RasterJob& job,
-                                                         const RenderedTile& tile) {
+                                                         RenderedTile&& tile) {
   const auto constant = ConstantChannels(tile);
   const bool flat = std::none_of(constant.begin(), constant.end(), [](int v) { return v < 0; });
   return flat ? FlatTile(rasterizer, job, tile, constant)
-              : ImageTile(rasterizer, geometry, job, tile, constant);
+              : ImageTile(rasterizer, geometry, job, std::move(tile), constant);
 }
 
 FillRasterizer::FillRasterizer(const DocumentGraph::GraphBase* graph, MavDoc::Content* content,
@@ -181,9 +185,19 @@ std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeF
   std::vector<std::string> names;
   for (std::size_t i = used.NamedBegin(); i < used.Size(); ++i) names.push_back(used.GetEntries()[i].name);
   const MavSc::Options options(names);
-  const RasterGeometry geometry = ComputeRasterGeometry(*this, *fill);
-  const auto jobs = PlanRasterJobs(*graph, regions, geometry.transformation.Inverse(),
-                                   geometry.environment, names.size(), paintedLater);
+  RasterGeometry geometry = ComputeRasterGeometry(*this, *fill);
+  auto jobs = PlanRasterJobs(*graph, regions, geometry.transformation.Inverse(),
+                             geometry.environment, names.size(), paintedLater);
+  // The largest image decides: the fill's images share one grid.
+  double largest = 0;
+  for (const RasterJob& job : jobs)
+    largest = std::max(largest, double(job.pixelRect.Width()) * double(job.pixelRect.Height()));
+  if (const double scale = RenderScaleWithin(largest, names.size(), maxRenderedSamples); scale < 1) {
+    NoteCoarserRender(warnings, largest, names.size(), scale, maxRenderedSamples);
+    geometry = ComputeRasterGeometry(*this, *fill, scale);
+    jobs = PlanRasterJobs(*graph, regions, geometry.transformation.Inverse(), geometry.environment,
+                          names.size(), paintedLater);
+  }
   std::unique_ptr<MavDoc::ContentObject> single;
   std::unique_ptr<MavDoc::Group> group;
   const auto add = [&](std::unique_ptr<MavDoc::ContentObject> object) {
@@ -208,7 +222,7 @@ std::optional<std::unique_ptr<MavDoc::ContentObject>> FillRasterizer::RasterizeF
     });
     for (std::size_t i = 0; i < count; ++i) {
       if (jobs[first + i].pixelRect.IsEmpty()) continue;
-      add(ClippedTileObject(*this, geometry, jobs[first + i], tiles[i]));
+      add(ClippedTileObject(*this, geometry, jobs[first + i], std::move(tiles[i])));
       tiles[i] = RenderedTile{};
     }
   }

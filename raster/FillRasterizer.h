@@ -49,6 +49,11 @@ class FillRasterizer {
   // Renders independent images (and a cluster's tiles) on spare threads; one after another
   // when empty.
   ParallelTasks renderTasks = {};
+  // Samples (pixels × inks) one rendered image may hold; an image that would need more is
+  // rendered coarser (see RenderLimit.h). 0: no limit.
+  double maxRenderedSamples = 0;
+  // When given, receives a message for each image rendered coarser than asked.
+  std::vector<std::string>* warnings = nullptr;
 };
 
 // Planning records: a tile is a pixel rectangle with the region outlines it holds; a job is
@@ -73,11 +78,12 @@ struct RenderedTile {
 };
 
 // The new object of a rendered job: a path in the job's clip painted with the colour when
-// every pixel is the same, else the image (its all-zero channels left out) in the clip.
+// every pixel is the same, else the image (its all-zero channels left out) in the clip, which
+// takes over the tile's pixels.
 std::unique_ptr<MavDoc::ContentObject> ClippedTileObject(const FillRasterizer& rasterizer,
                                                          const RasterGeometry& geometry,
                                                          const RasterJob& job,
-                                                         const RenderedTile& tile);
+                                                         RenderedTile&& tile);
 
 // The jobs for a fill's regions: tiles binned into a 6 × 6 grid, then merged while one image
 // costs less than two (bytes, plus 16384 per image). With `paintedLater`, jobs reach under

@@ -136,11 +136,12 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
   return choice;
 }
 
-RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
+RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill,
+                                     double scale) {
   const RasterImageChoice choice = ChooseRasterImage(rasterizer, fill);
   const bool continuousTone = choice.imageElement || choice.otherResolution;
   const bool fromLossyData = PicturesFromLossyData(fill);
-  const double r = choice.otherResolution.value_or(rasterizer.resolution);
+  const double r = choice.otherResolution.value_or(rasterizer.resolution) * scale;
   const auto& area = rasterizer.workingRectangle;
   const auto columns = RoundHalfAway(area.width / kMillipointsPerPoint / kPointsPerInch * r);
   const auto rows = RoundHalfAway(area.height / kMillipointsPerPoint / kPointsPerInch * r);
@@ -162,6 +163,10 @@ RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tes
     const auto [rx, ry] = AxisResolutions(*choice.imageElement);
     w = NoFinerThan(w, rx, rasterizer.gradientResolution);
     h = NoFinerThan(h, ry, rasterizer.gradientResolution);
+  }
+  if (scale < 1) {
+    w = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::floor(double(w) * scale)));
+    h = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::floor(double(h) * scale)));
   }
   const Vexl::Rectangle unit{0, 0, MavDoc::Image::kUnit, MavDoc::Image::kUnit, false};
   return {choice.imageElement->ObjectTransformation(),

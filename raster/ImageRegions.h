@@ -37,6 +37,8 @@ struct RasterGeometry {
 // whole factor when a shading needs more, or coarser where the picture is finer than the
 // gradient resolution and nothing else needs more; otherwise the working rectangle at the
 // needed resolution.
-RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill);
+// `scale` (at most 1) makes the grid coarser by that factor along each axis.
+RasterGeometry ComputeRasterGeometry(const FillRasterizer& rasterizer, const Tessel::TFill& fill,
+                                     double scale = 1);
 
 }  // namespace Corvel

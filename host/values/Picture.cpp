@@ -39,6 +39,10 @@ double PictureBuffer::GetSample(int column, int row, int channel) const {
 }
 
 PictureBuffer::Factory::Factory(int columns, int rows, int channels, int bitsPerChannel)
+    : Factory(columns, rows, channels, bitsPerChannel, {}) {}
+
+PictureBuffer::Factory::Factory(int columns, int rows, int channels, int bitsPerChannel,
+                                std::vector<std::uint8_t> pixels)
     : buffer_(new PictureBuffer()) {
   if (columns <= 0 || rows <= 0 || channels <= 0) {
     throw std::invalid_argument("A picture needs positive columns, rows and channels");
@@ -56,7 +60,13 @@ PictureBuffer::Factory::Factory(int columns, int rows, int channels, int bitsPer
   buffer_->rows_ = rows;
   buffer_->channels_ = channels;
   buffer_->bitsPerChannel_ = bitsPerChannel;
-  buffer_->bytes_.assign(bytes, 0);
+  if (pixels.empty()) {
+    buffer_->bytes_.assign(bytes, 0);
+  } else if (pixels.size() != bytes) {
+    throw std::invalid_argument("Picture pixels do not fill the buffer");
+  } else {
+    buffer_->bytes_ = std::move(pixels);
+  }
 }
 
 std::uint8_t* PictureBuffer::Factory::GetRowPtr(int row) {

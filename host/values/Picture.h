@@ -45,6 +45,9 @@ class PictureBuffer::Factory {
   // Throws std::invalid_argument for non-positive sizes, bits other than 8 or 16, or a buffer
   // beyond 2^31 bytes.
   Factory(int columns, int rows, int channels, int bitsPerChannel);
+  // The same with `bytes` as the pixels, taken without a copy; throws std::invalid_argument as
+  // well when they are not exactly the buffer's size.
+  Factory(int columns, int rows, int channels, int bitsPerChannel, std::vector<std::uint8_t> bytes);
   std::uint8_t* GetRowPtr(int row);
   // The finished buffer; the factory is left empty.
   std::shared_ptr<const PictureBuffer> GetResult();

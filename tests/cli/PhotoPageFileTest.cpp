@@ -171,3 +171,32 @@ TEST_F(PhotoPage, ObjectStreamsOnlyFromPdf15) {
 }
 
 }  // namespace
+
+namespace {
+
+// An image that would hold more samples than the limit is rendered coarser, as a page of any
+// size must stay within memory, and the report says so; below the limit nothing changes.
+TEST_F(PhotoPage, AnAreaOverTheSampleLimitIsRenderedCoarserAndSaysSo) {
+  CorvelTestPages::PhotoPageOptions options;
+  options.width = 600;
+  options.height = 400;
+  options.placedWidth = 300;
+  options.placedHeight = 200;
+  CorvelTestPages::WritePhotoPage(input, options);
+  CorvelCli::FileSettings settings;
+  settings.maxRenderedSamples = 60000;  // under half the columns and rows of each image
+  const auto report = Flatten(settings);
+  const long long widest = WidestImage(PageImages(output));
+  EXPECT_LT(widest, 602 / 2) << report.warnings.front();
+  EXPECT_GT(widest, 602 / 8);
+  ASSERT_FALSE(report.warnings.empty());
+  EXPECT_NE(report.warnings.front().find("page 1: a rendered area would hold"), std::string::npos)
+      << report.warnings.front();
+  EXPECT_NE(report.warnings.front().find("to stay within 60000 samples"), std::string::npos)
+      << report.warnings.front();
+  settings.maxRenderedSamples = 1e7;
+  EXPECT_TRUE(Flatten(settings).warnings.empty());
+  EXPECT_EQ(WidestImage(PageImages(output)), 602);
+}
+
+}  // namespace

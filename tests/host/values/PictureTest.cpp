@@ -32,6 +32,13 @@ TEST(PictureBuffer, RefusesBadSizes) {
   EXPECT_THROW(PictureBuffer::Factory(1 << 20, 1 << 20, 4, 8), std::invalid_argument);
 }
 
+TEST(PictureBuffer, TakesGivenPixelsOfExactlyItsSize) {
+  auto buffer = PictureBuffer::Factory(2, 1, 2, 8, {0, 51, 255, 0}).GetResult();
+  EXPECT_DOUBLE_EQ(buffer->GetSample(0, 0, 1), 0.2);
+  EXPECT_DOUBLE_EQ(buffer->GetSample(1, 0, 0), 1.0);
+  EXPECT_THROW(PictureBuffer::Factory(2, 1, 2, 8, {0, 51, 255}), std::invalid_argument);
+}
+
 TEST(BufferedPictureSource, MappingMustStayWithinChannels) {
   PictureBuffer::Factory factory(4, 4, 1, 8);
   auto buffer = factory.GetResult();
