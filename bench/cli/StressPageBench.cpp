@@ -1,4 +1,5 @@
-// The whole `corvel flatten` of seeded stress pages (tools/testpages/StressPage.h): N random
+// The whole `corvel flatten` of seeded stress pages (tools/testpages/StressPage.h), and of a
+// large-format poster (PosterPage.h), as a child process each. Stress pages: N random
 // overlapping curved shapes, every one transparent, at N = 300, 1,000, 2,000 and 10,000, with
 // the default complexity budget and without one. Mapped into vectors, time and memory grow
 // with the square of the overlaps; the budget renders clusters over it whole instead. The
@@ -13,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cli/FileAction.h>
+#include <tools/testpages/PosterPage.h>
 #include <tools/testpages/StressPage.h>
 
 #include <sys/resource.h>
@@ -118,5 +120,29 @@ BENCHMARK(BM_FlattenStressPage)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// An A0 poster whose full-bleed gradient multiplies over a spot: one page-wide rendered area of
+// three inks at 300 ppi (418 million samples). Argument: /UserUnit 1, or 2 for the same page
+// twice as large each way, which asks for more samples than one rendered image may hold and is
+// rendered coarser. Peak memory follows the image, not a copy of it.
+void BM_FlattenPosterPage(benchmark::State& state) {
+  const double userUnit = static_cast<double>(state.range(0));
+  const fs::path folder = fs::temp_directory_path();
+  const std::string name = "corvel-poster-" + std::to_string(state.range(0));
+  const fs::path input = folder / (name + ".pdf"), output = folder / (name + "-flat.pdf");
+  CorvelTestPages::WritePosterPage(input, {.userUnit = userUnit});
+  StressRun run;
+  for (auto _ : state) {
+    run = RunStressChild(input, output, {});
+    state.SetIterationTime(run.seconds);
+  }
+  state.counters["finished"] = run.finished;
+  state.counters["cpuSeconds"] = run.cpuSeconds;
+  state.counters["peakMB"] = run.peakMegabytes;
+  state.counters["outputKB"] =
+      run.finished ? static_cast<double>(fs::file_size(output)) / kKilobyte : 0;
+  state.counters["images"] = run.images;
+}
+BENCHMARK(BM_FlattenPosterPage)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
