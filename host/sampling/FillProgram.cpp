@@ -110,7 +110,7 @@ Composite::Node FillProgram::Translate(const TFill::TComponent& component,
         attribute.Paint()->GetType() == MavPaint::Paint::kFlat) {
       const auto& flat = static_cast<const MavPaint::FlatPaint&>(*attribute.Paint());
       out.tints.resize(space.Size());
-      Projector(space).Project(flat.GetConvertedColor(nullptr, attribute.Intent()), out.tints.data());
+      Projector(space).ProjectFlat(flat, attribute.Intent(), out.tints.data());
       if (!coverage_) return out;
       auto constant = MakeConstantSampler(std::move(out.tints));
       out.tints.clear();

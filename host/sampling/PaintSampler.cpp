@@ -47,15 +47,25 @@ Ramp MakeRamp(const MavPaint::ShadingPaint& shading, std::array<double, 2> domai
   ramp.channels = projector.Size();
   const auto mapping = shading.GetConvertedSeparationMapping(nullptr);
   const auto function = shading.GetConvertedFunction(nullptr, intent);
+  // A gray or RGB shading inside a mask group of such a space is read in its own values.
+  const auto& own = shading.GetSeparationMapping();
+  const bool direct = own.Size() == own.ProcessCount() && shading.GetFunction() &&
+                      projector.GetKind() != Projector::Kind::Separations;
+  auto project = [&](const std::vector<float>& ownValues, const std::vector<float>& converted,
+                     float* tints) {
+    if (!direct || !projector.ProjectDirect(own.GetColorSpace(), ownValues, tints))
+      projector.Project(ConvertedValues(mapping, converted), tints);
+  };
   ramp.table.resize(kTableSize * ramp.channels);
   for (std::size_t i = 0; i < kTableSize; ++i) {
     const double t = domain[0] + (domain[1] - domain[0]) * double(i) / double(kTableSize - 1);
-    projector.Project(ConvertedValues(mapping, function->Evaluate({t})), &ramp.table[i * ramp.channels]);
+    project(direct ? shading.GetFunction()->Evaluate({t}) : std::vector<float>{},
+            function->Evaluate({t}), &ramp.table[i * ramp.channels]);
   }
   if (const auto background = shading.GetConvertedBackground(nullptr, intent)) {
     ramp.hasBackground = true;
     ramp.background.resize(ramp.channels);
-    projector.Project(ConvertedValues(mapping, *background), ramp.background.data());
+    project(shading.GetBackground().value_or(std::vector<float>{}), *background, ramp.background.data());
   }
   return ramp;
 }
@@ -194,7 +204,7 @@ std::unique_ptr<PaintSampler> MakePaintOnly(const DocumentGraph::ElementAttribut
   const auto& paint = *element.Paint();
   if (const auto* flat = dynamic_cast<const MavPaint::FlatPaint*>(&paint)) {
     std::vector<float> tints(projector.Size());
-    projector.Project(flat->GetConvertedColor(nullptr, element.Intent()), tints.data());
+    projector.ProjectFlat(*flat, element.Intent(), tints.data());
     return MakeConstantSampler(std::move(tints));
   }
   if (const auto* axial = dynamic_cast<const MavPaint::AxialShadingPaint*>(&paint)) {
@@ -249,6 +259,38 @@ void Projector::Project(const MavColor::Color& converted, float* tints) const {
       for (std::size_t i = 0; i < names_.size(); ++i) tints[i] = static_cast<float>(ink(names_[i]));
       return;
   }
+}
+
+bool Projector::ProjectDirect(const MavColor::ColorSpace& space, std::span<const float> values,
+                              float* tints) const {
+  using namespace MavColor;
+  if (kind_ == Kind::Separations) return false;
+  const bool gray = std::holds_alternative<DeviceGray>(space) || std::holds_alternative<CalGray>(space) ||
+                    std::holds_alternative<ICCGray>(space);
+  const bool rgb = std::holds_alternative<DeviceRGB>(space) || std::holds_alternative<CalRGB>(space) ||
+                   std::holds_alternative<ICCRGB>(space);
+  if (!(gray && !values.empty()) && !(rgb && values.size() >= 3)) return false;
+  auto clamped = [&](std::size_t i) { return std::clamp(double(values[gray ? 0 : i]), 0.0, 1.0); };
+  const double r = clamped(0), g = clamped(1), b = clamped(2);
+  if (kind_ == Kind::Gray) {
+    tints[0] = static_cast<float>(1 - (0.30 * r + 0.59 * g + 0.11 * b));
+  } else {
+    tints[0] = static_cast<float>(1 - r);
+    tints[1] = static_cast<float>(1 - g);
+    tints[2] = static_cast<float>(1 - b);
+  }
+  return true;
+}
+
+void Projector::ProjectFlat(const MavPaint::FlatPaint& flat,
+                            std::optional<MavColor::RenderingIntent> intent, float* tints) const {
+  const auto& color = flat.GetColor();
+  if (color.Size() == color.ProcessCount()) {
+    std::vector<float> values;
+    for (const auto& entry : color.GetEntries()) values.push_back(entry.value);
+    if (ProjectDirect(color.GetColorSpace(), values, tints)) return;
+  }
+  Project(flat.GetConvertedColor(nullptr, intent), tints);
 }
 
 std::unique_ptr<PaintSampler> MakePaintSampler(const DocumentGraph::ElementAttribute& element,

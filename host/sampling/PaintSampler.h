@@ -3,10 +3,13 @@
 // tints of a composite's separations.
 
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include <compositing/SeparationSpace.h>
 #include <docgraph/Attributes.h>
+#include <values/Paint.h>
 
 namespace Sampling {
 
@@ -18,6 +21,14 @@ class Projector {
   // `names` / `values`: a converted colour's entries. An all-separations colour is given as
   // the single name "" and inks every separation.
   void Project(const MavColor::Color& converted, float* tints) const;
+  // A gray or RGB colour (`values` in `space`) put straight into a gray or RGB space, as a
+  // luminosity mask group of that space sees it: a trip through CMYK would move its luminosity.
+  // False, with nothing written, for any other colour or space (project the converted colour).
+  bool ProjectDirect(const MavColor::ColorSpace& space, std::span<const float> values,
+                     float* tints) const;
+  // A flat colour: straight where ProjectDirect can, else converted with `intent`.
+  void ProjectFlat(const MavPaint::FlatPaint& flat, std::optional<MavColor::RenderingIntent> intent,
+                   float* tints) const;
   std::size_t Size() const { return names_.size(); }
   const std::vector<std::string>& Names() const { return names_; }
 
