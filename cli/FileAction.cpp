@@ -99,6 +99,18 @@ void RefuseStandIns(const MavDoc::Content& content, const Chosen& chosen) {
 // Runs the action on one page read into the model, its images rendered through `renderTasks`;
 // returns whether the page changed. Flattening also measures its areas, and gives their shapes
 // to `keptAreas` when there is one.
+// What a viewer shows of the page: its crop box, cut to the media box.
+Vexl::Rectangle VisibleBox(const MavDoc::Page& page) {
+  const auto& media = page.GetPageBox(MavDoc::kMediaBox);
+  const auto& crop = page.GetPageBox(MavDoc::kCropBox);
+  const double left = std::max(media.Left(), crop.Left());
+  const double bottom = std::max(media.Bottom(), crop.Bottom());
+  const double right = std::min(media.Right(), crop.Right());
+  const double top = std::min(media.Top(), crop.Top());
+  if (right <= left || top <= bottom) return media;  // no overlap: viewers fall back on the media
+  return {left, bottom, right - left, top - bottom};
+}
+
 using PhaseReport = decltype(Corvel::FlattenOptions::reportPhase);
 
 bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& renderTasks,
@@ -131,7 +143,8 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
   report.overprintsReplaced = CountOverprinting(content, chosen);
   PreviewAreas areas =
       flatten ? CollectObjectAreas(content, chosen, overprinting) : PreviewAreas{};
-  const Vexl::Rectangle pageBox = page.GetPageBox(MavDoc::kMediaBox);
+  // Areas are measured where a viewer shows the page, as the preview draws it.
+  const Vexl::Rectangle pageBox = VisibleBox(page);
   // Unless a preview keeps them, the objects' shapes are measured and let go before the
   // flattening, which then has their memory (hundreds of megabytes on a page of 10,000 shapes).
   AreaSummary objectAreas;
@@ -384,17 +397,6 @@ std::vector<QPDFPageObjectHelper> AllPages(QPDF& pdf) {
   }
 }
 
-// What a viewer shows of the page: its crop box, cut to the media box.
-Vexl::Rectangle VisibleBox(const MavDoc::Page& page) {
-  const auto& media = page.GetPageBox(MavDoc::kMediaBox);
-  const auto& crop = page.GetPageBox(MavDoc::kCropBox);
-  const double left = std::max(media.Left(), crop.Left());
-  const double bottom = std::max(media.Bottom(), crop.Bottom());
-  const double right = std::min(media.Right(), crop.Right());
-  const double top = std::min(media.Top(), crop.Top());
-  if (right <= left || top <= bottom) return media;  // no overlap: viewers fall back on the media
-  return {left, bottom, right - left, top - bottom};
-}
 
 }  // namespace
 

@@ -349,4 +349,17 @@ TEST_F(CroppedPreviewPicture, ShowsAndMeasuresTheCropBoxOnly) {
   EXPECT_GT(CountMarked(110, 605, 240, 636, {kInvolved}), 1000);
 }
 
+// The flatten report measures the same visible page as the preview.
+TEST_F(CroppedPreviewPicture, FlattenReportMeasuresTheCropBoxToo) {
+  const auto flattened = RunCorvel("flatten '" + input.string() + "' -o '" +
+                                       (folder / "f.pdf").string() + "' --report '" +
+                                       (folder / "f.json").string() + "'",
+                                   folder);
+  ASSERT_EQ(flattened.status, 0) << flattened.err;
+  const auto report = nlohmann::json::parse(ReadBytes(folder / "f.json"));
+  const auto& areas = report["pages"][0]["areasInSquarePoints"];
+  EXPECT_NEAR(areas["involved"].get<double>(), 38000, 0.5);
+  EXPECT_NEAR(areas["textOutlined"].get<double>(), 0, 0.5);
+}
+
 }  // namespace
