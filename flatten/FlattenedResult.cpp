@@ -16,9 +16,15 @@ constexpr double kResultResolution = 1200.0;
 
 std::unique_ptr<MavDoc::Path> MakeFlatPath(const AttributedGraph& graph, const RegionGroup& group,
                                            const std::vector<const TesselFixed::Region*>& regions,
-                                           MavDoc::Content& content, MavColor::Color colour) {
+                                           MavDoc::Content& content, MavColor::Color colour,
+                                           const std::vector<Vexl::Subpath>& band) {
   auto outline = MakeCompound(graph, regions);
   if (outline->GetSubpaths().empty()) return nullptr;
+  if (!band.empty()) {
+    std::vector<Vexl::Subpath> subpaths = outline->GetSubpaths();
+    subpaths.insert(subpaths.end(), band.begin(), band.end());
+    outline = std::make_shared<const Vexl::Compound>(std::move(subpaths));
+  }
   auto path = std::make_unique<MavDoc::Path>(std::move(outline));
   path->SetFillPaint(
       MavPaint::FlatPaint::Factory(std::move(colour), content.GetDocument(), nullptr).Get());
@@ -41,14 +47,14 @@ std::unique_ptr<MavDoc::ContentObject> CreateRegionObject(
   };
   SampledColor colour = SampleFillColor(sampling, group.fill);
   if (auto* list = std::get_if<MavColor::Color>(&colour)) {
-    return MakeFlatPath(graph, group, flatRegions(), content, std::move(*list));
+    return MakeFlatPath(graph, group, flatRegions(), content, std::move(*list), reach.flatBand);
   }
   if (auto rendered = rasterizer.RasterizeFill(group.regions, group.fill, paintedLater)) {
     return std::move(*rendered);
   }
   colour = MakeEmptyColor();
   return MakeFlatPath(graph, group, flatRegions(), content,
-                      std::move(std::get<MavColor::Color>(colour)));
+                      std::move(std::get<MavColor::Color>(colour)), reach.flatBand);
 }
 
 std::vector<std::unique_ptr<MavDoc::ContentObject>> GetFlattenedResult(

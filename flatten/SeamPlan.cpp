@@ -50,6 +50,8 @@ class SeamPlanner {
               const SamplingContext& sampling, const PieceOrder& order);
   // By group: the regions a flat piece of known inks takes; nothing for the other pieces.
   std::vector<std::optional<std::vector<const TesselFixed::Region*>>> Plan();
+  // By group, after Plan: the bands the plan chose, along the borders of each piece's regions.
+  std::vector<std::vector<Vexl::Subpath>> Bands();
 
  private:
   void ReadColours(const std::vector<RegionGroup>& groups, const SamplingContext& sampling);
@@ -60,7 +62,7 @@ class SeamPlanner {
   bool AllInksKnownAround(std::uint32_t region) const;
   double LighterBorders(std::uint32_t region);
   bool Lighter(std::uint32_t first, std::uint32_t second);
-  void CollectPaints(std::uint32_t region, int side);
+  void CollectPaints(std::uint32_t region, int side, std::uint32_t across);
 
   std::vector<const TesselFixed::Region*> regions_;  // by region index
   std::vector<std::uint32_t> owner_;                 // by region index
@@ -70,6 +72,7 @@ class SeamPlanner {
   std::vector<std::vector<double>> inks_;  // by group; empty when the colour is not known
   std::vector<std::vector<std::uint32_t>> fixed_;    // pieces outside the plan reaching under
   std::vector<std::vector<std::uint32_t>> planned_;  // flat pieces reaching under a region
+  std::vector<std::vector<std::uint32_t>> banding_;  // flat pieces banding a region
   std::vector<BorderPaint> paints_;                  // scratch of Lighter
   std::vector<double> weights_;                      // scratch of Lighter
 };
@@ -145,6 +148,7 @@ void SeamPlanner::StartFromNeighbourRule(const std::vector<RegionGroup>& groups,
                                          const PieceOrder& order) {
   fixed_.assign(regions_.size(), {});
   planned_.assign(regions_.size(), {});
+  banding_.assign(regions_.size(), {});
   for (std::size_t g = 0; g < groups.size(); ++g) {
     const auto extended = ExtendUnderLaterPieces(groups[g].regions, order.LaterThan(g));
     auto& into = inks_[g].empty() ? fixed_ : planned_;
@@ -170,39 +174,65 @@ std::vector<std::uint32_t> SeamPlanner::Candidates(std::uint32_t region) const {
   return candidates;
 }
 
+// What the earlier neighbours do with a region: take it whole, or reach it by a band along their
+// own border with it.
+struct SeamOption {
+  std::vector<std::uint32_t> takes, bands;
+  // What it adds to the file: a taken region often simplifies the outline; a band is new points.
+  std::size_t Weight() const { return takes.size() + 2 * bands.size(); }
+};
+
+std::vector<SeamOption> SeamOptionsOf(const std::vector<std::uint32_t>& candidates,
+                                      SeamOption current) {
+  std::vector<SeamOption> options{std::move(current), {}};
+  if (candidates.size() <= kEverySetUpTo) {
+    // Each candidate takes the region, bands it or does neither: base 3 digits.
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < candidates.size(); ++i) count *= 3;
+    for (std::size_t code = 1; code < count; ++code) {
+      SeamOption option;
+      for (std::size_t i = 0, rest = code; i < candidates.size(); ++i, rest /= 3) {
+        if (rest % 3 == 1) option.takes.push_back(candidates[i]);
+        if (rest % 3 == 2) option.bands.push_back(candidates[i]);
+      }
+      options.push_back(std::move(option));
+    }
+  } else {
+    for (const std::uint32_t piece : candidates) {
+      options.push_back({{piece}, {}});
+      options.push_back({{}, {piece}});
+    }
+    options.push_back({candidates, {}});
+    options.push_back({{}, candidates});
+  }
+  return options;
+}
+
 void SeamPlanner::ChooseFor(std::uint32_t region) {
   const auto candidates = Candidates(region);
   if (candidates.empty()) return;
-  std::vector<std::vector<std::uint32_t>> options{planned_[region], {}};
-  if (candidates.size() <= kEverySetUpTo) {
-    for (unsigned mask = 1; mask < (1u << candidates.size()); ++mask) {
-      options.emplace_back();
-      for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (mask & (1u << i)) options.back().push_back(candidates[i]);
-      }
-    }
-  } else {
-    for (const std::uint32_t piece : candidates) options.push_back({piece});
-    options.push_back(candidates);
-  }
-  // The current choice wins ties, unless a smaller set does as well where every colour around
-  // is known ink by ink (a smaller outline); elsewhere the judgement is blind to some colours,
+  const auto options = SeamOptionsOf(candidates, {planned_[region], banding_[region]});
+  // The current choice wins ties, unless a lighter one does as well where every colour around
+  // is known ink by ink (a smaller file); elsewhere the judgement is blind to some colours,
   // and the neighbour rule stays unless something does better.
   const bool judged = AllInksKnownAround(region);
+  const auto apply = [&](const SeamOption& option) {
+    planned_[region] = option.takes;
+    banding_[region] = option.bands;
+  };
   std::size_t best = 0;
-  planned_[region] = options[0];
+  apply(options[0]);
   double bestCost = LighterBorders(region);
   for (std::size_t i = 1; i < options.size(); ++i) {
-    planned_[region] = options[i];
+    apply(options[i]);
     const double cost = LighterBorders(region);
-    const bool smaller =
-        (judged || best != 0) && options[i].size() < options[best].size();
+    const bool smaller = (judged || best != 0) && options[i].Weight() < options[best].Weight();
     if (cost < bestCost || (cost == bestCost && smaller)) {
       best = i;
       bestCost = cost;
     }
   }
-  planned_[region] = options[best];
+  apply(options[best]);
 }
 
 bool SeamPlanner::AllInksKnownAround(std::uint32_t region) const {
@@ -223,7 +253,9 @@ double SeamPlanner::LighterBorders(std::uint32_t region) {
   return length;
 }
 
-void SeamPlanner::CollectPaints(std::uint32_t region, int side) {
+// The paints over `region` at its border with `across`: a band reaches the region only along its
+// piece's own border with it.
+void SeamPlanner::CollectPaints(std::uint32_t region, int side, std::uint32_t across) {
   const auto add = [&](std::uint32_t group) {
     if (group == kNoOwner) return;
     for (auto& paint : paints_) {
@@ -237,6 +269,9 @@ void SeamPlanner::CollectPaints(std::uint32_t region, int side) {
   add(owner_[region]);
   for (const std::uint32_t group : fixed_[region]) add(group);
   for (const std::uint32_t group : planned_[region]) add(group);
+  for (const std::uint32_t group : banding_[region]) {
+    if (group == owner_[across]) add(group);
+  }
 }
 
 // Whether a pixel across the border of `first` and `second` comes out lighter than both regions'
@@ -245,8 +280,8 @@ void SeamPlanner::CollectPaints(std::uint32_t region, int side) {
 // of unknown colour must show by its share, as if it were an ink of its own.
 bool SeamPlanner::Lighter(std::uint32_t first, std::uint32_t second) {
   paints_.clear();
-  CollectPaints(first, 1);
-  CollectPaints(second, 2);
+  CollectPaints(first, 1, second);
+  CollectPaints(second, 2, first);
   // Painted first: the highest group index.
   std::sort(paints_.begin(), paints_.end(),
             [](const BorderPaint& a, const BorderPaint& b) { return a.group > b.group; });
@@ -301,16 +336,41 @@ std::vector<std::optional<std::vector<const TesselFixed::Region*>>> SeamPlanner:
   return taken;
 }
 
+std::vector<std::vector<Vexl::Subpath>> SeamPlanner::Bands() {
+  std::vector<std::vector<Vexl::Subpath>> bands(inks_.size());
+  std::vector<const TesselFixed::Border*> along;
+  for (std::uint32_t r = 0; r < regions_.size(); ++r) {
+    const std::uint32_t piece = owner_[r];
+    if (piece == kNoOwner || inks_[piece].empty()) continue;
+    for (const auto& [other, length] : borders_[r]) {
+      const auto& chosen = banding_[other];
+      if (std::find(chosen.begin(), chosen.end(), piece) == chosen.end()) continue;
+      along.clear();
+      for (const auto& contour : regions_[r]->GetContours()) {
+        for (const auto& border : contour.GetBorders()) {
+          if (border.GetRightSide()->GetIndex() == other) along.push_back(&border);
+        }
+      }
+      auto band = SeamBandAlong(along, *regions_[r], *regions_[other]);
+      bands[piece].insert(bands[piece].end(), std::make_move_iterator(band.begin()),
+                          std::make_move_iterator(band.end()));
+    }
+  }
+  return bands;
+}
+
 }  // namespace
 
 SeamPlan::SeamPlan(const AttributedGraph& graph, const std::vector<RegionGroup>& groups,
                    const SamplingContext& sampling)
     : groups_(groups), order_(graph, groups) {
-  taken_ = SeamPlanner(graph, groups, sampling, order_).Plan();
+  SeamPlanner planner(graph, groups, sampling, order_);
+  taken_ = planner.Plan();
+  bands_ = planner.Bands();
 }
 
 SeamReach SeamPlan::Reach(std::size_t group) const {
-  SeamReach reach{order_.LaterThan(group), {}};
+  SeamReach reach{order_.LaterThan(group), {}, bands_.at(group)};
   const auto& taken = taken_.at(group);
   if (!taken) return reach;
   reach.flatRegions = groups_.at(group).regions;

@@ -6,16 +6,19 @@
 // covers only one side lets what lies under it show by the share of the other side. Reaching
 // under a later piece's region hides the paper along that region's border with this piece, but
 // the reach's own edge runs along the region's other borders and shows there unless something
-// painted later covers the whole pixel. Regions can only be taken whole, so some borders cannot
-// be made clean (where three pieces meet, one of them shows between the other two or the paper
-// does); the plan tries, region by region, the sets of earlier flat neighbours that could take
-// the region and keeps the set that leaves the fewest borders lighter than the blend of their
-// two sides, with the flat pieces' inks known.
+// painted later covers the whole pixel. A piece can also reach a region by a band a pixel wide
+// along its own border with it (see SeamBand.h), which covers that border's pixels and runs along
+// no other border: where three pieces meet, a region taken whole would show between the other
+// two. The plan tries, region by region, for each earlier flat neighbour whether it takes the
+// region, bands it or neither, and keeps the choice that leaves the fewest borders lighter than
+// the blend of their two sides, with the flat pieces' inks known; at a tie, taken regions (which
+// often simplify the outline) before bands (new points).
 //
 // Printing stays the same whatever the plan: a region is only taken by pieces painted before
 // its own piece, which paints it again, opaque and exact (see SeamExtension.h).
 
 #include <color/ColorSampling.h>
+#include <flatten/SeamBand.h>
 #include <flatten/SeamExtension.h>
 
 #include <cstdint>
@@ -32,6 +35,8 @@ struct SeamReach {
   std::function<bool(const TesselFixed::Region*)> paintedLater;
   // A flat piece: its own regions and those the plan gives it. Empty for other pieces.
   std::vector<const TesselFixed::Region*> flatRegions;
+  // A flat piece: its bands along its borders with later pieces' regions, filled with the outline.
+  std::vector<Vexl::Subpath> flatBand;
 };
 
 class SeamPlan {
@@ -49,6 +54,7 @@ class SeamPlan {
   // By group: the regions a flat piece takes beyond its own; nothing for pieces the plan leaves
   // to the neighbour rule (rendered ones, colours without inks).
   std::vector<std::optional<std::vector<const TesselFixed::Region*>>> taken_;
+  std::vector<std::vector<Vexl::Subpath>> bands_;  // by group
 };
 
 }  // namespace Corvel
