@@ -22,6 +22,11 @@ class PictureSampler final : public PaintSampler {
     mapping_ = picture.GetConvertedChannelMapping(nullptr);
     colors_ = source_->GetManagedCMYK(element.Intent());
     if (!colors_) colors_ = source_->GetBuffer();
+    // A gray or RGB picture inside a mask group of such a space is read in its own samples.
+    const auto& own = source_->GetMapping();
+    std::vector<float> probe(own.Size()), probed(projector_.Size());
+    direct_ = own.Size() == own.ProcessCount() &&
+              projector_.ProjectDirect(own.GetColorSpace(), probe, probed.data());
     alphaChannel_ = source_->GetAlphaChannel();
     pageToUnit_ = (source_->GetTransformation() * element.ObjectTransformation()).Inverse();
   }
@@ -44,9 +49,13 @@ class PictureSampler final : public PaintSampler {
       }
       const int column = std::min(static_cast<int>(u * buffer.GetColumns()), buffer.GetColumns() - 1);
       const int row = std::min(static_cast<int>((1 - v) * buffer.GetRows()), buffer.GetRows() - 1);
-      Fill(converted, *colors_, column, row);
       if (alphaChannel_ >= 0) shape[i] = static_cast<float>(buffer.GetSample(column, row, alphaChannel_));
-      projector_.Project(converted, pixel.data());
+      if (direct_) {
+        ProjectOwnSamples(buffer, column, row, pixel.data());
+      } else {
+        Fill(converted, *colors_, column, row);
+        projector_.Project(converted, pixel.data());
+      }
       for (std::size_t c = 0; c < Channels(); ++c) tints[c][i] = pixel[c];
     }
   }
@@ -76,7 +85,24 @@ class PictureSampler final : public PaintSampler {
     }
   }
 
+  void ProjectOwnSamples(const MavImg::PictureBuffer& buffer, int column, int row,
+                         float* tints) const {
+    const auto& entries = source_->GetMapping().GetEntries();
+    const auto& infos = source_->GetChannelInfos();
+    std::vector<float> values(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      if (!entries[e].IsMapped()) continue;
+      const auto channel = entries[e].channel;
+      const double sample = buffer.GetSample(column, row, static_cast<int>(channel));
+      const auto range =
+          channel < infos.size() ? infos[channel].GetRange() : std::array<double, 2>{0, 1};
+      values[e] = static_cast<float>(range[0] + sample * (range[1] - range[0]));
+    }
+    projector_.ProjectDirect(source_->GetMapping().GetColorSpace(), values, tints);
+  }
+
   Projector projector_;
+  bool direct_ = false;
   const MavImg::BufferedPictureSource* source_ = nullptr;
   // The samples the colours are read from: the picture's own, or their managed CMYK copy;
   // coverage always comes from the picture's own.

@@ -1,5 +1,5 @@
 // Luminosity soft masks whose group blends in DeviceRGB or DeviceGray, as RGB layouts write drop
-// shadows and fades: the mask reads its RGB paints in their own values (Y = .30 R + .59 G + .11 B),
+// shadows and fades: the mask reads its RGB fills, shadings and pictures in their own values (Y = .30 R + .59 G + .11 B),
 // not after a trip through the output CMYK, so full black under the mask prints Y of ink.
 #include <gtest/gtest.h>
 
@@ -27,6 +27,8 @@ class SoftMaskSpaceFile : public FileTest {
       {"/DeviceRGB", "/Ramp sh", 350, 650, 0.75},
       {"/DeviceRGB", "/Ramp sh", 450, 650, 0.25, false},
       {"/DeviceGray", "0.8 0.2 0.4 rg 0 0 595 842 re f", 150, 450, 0.30 * 0.8 + 0.59 * 0.2 + 0.11 * 0.4},
+      // An RGB picture of one pixel (204 51 102) over the whole page.
+      {"/DeviceRGB", "595 0 0 842 0 0 cm /Pixel Do", 150, 250, 0.30 * 0.8 + 0.59 * 0.2 + 0.11 * 0.4},
   };
 
   void WriteInput() {
@@ -34,6 +36,8 @@ class SoftMaskSpaceFile : public FileTest {
     auto ramp = file.Object(
         "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [300 0 500 0] /Extend [true true] "
         "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0 0 0] /N 1 >> >>");
+    auto pixel = file.Stream("\xcc\x33\x66", "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 "
+                                              "/ColorSpace /DeviceRGB /BitsPerComponent 8 >>");
     auto states = Handle::newDictionary();
     std::string content;
     for (std::size_t i = 0; i < squares.size(); ++i) {
@@ -42,8 +46,9 @@ class SoftMaskSpaceFile : public FileTest {
       auto group = file.Stream(square.maskContent,
                                "<< /Type /XObject /Subtype /Form /BBox [0 0 595 842] /Group << /S "
                                "/Transparency /CS " + square.groupSpace + " >> >>");
-      group.getDict().replaceKey("/Resources", Handle::parse("<< /Shading << >> >>"));
+      group.getDict().replaceKey("/Resources", Handle::parse("<< /Shading << >> /XObject << >> >>"));
       group.getDict().getKey("/Resources").getKey("/Shading").replaceKey("/Ramp", ramp);
+      group.getDict().getKey("/Resources").getKey("/XObject").replaceKey("/Pixel", pixel);
       auto state = Handle::parse("<< /Type /ExtGState /SMask << /S /Luminosity >> >>");
       state.getKey("/SMask").replaceKey("/G", group);
       const std::string name = "M" + std::to_string(i);
