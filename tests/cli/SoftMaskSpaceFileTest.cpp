@@ -1,6 +1,7 @@
 // Luminosity soft masks whose group blends in DeviceRGB or DeviceGray, as RGB layouts write drop
-// shadows and fades: the mask reads its RGB fills, shadings and pictures in their own values (Y = .30 R + .59 G + .11 B),
-// not after a trip through the output CMYK, so full black under the mask prints Y of ink.
+// shadows and fades: the mask reads its RGB fills, shadings and pictures in their own values
+// (Y = .30 R + .59 G + .11 B), not after a trip through the output CMYK, so full black under the
+// mask prints Y of ink.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,7 +29,8 @@ class SoftMaskSpaceFile : public FileTest {
       {"/DeviceRGB", "/Ramp sh", 450, 650, 0.25, false},
       {"/DeviceGray", "0.8 0.2 0.4 rg 0 0 595 842 re f", 150, 450, 0.30 * 0.8 + 0.59 * 0.2 + 0.11 * 0.4},
       // An RGB picture of one pixel (204 51 102) over the whole page.
-      {"/DeviceRGB", "595 0 0 842 0 0 cm /Pixel Do", 150, 250, 0.30 * 0.8 + 0.59 * 0.2 + 0.11 * 0.4},
+      {"/DeviceRGB", "595 0 0 842 0 0 cm /Pixel Do", 150, 250,
+       0.30 * 0.8 + 0.59 * 0.2 + 0.11 * 0.4},
   };
 
   void WriteInput() {
@@ -46,7 +48,8 @@ class SoftMaskSpaceFile : public FileTest {
       auto group = file.Stream(square.maskContent,
                                "<< /Type /XObject /Subtype /Form /BBox [0 0 595 842] /Group << /S "
                                "/Transparency /CS " + square.groupSpace + " >> >>");
-      group.getDict().replaceKey("/Resources", Handle::parse("<< /Shading << >> /XObject << >> >>"));
+      group.getDict().replaceKey("/Resources",
+                                 Handle::parse("<< /Shading << >> /XObject << >> >>"));
       group.getDict().getKey("/Resources").getKey("/Shading").replaceKey("/Ramp", ramp);
       group.getDict().getKey("/Resources").getKey("/XObject").replaceKey("/Pixel", pixel);
       auto state = Handle::parse("<< /Type /ExtGState /SMask << /S /Luminosity >> >>");

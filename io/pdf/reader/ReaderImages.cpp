@@ -243,6 +243,51 @@ bool IsJpx(QPDFObjectHandle dict) {
   return filter.isNameAndEquals("/JPXDecode");
 }
 
+// A soft mask with /Matte says the image's colours were mixed with the matte colour by their
+// opacity (c' = m + a (c - m)); composited as they are, half-covered edges would show the matte
+// twice. The colours are taken back to c = m + (c' - m) / a, where the mask has the image's size.
+void UnpremultiplyMatte(ReaderContext& context, QPDFObjectHandle dict, const ColorPlan& plan,
+                        const std::shared_ptr<const MavImg::PaintedPicture>& opacity,
+                        const Layout& layout, int outBits,
+                        MavImg::PictureBuffer::Factory& factory) {
+  auto smask = dict.getKey("/SMask");
+  if (!smask.isStream() || !smask.getDict().hasKey("/Matte") || !opacity) return;
+  const auto matte = NumbersOf(smask.getDict().getKey("/Matte"), "/Matte");
+  const auto* source = dynamic_cast<const MavImg::BufferedPictureSource*>(
+      opacity->GetPictureData(true)->GetSource().get());
+  const auto components = static_cast<std::size_t>(plan.channels->ComponentCount());
+  const auto& buffer = source ? source->GetBuffer() : nullptr;
+  if (matte.size() != components || !buffer || buffer->GetColumns() != layout.width ||
+      buffer->GetRows() != layout.height) {
+    context.Warn("pre-multiplied image soft masks (/Matte) that do not match their image read as "
+                 "not pre-multiplied");
+    return;
+  }
+  const bool sixteen = outBits == 16;
+  const double top = sixteen ? 65535 : 255;
+  for (int row = 0; row < layout.height; ++row) {
+    std::uint8_t* out = factory.GetRowPtr(row);
+    for (int column = 0; column < layout.width; ++column) {
+      const double alpha = buffer->GetSample(column, row, 0);
+      for (std::size_t k = 0; k < components; ++k) {
+        const auto& r = plan.channels->ranges[k];
+        const double m = std::clamp((matte[k] - r[0]) / (r[1] - r[0]), 0.0, 1.0);
+        const std::size_t at =
+            (static_cast<std::size_t>(column) * components + k) * (sixteen ? 2 : 1);
+        const double stored = sixteen ? (out[at] << 8 | out[at + 1]) / top : out[at] / top;
+        const double unit = alpha > 0 ? std::clamp(m + (stored - m) / alpha, 0.0, 1.0) : m;
+        const auto v = static_cast<std::uint32_t>(std::lround(unit * top));
+        if (sixteen) {
+          out[at] = static_cast<std::uint8_t>(v >> 8);
+          out[at + 1] = static_cast<std::uint8_t>(v & 0xFF);
+        } else {
+          out[at] = static_cast<std::uint8_t>(v);
+        }
+      }
+    }
+  }
+}
+
 DecodedImage DecodeJpxImage(ReaderContext& context, QPDFObjectHandle dict, const Samples& samples,
                             QPDFObjectHandle resources);
 
@@ -290,14 +335,16 @@ DecodedImage DecodeImage(ReaderContext& context, QPDFObjectHandle dict, const Sa
       ColorKeyRow(plan, raw, static_cast<std::size_t>(layout.components),
                   keyFactory->GetRowPtr(row));
   }
-  const bool interpolate =
-      dict.getKey("/Interpolate").isBool() && dict.getKey("/Interpolate").getBoolValue();
-  image.picture = MakePicture(context, factory.GetResult(), MakeMapping(*plan.channels),
-                              ChannelInfos(context, *plan.channels), interpolate, IsJpeg(dict));
   if (keyFactory)
     image.opacity = GrayPicture(context, keyFactory->GetResult());
   else
     image.opacity = ReadOpacity(context, dict, resources);
+  if (!keyFactory && !indexed)
+    UnpremultiplyMatte(context, dict, plan, image.opacity, layout, outBits, factory);
+  const bool interpolate =
+      dict.getKey("/Interpolate").isBool() && dict.getKey("/Interpolate").getBoolValue();
+  image.picture = MakePicture(context, factory.GetResult(), MakeMapping(*plan.channels),
+                              ChannelInfos(context, *plan.channels), interpolate, IsJpeg(dict));
   return image;
 }
 
@@ -310,8 +357,6 @@ std::shared_ptr<const MavImg::PaintedPicture> ReadOpacity(ReaderContext& context
   auto mask = dict.getKey("/Mask");
   if (smask.isStream()) {
     auto maskDict = smask.getDict();
-    if (maskDict.hasKey("/Matte"))
-      context.Warn("pre-multiplied image soft masks (/Matte) read as not pre-multiplied");
     if (!maskDict.hasKey("/ColorSpace"))
       maskDict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceGray"));
     const auto decoded = DecodeImage(
