@@ -17,9 +17,10 @@
 
 namespace Corvel {
 
-// The band's width, millipoints: a pixel's diagonal at 150 ppi (0.68 pt), about three pixels at
-// 300 ppi.
-inline constexpr double kSeamBandWidth = 700;
+// The band's least width, millipoints (it reaches up to twice as far where a border bends): a
+// pixel's diagonal at 300 ppi is 0.34 pt, at 150 ppi 0.68 pt. Wider bands cover coarser pixels
+// whole, but their ends blend into more pixels around a corner.
+inline constexpr double kSeamBandWidth = 500;
 
 // The band along `borders` (of `own`'s contours, with `across` on their right) within the two
 // regions: closed polygons, outer loops counter-clockwise as the map's region contours run, for

@@ -158,7 +158,7 @@ TEST_F(SeamsRandomPage, NoneLeavesFewSeamsAndPrintsTheSame) {
     abutting += pageAbutting;
     none += pageNone;
     ExpectPrintsTheSame(1);
-    // Finer than a band is wide (0.7 pt, 4 pixels here): a band reaching over anything but its
+    // Finer than a band is wide (0.5 pt or more, 3 pixels here): a band reaching over anything but its
     // own and the later piece's regions would differ from the abutting pieces off the outlines.
     const auto managed = CorvelOracle::ColorConversion::ManagedCmykGroups;
     const auto fine = CorvelOracle::Compare(

@@ -98,10 +98,10 @@ TEST_F(SeamBandTest, SharpCornerEndsOnItsBisector) {
   Build(triangle.GetResult());
   const auto band = Band();
   ASSERT_FALSE(band.empty());
-  // Along the hypotenuse, 1.5 pt from the corner and 0.1 pt inside: nearer the hypotenuse.
-  EXPECT_FALSE(Covers(band, {40990, 38869}));
+  // Along the hypotenuse, 1 pt from the corner and 0.1 pt inside: nearer the hypotenuse.
+  EXPECT_FALSE(Covers(band, {40636, 39222}));
   // Nearer the border, within the bisector.
-  EXPECT_TRUE(Covers(band, {40300, 38500}));
+  EXPECT_TRUE(Covers(band, {40200, 38800}));
   // Outside the triangle, close to the hypotenuse.
   EXPECT_FALSE(Covers(band, {40600, 39500}));
 }
