@@ -187,7 +187,9 @@ class Interpreter {
   MavDoc::ContentObject& Emit(std::unique_ptr<MavDoc::ContentObject> object);
   // Gives a painted object the graphics state's overprint and rendering intent.
   void SetPaintedState(MavDoc::Blendable& painted);
-  void EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object);
+  MavDoc::ContentObject& EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object);
+  // At ET: the text object's glyph runs knock each other out when any of them is transparent.
+  void GroupTextObject();
   std::uint64_t NextId() { return ++lastId_; }
   void AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule, bool text);
   std::shared_ptr<const MavBlend::Transparency> CurrentTransparency();
@@ -316,6 +318,9 @@ class Interpreter {
   Vexl::Transformation textMatrix_;
   Vexl::Transformation lineMatrix_;
   std::shared_ptr<Vexl::CompoundFactory> textClip_;
+  std::vector<MavDoc::ContentObject*> textRuns_;  // what this text object painted, in order
+  bool textRunsGroupable_ = true;  // false once it painted something not in textRuns_
+  bool textTransparent_ = false;
 };
 
 }  // namespace CorvelPdf::Detail

@@ -133,17 +133,16 @@ MavDoc::ContentObject& Interpreter::Emit(std::unique_ptr<MavDoc::ContentObject> 
 // One operator that fills and strokes paints both as if in a non-isolated knockout group
 // (ISO 32000-1 §11.7.4.4): a stroke that composites shows what lay beneath the fill, not the
 // fill. The document model paints the stroke over the fill, so such an object gets that group.
-void Interpreter::EmitFilledAndStroked(std::unique_ptr<MavDoc::ContentObject> object) {
+MavDoc::ContentObject& Interpreter::EmitFilledAndStroked(
+    std::unique_ptr<MavDoc::ContentObject> object) {
   const auto& s = State();
-  if (s.strokeAlpha == 1 && s.blendMode == MavBlend::BlendMode::Normal && !s.softMask) {
-    Emit(std::move(object));
-    return;
-  }
+  if (s.strokeAlpha == 1 && s.blendMode == MavBlend::BlendMode::Normal && !s.softMask)
+    return Emit(std::move(object));
   if (auto* painted = dynamic_cast<MavDoc::Blendable*>(object.get())) SetPaintedState(*painted);
   auto group = std::make_unique<MavDoc::Group>();
   group->SetTransparency(MavBlend::Transparency::Factory().SetKnockout(true).Get());
   group->AddOnTop(std::move(object));
-  Emit(std::move(group));
+  return Emit(std::move(group));
 }
 
 void Interpreter::AddClip(std::shared_ptr<const Vexl::Compound> outline, Vexl::FillRule rule,

@@ -7,10 +7,35 @@ void Interpreter::OpBeginText(const Operation&) {
   inText_ = true;
   textMatrix_ = lineMatrix_ = Vexl::Transformation{};
   textClip_.reset();
+  textRuns_.clear();
+  textRunsGroupable_ = true;
+  textTransparent_ = false;
+}
+
+// With text knockout on (the default), a text object's glyphs are one elementary object: where
+// runs of one BT ... ET overlap, the later knocks the earlier out instead of compositing over it,
+// as a non-isolated knockout group does. Only the runs' own order and place are needed for that,
+// so they move into such a group when they are the last members of one content.
+void Interpreter::GroupTextObject() {
+  if (!textTransparent_ || !textRunsGroupable_ || textRuns_.size() < 2) return;
+  MavDoc::Content* content = textRuns_.front()->GetContainer();
+  if (!content || content->Size() < textRuns_.size()) return;
+  std::vector<const MavDoc::ContentObject*> members;
+  for (const auto& child : content->GetChildren()) members.push_back(&child);
+  const std::size_t first = members.size() - textRuns_.size();
+  for (std::size_t i = 0; i < textRuns_.size(); ++i) {
+    if (members[first + i] != textRuns_[i]) return;
+  }
+  auto group = std::make_unique<MavDoc::Group>();
+  group->SetTransparency(MavBlend::Transparency::Factory().SetKnockout(true).Get());
+  for (auto* run : textRuns_) group->AddOnTop(content->Remove(*run));
+  content->AddOnTop(std::move(group));
 }
 
 void Interpreter::OpEndText(const Operation&) {
   inText_ = false;
+  GroupTextObject();
+  textRuns_.clear();
   // Clipping text (modes 4 to 7) adds up over the text object and clips from ET on.
   if (textClip_) AddClip(textClip_->GetResult(), Vexl::FillRule::NonZero, true);
   textClip_.reset();
@@ -164,16 +189,19 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   text->SetFillPaint(std::move(fill));
   text->SetStrokePaint(std::move(stroke));
   if (stroked) text->SetStrokeStyle(State().strokeStyle);
-  text->SetTransparency(CurrentTransparency());
+  auto transparency = CurrentTransparency();
+  if (transparency) textTransparent_ = true;
+  text->SetTransparency(std::move(transparency));
   if (tiled.Any()) {
     // Text painted with a pattern becomes the tiles its glyphs clip (and what else it paints).
     if (!source || source->unreadable.empty()) text->SetSource(nullptr);
     if (!text->GetFillPaint() && !text->GetStrokePaint()) text.reset();
     EmitTiled(std::move(source), std::move(text), std::move(tiled));
+    textRunsGroupable_ = false;
   } else if (text->GetFillPaint() && text->GetStrokePaint()) {
-    EmitFilledAndStroked(std::move(text));
+    textRuns_.push_back(&EmitFilledAndStroked(std::move(text)));
   } else {
-    Emit(std::move(text));
+    textRuns_.push_back(&Emit(std::move(text)));
   }
 }
 
