@@ -99,8 +99,8 @@ void Interpreter::ApplyExtGStateKey(const std::string& key, QPDFObjectHandle val
   } else if (key == "/RI") {
     s.intent = RenderingIntentOf(value);
     s.renderingOps.erase("ri");
-  } else if (key == "/TK" && value.isBool() && !value.getBoolValue()) {
-    context_.Warn("text knockout off (TK false) not supported yet");
+  } else if (key == "/TK" && value.isBool()) {
+    s.textKnockout = value.getBoolValue();
   } else if (key == "/HT" && !value.isNameAndEquals("/Default")) {
     context_.Warn("halftones not supported yet (HT ignored)");
   } else if ((key == "/TR" || key == "/TR2") && !IsIdentityOrDefault(value)) {

@@ -112,6 +112,7 @@ struct GraphicsState {
   float fillAlpha = 1;
   float strokeAlpha = 1;
   bool alphaIsShape = false;
+  bool textKnockout = true;  // /TK: the runs of a text object knock each other out
   std::shared_ptr<const SoftMaskState> softMask;
   MavDoc::Overprint overprint;
   std::optional<MavColor::RenderingIntent> intent;  // empty until ri or /RI sets one

@@ -12,9 +12,9 @@ void Interpreter::OpBeginText(const Operation&) {
   textTransparent_ = false;
 }
 
-// With text knockout on (the default), a text object's glyphs are one elementary object: where
-// runs of one BT ... ET overlap, the later knocks the earlier out instead of compositing over it,
-// as a non-isolated knockout group does. Only the runs' own order and place are needed for that,
+// With text knockout on (/TK, the default), a text object's glyphs are one elementary object:
+// where runs of one BT ... ET overlap, the later knocks the earlier out instead of compositing
+// over it, as a non-isolated knockout group does. Only the runs' own order and place are needed for that,
 // so they move into such a group when they are the last members of one content.
 void Interpreter::GroupTextObject() {
   if (!textTransparent_ || !textRunsGroupable_ || textRuns_.size() < 2) return;
@@ -191,6 +191,7 @@ void Interpreter::EmitText(Vexl::CompoundFactory& glyphs, std::string characters
   if (stroked) text->SetStrokeStyle(State().strokeStyle);
   auto transparency = CurrentTransparency();
   if (transparency) textTransparent_ = true;
+  if (!State().textKnockout) textRunsGroupable_ = false;
   text->SetTransparency(std::move(transparency));
   if (tiled.Any()) {
     // Text painted with a pattern becomes the tiles its glyphs clip (and what else it paints).
