@@ -14,8 +14,8 @@ void Interpreter::OpBeginText(const Operation&) {
 
 // With text knockout on (/TK, the default), a text object's glyphs are one elementary object:
 // where runs of one BT ... ET overlap, the later knocks the earlier out instead of compositing
-// over it, as a non-isolated knockout group does. Only the runs' own order and place are needed for that,
-// so they move into such a group when they are the last members of one content.
+// over it, as a non-isolated knockout group does. The runs move into such a group when they are
+// the last members of one content (marked content or a pattern between them leaves them be).
 void Interpreter::GroupTextObject() {
   if (!textTransparent_ || !textRunsGroupable_ || textRuns_.size() < 2) return;
   MavDoc::Content* content = textRuns_.front()->GetContainer();
