@@ -118,10 +118,8 @@ INSTANTIATE_TEST_SUITE_P(Pages, SeamsFile, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Seeded pages of slanted quadrilaterals in one ink each, every other one multiplied: many
-// pieces meet at three-piece corners. Each page still prints as the original, and shows fewer
-// seams than abutting pieces; in all, few are left (on these six pages 118 of 1,861 abutting,
-// where the original pages themselves count 87, at corners their two renders round apart;
-// taking regions whole only, 528 were left).
+// pieces meet at three-piece corners. Each page still prints as the original and shows no seam,
+// where abutting pieces show 1,770 seam pixels on the six pages.
 class SeamsRandomPage : public SeamsFile {
  protected:
   static std::string SlantedQuads(unsigned seed) {
@@ -144,7 +142,7 @@ class SeamsRandomPage : public SeamsFile {
   }
 };
 
-TEST_F(SeamsRandomPage, NoneLeavesFewSeamsAndPrintsTheSame) {
+TEST_F(SeamsRandomPage, NoneLeavesNoSeamAndPrintsTheSame) {
   std::size_t abutting = 0, none = 0;
   for (const unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -154,7 +152,6 @@ TEST_F(SeamsRandomPage, NoneLeavesFewSeamsAndPrintsTheSame) {
     FlattenInto(output, Corvel::Seams::None);
     const std::size_t pageAbutting = Seams(abut), pageNone = Seams(output);
     EXPECT_GT(pageAbutting, 100u);
-    EXPECT_LT(pageNone, pageAbutting);
     abutting += pageAbutting;
     none += pageNone;
     ExpectPrintsTheSame(1);
@@ -166,7 +163,8 @@ TEST_F(SeamsRandomPage, NoneLeavesFewSeamsAndPrintsTheSame) {
         CorvelOracle::RenderPdfPage(output.string(), 1, kFineResolution, managed));
     EXPECT_TRUE(fine.Agrees()) << fine.Report();
   }
-  EXPECT_LT(none * 10, abutting);
+  EXPECT_GT(abutting, 1000u);
+  EXPECT_EQ(none, 0u);
 }
 
 class SeamsReport : public FileTest {};

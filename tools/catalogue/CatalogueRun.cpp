@@ -36,10 +36,13 @@ Corvel::FlattenOptions FlattenSettings(const RunOptions& options) {
 }
 
 std::size_t CountSeamPixels(const std::string& pdf, const CorvelOracle::SeparationRender& aliased) {
-  const auto antiAliased = CorvelOracle::RenderPdfBytes(
-      pdf, 1, aliased.GetResolution(), CorvelOracle::ColorConversion::Managed,
-      CorvelOracle::EdgeRendering::AntiAliased);
-  return CorvelOracle::CountSeams(antiAliased, aliased).pixels;
+  using namespace CorvelOracle;
+  const auto antiAliased = RenderPdfBytes(pdf, 1, aliased.GetResolution(),
+                                          ColorConversion::Managed, EdgeRendering::AntiAliased);
+  const auto fine = RenderPdfBytes(pdf, 1, aliased.GetResolution() * kSeamlessFactor);
+  const auto averaged =
+      SeamlessRender(fine, kSeamlessFactor, antiAliased.GetWidth(), antiAliased.GetHeight());
+  return CountSeams(antiAliased, {&aliased, &averaged}).pixels;
 }
 
 Outcome Rebuild(const Corvel::Examples::CatalogueCase& c, bool outline, const RunOptions& options,

@@ -14,6 +14,8 @@
 
 namespace {
 
+// Seam runs named in the report, the longest first.
+constexpr std::size_t kSeamRunsShown = 10;
 constexpr int kAgrees = 0;
 constexpr int kDiffers = 1;
 constexpr int kTrouble = 2;  // also the status of a usage error
@@ -92,6 +94,14 @@ void ReportSeams(const Arguments& arguments) {
                                                 arguments.conversion);
     std::cout << "seams (anti-aliased): " << count.pixels << " pixels in " << path << " ("
               << count.inArtwork << " pixels of thin gaps in the artwork)\n";
+    // The longest runs first, with where they lie in points from the lower left.
+    auto runs = count.runs;
+    std::sort(runs.begin(), runs.end(),
+              [](const auto& a, const auto& b) { return a.pixels > b.pixels; });
+    for (std::size_t i = 0; i < runs.size() && i < kSeamRunsShown; ++i) {
+      std::cout << "  " << runs[i].pixels << " pixels from (" << runs[i].x << ", " << runs[i].y
+                << ")\n";
+    }
   }
 }
 
