@@ -31,6 +31,12 @@ using BandShape = bg::model::multi_polygon<BandPolygon>;
 constexpr double kSeamBandSlack = kSeamBandWidth / 2;
 // Points of a full circle in the band's round joins.
 constexpr int kSeamBandCirclePoints = 8;
+// How far the band keeps off the later region's other borders: a pixel's diagonal at 300 ppi.
+// A pixel on such a border shows what the two regions there paint, and the band's edge would add
+// the earlier piece's colour between them.
+constexpr double kSeamBandMargin = 350;
+// The borders it keeps off are simplified within this distance, and widened by as much more.
+constexpr double kSeamMarginSlack = 50;
 
 BandPoint ToBandPoint(Vexl::Point p) { return {p.x, p.y}; }
 
@@ -55,11 +61,11 @@ BandPolygon SeamRegionPolygon(const TesselFixed::Region& region) {
   return polygon;
 }
 
-BandLine SimplifiedSeamBorder(const TesselFixed::Border& border) {
+BandLine SimplifiedSeamBorder(const TesselFixed::Border& border, double slack = kSeamBandSlack) {
   BandLine line, simplified;
   for (std::size_t i = 0; i < border.NPoints(); ++i)
     line.push_back(ToBandPoint(border.GetPoint(i)));
-  bg::simplify(line, simplified, kSeamBandSlack);
+  bg::simplify(line, simplified, slack);
   return simplified;
 }
 
@@ -149,6 +155,27 @@ BandShape SeamCornerCuts(const std::vector<const TesselFixed::Border*>& borders,
   return cuts;
 }
 
+// The strip along the borders of the region across with the regions `keepOff` names.
+BandShape SeamMarginOf(const TesselFixed::Region& across, const SeamKeepOff& keepOff) {
+  BandLines lines;
+  if (!keepOff) return {};
+  for (const auto& contour : across.GetContours()) {
+    for (const auto& border : contour.GetBorders()) {
+      if (!keepOff(border.GetRightSide())) continue;
+      lines.push_back(SimplifiedSeamBorder(border, kSeamMarginSlack));
+    }
+  }
+  BandShape margin;
+  if (lines.empty()) return margin;
+  bg::buffer(lines, margin,
+             bg::strategy::buffer::distance_symmetric<double>(kSeamBandMargin + kSeamMarginSlack),
+             bg::strategy::buffer::side_straight(),
+             bg::strategy::buffer::join_miter(),
+             bg::strategy::buffer::end_flat(),
+             bg::strategy::buffer::point_circle(kSeamBandCirclePoints));
+  return margin;
+}
+
 Vexl::Subpath SeamRingSubpath(const BandPolygon::ring_type& ring) {
   Vexl::Subpath subpath({ring.front().x(), ring.front().y()}, true);
   // The ring repeats its first point at the end; the closed subpath does not need it.
@@ -160,7 +187,8 @@ Vexl::Subpath SeamRingSubpath(const BandPolygon::ring_type& ring) {
 
 std::vector<Vexl::Subpath> SeamBandAlong(const std::vector<const TesselFixed::Border*>& borders,
                                          const TesselFixed::Region& own,
-                                         const TesselFixed::Region& across) {
+                                         const TesselFixed::Region& across,
+                                         const SeamKeepOff& keepOff) {
   BandLines lines;
   for (const auto* border : borders) lines.push_back(SimplifiedSeamBorder(*border));
   if (lines.empty()) return {};
@@ -172,7 +200,13 @@ std::vector<Vexl::Subpath> SeamBandAlong(const std::vector<const TesselFixed::Bo
     bg::intersection(widened, SeamRegionPolygon(across), inAcross);
     BandShape whole;
     bg::union_(inOwn, inAcross, whole);
-    const BandShape cuts = SeamCornerCuts(borders, own, across);
+    BandShape cuts = SeamCornerCuts(borders, own, across);
+    const BandShape margin = SeamMarginOf(across, keepOff);
+    if (!margin.empty()) {
+      BandShape merged;
+      bg::union_(cuts, margin, merged);
+      cuts = std::move(merged);
+    }
     if (cuts.empty()) {
       band = std::move(whole);
     } else {

@@ -8,11 +8,15 @@
 // which paints it again, opaque and exact, so the page prints the same. It stops exactly on the
 // two regions' other borders, squarely across the ends of its border and, where the later region
 // has a convex corner, on the corner's bisector: so its edge runs along no other border beyond
-// the corner's own pixels, where it would show between the two pieces that meet there.
+// the corner's own pixels, where it would show between the two pieces that meet there. Where the
+// later region is a sliver, the band would still cover the sliver's far border for a while: it
+// keeps a pixel's diagonal off the borders the later region has with paint laid down before the
+// band's.
 
 #include <tessel/Graph.h>
 #include <vexl/Compound.h>
 
+#include <functional>
 #include <vector>
 
 namespace Corvel {
@@ -22,12 +26,18 @@ namespace Corvel {
 // whole, but their ends blend into more pixels around a corner.
 inline constexpr double kSeamBandWidth = 500;
 
+// Regions whose borders with the region across a band keeps off: those painted before the band's
+// piece, where the band's edge would add its colour between two paints that cover the pixel.
+using SeamKeepOff = std::function<bool(const TesselFixed::Region*)>;
+
 // The band along `borders` (of `own`'s contours, with `across` on their right) within the two
-// regions: closed polygons, outer loops counter-clockwise as the map's region contours run, for
-// filling with the piece's own outline by the nonzero rule. Empty when the geometry cannot be
-// computed: the band only ever takes less.
+// regions, a pixel's diagonal off the borders of `across` with the regions `keepOff` names:
+// closed polygons, outer loops counter-clockwise as the map's region contours run, for filling
+// with the piece's own outline by the nonzero rule. Empty when the geometry cannot be computed:
+// the band only ever takes less.
 std::vector<Vexl::Subpath> SeamBandAlong(const std::vector<const TesselFixed::Border*>& borders,
                                          const TesselFixed::Region& own,
-                                         const TesselFixed::Region& across);
+                                         const TesselFixed::Region& across,
+                                         const SeamKeepOff& keepOff = {});
 
 }  // namespace Corvel

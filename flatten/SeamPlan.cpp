@@ -351,7 +351,12 @@ std::vector<std::vector<Vexl::Subpath>> SeamPlanner::Bands() {
           if (border.GetRightSide()->GetIndex() == other) along.push_back(&border);
         }
       }
-      auto band = SeamBandAlong(along, *regions_[r], *regions_[other]);
+      // Regions outside every piece, and those of pieces painted before this one.
+      const auto paintedBefore = [&](const TesselFixed::Region* region) {
+        const std::uint32_t by = owner_[region->GetIndex()];
+        return by != piece && by != owner_[other] && (by == kNoOwner || by > piece);
+      };
+      auto band = SeamBandAlong(along, *regions_[r], *regions_[other], paintedBefore);
       bands[piece].insert(bands[piece].end(), std::make_move_iterator(band.begin()),
                           std::make_move_iterator(band.end()));
     }

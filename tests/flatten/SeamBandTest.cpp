@@ -33,7 +33,7 @@ class SeamBandTest : public ::testing::Test {
     throw std::logic_error("no region of the shape");
   }
   // The left square's band along its border with the right shape.
-  std::vector<Vexl::Subpath> Band() const {
+  std::vector<Vexl::Subpath> Band(const Corvel::SeamKeepOff& keepOff = {}) const {
     const auto& own = RegionOf(left_);
     const auto& across = RegionOf(right_);
     std::vector<const TesselFixed::Border*> along;
@@ -42,7 +42,7 @@ class SeamBandTest : public ::testing::Test {
         if (border.GetRightSide() == &across) along.push_back(&border);
       }
     }
-    return Corvel::SeamBandAlong(along, own, across);
+    return Corvel::SeamBandAlong(along, own, across, keepOff);
   }
   // Nonzero winding of the band's polygons around p.
   static bool Covers(const std::vector<Vexl::Subpath>& band, Vexl::Point p) {
@@ -84,6 +84,21 @@ TEST_F(SeamBandTest, SquaresSideBySide) {
   EXPECT_FALSE(Covers(band, {40300, -50}));
   EXPECT_FALSE(Covers(band, {40500, 39700}));
   EXPECT_TRUE(Covers(band, {40300, 39500}));
+}
+
+// The right square's other borders meet regions painted before the left square's piece: the band
+// keeps a pixel's diagonal at 300 ppi (0.34 pt) off them and covers the rest of its border.
+TEST_F(SeamBandTest, KeepsOffBordersWithEarlierPaint) {
+  Build(Vexl::MakeRectangle({40000, 0, 40000, 40000, false}));
+  const auto& own = RegionOf(left_);
+  const auto band = Band([&](const TesselFixed::Region* region) { return region != &own; });
+  ASSERT_FALSE(band.empty());
+  // 0.2 pt below the top edge, 0.1 pt right of the border: the bisector alone keeps it.
+  EXPECT_FALSE(Covers(band, {40100, 39800}));
+  EXPECT_FALSE(Covers(band, {40100, 200}));
+  EXPECT_TRUE(Covers(band, {40100, 39500}));
+  EXPECT_TRUE(Covers(band, {40400, 20000}));
+  EXPECT_TRUE(Band().size() > 0 && Covers(Band(), {40100, 39800}));
 }
 
 // A right triangle whose corner at the top of the border is 45 degrees: the band ends on the
