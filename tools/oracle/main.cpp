@@ -81,11 +81,23 @@ void AddOptions(CLI::App& app, Arguments& arguments) {
                "ColorBurn magnify");
   app.add_flag("--seams", arguments.seams,
                "Also count each file's seam pixels: ink more than 8/255 below both sides in an "
-               "anti-aliased render, where the aliased render has no such dip");
+               "anti-aliased render, and below the file's seamless renders there (aliased, and "
+               "aliased at 4x averaged), with where the longest runs lie");
   app.footer(
       "Reports, per separation, the largest difference and the pixels that differ by more than\n"
       "2/255 away from region outlines. Exit status: 0 every separation agrees, 1 some differs,\n"
       "2 the comparison could not be made (or a usage error).");
+}
+
+// The longest runs first, with where they lie in points from the lower left.
+void PrintLongestRuns(const CorvelOracle::SeamCount& count) {
+  auto runs = count.runs;
+  std::sort(runs.begin(), runs.end(),
+            [](const auto& a, const auto& b) { return a.pixels > b.pixels; });
+  for (std::size_t i = 0; i < runs.size() && i < kSeamRunsShown; ++i) {
+    std::cout << "  " << runs[i].pixels << " pixels from (" << runs[i].x << ", " << runs[i].y
+              << ")\n";
+  }
 }
 
 void ReportSeams(const Arguments& arguments) {
@@ -94,14 +106,7 @@ void ReportSeams(const Arguments& arguments) {
                                                 arguments.conversion);
     std::cout << "seams (anti-aliased): " << count.pixels << " pixels in " << path << " ("
               << count.inArtwork << " pixels of thin gaps in the artwork)\n";
-    // The longest runs first, with where they lie in points from the lower left.
-    auto runs = count.runs;
-    std::sort(runs.begin(), runs.end(),
-              [](const auto& a, const auto& b) { return a.pixels > b.pixels; });
-    for (std::size_t i = 0; i < runs.size() && i < kSeamRunsShown; ++i) {
-      std::cout << "  " << runs[i].pixels << " pixels from (" << runs[i].x << ", " << runs[i].y
-                << ")\n";
-    }
+    PrintLongestRuns(count);
   }
 }
 
