@@ -189,6 +189,7 @@ bool RunOnPage(const FileSettings& settings, const Corvel::ParallelTasks& render
           ? Corvel::OptimizeForOutlineViewAction(content, visible, true, chosen)
           : Corvel::FlattenAction(content, visible, true, chosen, flattening);
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (settings.afterFlattening) settings.afterFlattening(inserted);
   report.inserted = inserted.size();
   for (const auto* object : inserted) CountInserted(*object, report);
   report.after = CountObjects(content);

@@ -5,6 +5,7 @@
 // written back as the file painted it.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -59,6 +60,9 @@ struct FileSettings {
   // Pages flattened at once (threads). The output is the same for every count: the file is read
   // and written on the calling thread in page order, only the flattening runs beside it.
   int jobs = 1;
+  // Test hook: given each page's new objects before the page is written, as the self-check's
+  // tests break a flat colour to see it caught. Called on the thread that flattens the page.
+  std::function<void(const std::vector<MavDoc::ContentObject*>&)> afterFlattening;
 };
 
 // How a replaced page compared with the original, plate by plate (see Verify.h).

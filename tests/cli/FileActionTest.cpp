@@ -14,9 +14,13 @@
 
 #include "FileTestSupport.h"
 
+#include <cli/Commands.h>
 #include <cli/FileAction.h>
+#include <cli/Options.h>
 #include <cli/Verify.h>
 #include <io/pdf/reader/PdfReader.h>
+#include <mavdoc/Builder.h>
+#include <nlohmann/json.hpp>
 #include <tools/catalogue/TransparencyCheck.h>
 #include <tools/oracle/Comparison.h>
 #include <tools/oracle/SeparationRender.h>
@@ -663,6 +667,41 @@ TEST_F(FileAction, VerifyTellsWhetherPagesPrintTheSame) {
   EXPECT_EQ(magenta.name, "Magenta");
   EXPECT_EQ(magenta.maxDifference, 255);
   EXPECT_GT(magenta.shareOver, 0.5);
+}
+
+// The self-check run by the command: a flattening that prints the same exits 0 and says so in
+// the report; one whose flat colour is broken after flattening (the test hook) exits 4, and the
+// report names the plate that differs and by how much.
+TEST_F(FileAction, VerifyCatchesABrokenFlatColourAndExitsFour) {
+  WriteFlyer(input);
+  CorvelCli::PageActionSettings settings;
+  settings.inputs = {input.string()};
+  settings.output = output.string();
+  settings.report = (folder / "report.json").string();
+  settings.verify = true;
+  const auto verification = [&] {
+    std::ifstream in(settings.report);
+    return nlohmann::json::parse(in).at("pages").at(0).at("verification");
+  };
+  EXPECT_EQ(CorvelCli::RunPageAction("flatten", settings), CorvelCli::kDone);
+  EXPECT_TRUE(verification().at("printsTheSame").get<bool>());
+  // The first flat piece turns from its process colour to magenta at 40 %.
+  settings.file.afterFlattening = [](const std::vector<MavDoc::ContentObject*>& inserted) {
+    for (auto* object : inserted) {
+      auto* path = dynamic_cast<MavDoc::Path*>(object);
+      if (!path || !dynamic_cast<const MavPaint::FlatPaint*>(path->GetFillPaint().get())) continue;
+      path->SetFillPaint(MavDoc::Build::Flat({{"Magenta", 0.4f}}));
+      return;
+    }
+  };
+  EXPECT_EQ(CorvelCli::RunPageAction("flatten", settings), CorvelCli::kPrintsDifferently);
+  const auto broken = verification();
+  EXPECT_FALSE(broken.at("printsTheSame").get<bool>());
+  int magenta = -1;
+  for (const auto& separation : broken.at("separations")) {
+    if (separation.at("name") == "Magenta") magenta = separation.at("maxDifference").get<int>();
+  }
+  EXPECT_NEAR(magenta, 102, 2);
 }
 
 }  // namespace
