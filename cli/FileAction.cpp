@@ -348,7 +348,8 @@ std::string Described(const std::shared_ptr<const MavColor::ICCProfile>& profile
 MavColor::ColorSettings ColorSettingsFor(QPDF& pdf, const FileSettings& settings, std::string& described) {
   MavColor::ColorSettings color;
   if (settings.colorConversion == "naive") {
-    described = "naive (C = 1 - R, M = 1 - G, Y = 1 - B, K = 1 - gray)";
+    described =
+        "naive (C = 1 - R, M = 1 - G, Y = 1 - B, K = 1 - gray; Lab through the default profiles)";
     return color;
   }
   color.managed = true;

@@ -2,7 +2,8 @@
 // Colour management: colours of the RGB family, Lab and ICC-based spaces reach the output CMYK
 // through ICC profiles (lcms2), as a print proof converts them. DeviceGray goes to Black alone
 // (what proofs do by default), DeviceCMYK stays as it is. Until an application turns it on, the
-// conversion stays the naive one of Conversion.h.
+// conversion stays the naive one of Conversion.h, except for Lab, which has no device reading:
+// it goes through the profiles (the default ones unless the settings name others) either way.
 
 #include <array>
 #include <cstddef>
@@ -70,12 +71,19 @@ bool ManagedPixelsToCMYK(const ColorSpace& space, const std::uint8_t* in, std::s
                          std::uint8_t* out, std::size_t pixels,
                          std::optional<RenderingIntent> objectIntent = {});
 
+// Pixels of Lab values (L*, a*, b* as floats, three per pixel) of the Lab space `space`
+// converted to 8-bit CMYK (4 bytes each), as their flat colours convert. False when `space` is
+// not Lab or not converted through profiles.
+bool ManagedLabPixelsToCMYK(const ColorSpace& space, const float* lab, std::uint8_t* out,
+                            std::size_t pixels, std::optional<RenderingIntent> objectIntent = {});
+
 // Changes whenever the settings do: caches of converted colours compare it.
 std::uint64_t ColorSettingsGeneration();
 
 // Whether ManagedToCMYK converts colours of this space under the current settings.
 bool IsManaged(const ColorSpace& space);
-// Whether ManagedPixelsToCMYK converts pixels of this space under the current settings.
+// Whether ManagedPixelsToCMYK (for Lab, ManagedLabPixelsToCMYK) converts pixels of this space
+// under the current settings.
 bool ArePixelsManaged(const ColorSpace& space);
 
 }  // namespace MavColor

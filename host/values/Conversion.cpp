@@ -93,7 +93,8 @@ ColorList<ChannelMappingPolicy> ToSeparations(
     converted.Append({"Black", entries.at(0).channel, {1, 0}});
   } else if (process == 3) {
     if (std::holds_alternative<Lab>(space)) {
-      throw std::invalid_argument("Lab pictures cannot be converted to separations yet");
+      throw std::invalid_argument(
+          "Lab pictures cannot be converted to separations without ICC profiles");
     }
     for (int i = 0; i < 3; ++i) converted.Append({ProcessInkNames()[i], entries.at(i).channel, {1, 0}});
   } else if (process == 4) {

@@ -2,10 +2,11 @@
 // Colour conversion onto separations (inks). With colour management on (ColorManagement.h),
 // process colours go through ICC profiles; otherwise, and for what is not managed, every colour becomes
 // tints of named inks. Process colours land on "Cyan", "Magenta", "Yellow", "Black":
-// gray g as Black 1 − g; RGB as C = 1 − R, M = 1 − G, Y = 1 − B (no black generation); Lab
-// through sRGB (D50 white adapted to D65 by the Bradford matrix is not applied: Lab is read
-// against its own white point) and then as RGB. ICC-based colours are read as their device
-// family. Named entries pass through unchanged.
+// gray g as Black 1 − g; RGB as C = 1 − R, M = 1 − G, Y = 1 − B (no black generation). Lab goes
+// through the profiles whatever the settings; only when no output profile can be read, through
+// sRGB (D50 white adapted to D65 by the Bradford matrix is not applied: Lab is read against its
+// own white point) and then as RGB. ICC-based colours are read as their device family. Named
+// entries pass through unchanged.
 
 #include <optional>
 
@@ -20,7 +21,9 @@ Color ToSeparations(const Color& color, std::optional<RenderingIntent> objectInt
 
 // Channel mapping of a picture, converted the same way: each entry maps a picture channel
 // linearly onto an ink, range[0] at sample 0 and range[1] at full sample. Gray and RGB
-// channels map onto Black / Cyan, Magenta, Yellow with the range reversed.
+// channels map onto Black / Cyan, Magenta, Yellow with the range reversed. Lab channels map
+// onto no ink linearly: throws std::invalid_argument (their pictures convert pixel by pixel
+// through the profiles, see MavImg::BufferedPictureSource::GetManagedCMYK).
 ColorList<ChannelMappingPolicy> ToSeparations(
     const ColorList<SeparationMappingPolicy>& mapping,
     const std::vector<std::array<double, 2>>& channelRanges);

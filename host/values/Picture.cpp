@@ -125,38 +125,56 @@ std::shared_ptr<const PictureBuffer> BufferedPictureSource::GetManagedCMYK(
   return managed.buffer;
 }
 
-// Gray, RGB-family and ICC-based CMYK pictures without spots, colour tables or clips: their
-// decoded samples go through the profiles a row at a time.
+// Gray, RGB-family, Lab and ICC-based CMYK pictures without spots, colour tables or clips: their
+// decoded samples go through the profiles a row at a time. Whether conversion is managed is
+// MavColor's to say (Lab is converted through profiles either way).
 bool BufferedPictureSource::IsManaged() const {
-  if (!MavColor::CurrentColorSettings().managed || colorTable_ || clip_) return false;
+  if (colorTable_ || clip_) return false;
   const std::size_t process = mapping_.ProcessCount();
   return (process == 1 || process == 3 || process == 4) && mapping_.GetEntries().size() == process &&
          MavColor::IsManaged(mapping_.GetColorSpace()) && MavColor::ArePixelsManaged(mapping_.GetColorSpace());
 }
 
+void BufferedPictureSource::ReadProcessRow(int row, std::vector<float>& values) const {
+  const std::size_t process = mapping_.ProcessCount();
+  const auto& entries = mapping_.GetEntries();
+  values.resize(static_cast<std::size_t>(buffer_->GetColumns()) * process);
+  for (std::size_t e = 0; e < process; ++e) {
+    const auto channel = static_cast<int>(entries[e].channel);
+    const auto range = static_cast<std::size_t>(channel) < channelInfos_.size()
+                           ? channelInfos_[static_cast<std::size_t>(channel)].GetRange()
+                           : std::array<double, 2>{0, 1};
+    for (int column = 0; column < buffer_->GetColumns(); ++column) {
+      values[static_cast<std::size_t>(column) * process + e] = static_cast<float>(
+          range[0] + buffer_->GetSample(column, row, channel) * (range[1] - range[0]));
+    }
+  }
+}
+
 std::shared_ptr<const PictureBuffer> BufferedPictureSource::MakeManagedCMYK(MavColor::RenderingIntent intent) const {
   if (!IsManaged()) return nullptr;
   const auto& space = mapping_.GetColorSpace();
-  const std::size_t process = mapping_.ProcessCount();
-  const auto& entries = mapping_.GetEntries();
-  const int columns = buffer_->GetColumns(), rows = buffer_->GetRows();
-  PictureBuffer::Factory factory(columns, rows, 4, 8);
-  std::vector<std::uint8_t> samples(static_cast<std::size_t>(columns) * process);
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
-      for (std::size_t e = 0; e < process; ++e) {
-        const auto channel = static_cast<int>(entries[e].channel);
-        const auto range = static_cast<std::size_t>(channel) < channelInfos_.size()
-                               ? channelInfos_[static_cast<std::size_t>(channel)].GetRange()
-                               : std::array<double, 2>{0, 1};
-        const double value = range[0] + buffer_->GetSample(column, row, channel) * (range[1] - range[0]);
-        samples[static_cast<std::size_t>(column) * process + e] =
-            static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 1.0) * 255));
-      }
+  const bool lab = std::holds_alternative<MavColor::Lab>(space);
+  const auto columns = static_cast<std::size_t>(buffer_->GetColumns());
+  PictureBuffer::Factory factory(buffer_->GetColumns(), buffer_->GetRows(), 4, 8);
+  std::vector<float> values;
+  std::vector<std::uint8_t> samples;
+  for (int row = 0; row < buffer_->GetRows(); ++row) {
+    ReadProcessRow(row, values);
+    bool converted = false;
+    if (lab) {
+      // L*, a*, b* as they are: no 8-bit sample holds a* and b* over any range.
+      converted = MavColor::ManagedLabPixelsToCMYK(space, values.data(), factory.GetRowPtr(row),
+                                                   columns, intent);
+    } else {
+      samples.resize(values.size());
+      for (std::size_t i = 0; i < values.size(); ++i)
+        samples[i] =
+            static_cast<std::uint8_t>(std::lround(std::clamp(values[i], 0.0f, 1.0f) * 255));
+      converted = MavColor::ManagedPixelsToCMYK(space, samples.data(), values.size() / columns,
+                                                factory.GetRowPtr(row), columns, intent);
     }
-    if (!MavColor::ManagedPixelsToCMYK(space, samples.data(), process, factory.GetRowPtr(row),
-                                       static_cast<std::size_t>(columns), intent))
-      return nullptr;
+    if (!converted) return nullptr;
   }
   return factory.GetResult();
 }

@@ -136,6 +136,9 @@ class BufferedPictureSource final : public PictureSource {
 
  private:
   std::shared_ptr<const PictureBuffer> MakeManagedCMYK(MavColor::RenderingIntent intent) const;
+  // The process components of the row's pixels, each over its channel's range (L* 0..100 and
+  // a*, b* over theirs for Lab), `ProcessCount` per pixel.
+  void ReadProcessRow(int row, std::vector<float>& values) const;
 
   std::shared_ptr<const PictureBuffer> buffer_;
   MavColor::ColorList<MavColor::SeparationMappingPolicy> mapping_;

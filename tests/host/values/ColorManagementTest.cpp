@@ -1,5 +1,5 @@
 // Colour management: conversions agree with lcms2 called directly on the same profiles; Lab
-// white is paper white; pictures convert as their flat colours do.
+// white is paper white; pictures, Lab ones too, convert as their flat colours do.
 #include <values/ColorManagement.h>
 #include <values/Conversion.h>
 #include <values/Picture.h>
@@ -118,6 +118,63 @@ TEST(ColorManagement, PicturesConvertAsTheirColoursDo) {
       // lcms2 reads 8-bit pictures through a precalculated table: within the oracle's 2/255.
       for (int i = 0; i < 4; ++i) EXPECT_NEAR(cmyk->GetSample(column, row, i), expected[i], 2.0 / 255);
     }
+}
+
+// Random 16-bit Lab pictures over their channels' ranges: each pixel of the converted copy is
+// its flat colour's conversion, managed or naive (Lab has no device reading, so both take the
+// profiles), and L* 100, a* = b* = 0 is paper white.
+TEST(ColorManagement, LabPicturesConvertAsTheirColoursDoManagedOrNaive) {
+  std::mt19937 random(23);
+  constexpr int kColumns = 16, kRows = 4;
+  MavImg::PictureBuffer::Factory factory(kColumns, kRows, 3, 16);
+  for (int row = 0; row < kRows; ++row)
+    for (int i = 0; i < kColumns * 3 * 2; ++i)
+      factory.GetRowPtr(row)[i] = static_cast<std::uint8_t>(random());
+  // The first pixel white: L* at the top of its range, a* and b* halfway along theirs.
+  const std::uint8_t white[] = {0xFF, 0xFF, 0x80, 0x00, 0x80, 0x00};
+  std::copy(std::begin(white), std::end(white), factory.GetRowPtr(0));
+  auto buffer = factory.GetResult();
+  const std::array<std::array<double, 2>, 3> ranges{{{0, 100}, {-100, 100}, {-60, 60}}};
+  const Lab space{{0.9505, 1.0, 1.089}, {0, 0, 0}, {-100, 100, -60, 60}};
+  ColorList<SeparationMappingPolicy> mapping;
+  mapping.SetColorSpace(space);
+  std::vector<MavImg::ChannelInfo> infos;
+  for (int c = 0; c < 3; ++c) {
+    mapping.Append({"Lab" + std::to_string(c), static_cast<std::uint64_t>(c)});
+    infos.emplace_back("Lab" + std::to_string(c), 0, ranges[static_cast<std::size_t>(c)]);
+  }
+  const MavImg::BufferedPictureSource source(buffer, mapping, infos, nullptr, std::nullopt, nullptr,
+                                             Vexl::Transformation::Identity());
+  for (const bool managed : {true, false}) {
+    ColorSettings settings;
+    settings.managed = managed;
+    const ScopedColorSettings scope(settings);
+    const auto cmyk = source.GetManagedCMYK();
+    ASSERT_TRUE(cmyk) << "managed " << managed;
+    for (int i = 0; i < 4; ++i)
+      EXPECT_LE(cmyk->GetSample(0, 0, i), 1.0 / 255) << "white, ink " << i;
+    for (int row = 0; row < kRows; ++row)
+      for (int column = 0; column < kColumns; ++column) {
+        float lab[3];
+        for (std::size_t c = 0; c < 3; ++c)
+          lab[c] = static_cast<float>(ranges[c][0] +
+                                      buffer->GetSample(column, row, static_cast<int>(c)) *
+                                          (ranges[c][1] - ranges[c][0]));
+        const auto expected = ProcessToCMYK(space, lab);
+        for (int i = 0; i < 4; ++i)
+          EXPECT_NEAR(cmyk->GetSample(column, row, i), expected[i], 2.0 / 255)
+              << "managed " << managed << ", L*a*b* " << lab[0] << " " << lab[1] << " " << lab[2];
+      }
+  }
+  // Naive flat Lab colours are the managed ones too.
+  const float green[] = {60, -50, 20};
+  std::array<float, 4> managed;
+  {
+    const ScopedColorSettings scope(Managed());
+    managed = ProcessToCMYK(space, green);
+  }
+  const auto naive = ProcessToCMYK(space, green);
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(naive[i], managed[i], 1e-6) << i;
 }
 
 // Each object's colours convert with its own rendering intent, into an output profile whose
