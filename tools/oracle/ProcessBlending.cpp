@@ -110,6 +110,7 @@ void BlendInProcessSpace(const std::string& inputPath, const std::string& output
   pdf.processFile(inputPath.c_str());
   const auto maskForms = MaskForms(pdf);
   PaintMaskGraysAsBlack(pdf, maskForms);
+  ReadLabImagesAsGhostscriptCan(pdf);
   for (auto& object : pdf.getAllObjects()) {
     if (maskForms.count(object.getObjGen())) continue;
     auto dictionary = object.isStream() ? object.getDict() : object;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+class QPDF;
+
 namespace CorvelOracle::Detail {
 
 // Copies the PDF at `inputPath` to `outputPath` with every transparency group that declares a
@@ -14,6 +16,13 @@ namespace CorvelOracle::Detail {
 // the file cannot be read or written.
 void BlendInProcessSpace(const std::string& inputPath, const std::string& outputPath,
                          bool perceptualByDefault = false);
+
+// Ghostscript (10.0) reads a Lab image's samples as L* 0..100 and a*, b* over -128..127 whatever
+// its /Range and /Decode say. Rewrites the 8 and 16-bit Lab images whose samples read otherwise
+// (without a colour-key mask, in codecs qpdf decodes) as 16-bit samples of the same values over
+// that reading, so that Ghostscript prints the colours the file asks for. BlendInProcessSpace
+// does it too.
+void ReadLabImagesAsGhostscriptCan(QPDF& pdf);
 
 // The profile of the file's first output intent that carries a CMYK one (the profile Corvel
 // converts into), or empty.
