@@ -10,11 +10,28 @@
 #include <module/Exports.h>
 
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace CorvelCli {
 
 namespace {
+
+// The plates of a page check that differ, as " Magenta up to 102/255 on 31.2 % of the pixels;
+// ...": a plate differs where some pixel lies beyond the tolerance.
+std::string DifferingPlates(const PageCheck& check) {
+  std::ostringstream text;
+  text.setf(std::ios::fixed);
+  text.precision(1);
+  const char* separator = " ";
+  for (const auto& plate : check.separations) {
+    if (plate.shareOver <= 0) continue;
+    text << separator << plate.name << " up to " << plate.maxDifference << "/255 on "
+         << plate.shareOver * 100 << " % of the pixels";
+    separator = "; ";
+  }
+  return text.str();
+}
 
 int Run(const std::string& action, const PageActionSettings& settings, const FileTask& task) {
   FileSettings file = settings.file;
@@ -31,9 +48,10 @@ int Run(const std::string& action, const PageActionSettings& settings, const Fil
   if (!task.report.empty()) WriteReport(task.report, task.input, task.output, report);
   if (!agrees) {
     for (const auto& page : report.pages) {
-      if (page.check && !page.check->agrees)
+      if (page.check && !page.check->agrees) {
         std::cerr << "corvel: " << task.output << ", page " << page.number
-                  << " does not print as the original (see the report's verification)\n";
+                  << " does not print as the original:" << DifferingPlates(*page.check) << "\n";
+      }
     }
     return kPrintsDifferently;
   }

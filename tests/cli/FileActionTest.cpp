@@ -694,7 +694,11 @@ TEST_F(FileAction, VerifyCatchesABrokenFlatColourAndExitsFour) {
       return;
     }
   };
+  testing::internal::CaptureStderr();
   EXPECT_EQ(CorvelCli::RunPageAction("flatten", settings), CorvelCli::kPrintsDifferently);
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("page 1 does not print as the original: "), std::string::npos) << message;
+  EXPECT_NE(message.find("Magenta up to 10"), std::string::npos) << message;
   const auto broken = verification();
   EXPECT_FALSE(broken.at("printsTheSame").get<bool>());
   int magenta = -1;
