@@ -36,6 +36,7 @@ std::string DifferingPlates(const PageCheck& check) {
 int Run(const std::string& action, const PageActionSettings& settings, const FileTask& task) {
   FileSettings file = settings.file;
   file.action = action;
+  if (settings.verify) RequireGhostscriptToVerify();
   FileReport report = RunOnFile(task.input, task.output, file);
   const bool agrees = !settings.verify || VerifyPages(task.input, task.output, file, report);
   for (const auto& warning : report.warnings)

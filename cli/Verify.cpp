@@ -8,10 +8,14 @@
 
 namespace CorvelCli {
 
-bool VerifyPages(const std::string& input, const std::string& output, const FileSettings& settings,
-                 FileReport& report, double resolution) {
+void RequireGhostscriptToVerify() {
   if (std::system("gs --version > /dev/null 2>&1") != 0)
     throw std::runtime_error("--verify needs Ghostscript (gs) to render the pages, and it is not installed");
+}
+
+bool VerifyPages(const std::string& input, const std::string& output, const FileSettings& settings,
+                 FileReport& report, double resolution) {
+  RequireGhostscriptToVerify();
   // Managed output is compared with Ghostscript converting through the profiles and intents the
   // flattening used, groups blending in CMYK as Corvel blends; naive output with Ghostscript's
   // naive conversions.

@@ -9,6 +9,10 @@
 
 namespace CorvelCli {
 
+// Throws std::runtime_error, saying so, when Ghostscript is not installed: checked before a run
+// flattens anything, so that a check that cannot be made leaves no output behind.
+void RequireGhostscriptToVerify();
+
 // Fills each replaced page's `check`. Throws std::runtime_error when Ghostscript is not
 // installed or cannot render a page. Returns whether every replaced page agrees.
 bool VerifyPages(const std::string& input, const std::string& output, const FileSettings& settings,

@@ -708,4 +708,26 @@ TEST_F(FileAction, VerifyCatchesABrokenFlatColourAndExitsFour) {
   EXPECT_NEAR(magenta, 102, 2);
 }
 
+// Without Ghostscript the self-check cannot be made: the run fails before it flattens anything,
+// says why, and writes no output.
+TEST_F(FileAction, VerifyWithoutGhostscriptFailsAndWritesNothing) {
+  WriteFlyer(input);
+  CorvelCli::PageActionSettings settings;
+  settings.inputs = {input.string()};
+  settings.output = output.string();
+  settings.verify = true;
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", "/nonexistent", 1);
+  testing::internal::CaptureStderr();
+  const int status = CorvelCli::RunPageAction("flatten", settings);
+  const std::string message = testing::internal::GetCapturedStderr();
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, CorvelCli::kFailed);
+  EXPECT_NE(message.find("--verify needs Ghostscript (gs) to render the pages, and it is not "
+                         "installed"),
+            std::string::npos)
+      << message;
+  EXPECT_FALSE(fs::exists(output));
+}
+
 }  // namespace
