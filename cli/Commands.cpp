@@ -59,6 +59,13 @@ int Run(const std::string& action, const PageActionSettings& settings, const Fil
   return report.pagesLeftAsTheyWere > 0 ? kPagesLeftAsTheyWere : kDone;
 }
 
+// A failure's message after the file's name: a reading error that names the file itself (it
+// could not be opened) gives only why, so that the name is not printed twice.
+std::string FailureAfterName(const std::exception& e, const std::string& input) {
+  const auto* read = dynamic_cast<const CorvelPdf::ReadError*>(&e);
+  return read && read->Where() == input ? read->Why() : e.what();
+}
+
 int RunOnTask(const std::string& action, const PageActionSettings& settings, const FileTask& task) {
   try {
     return Run(action, settings, task);
@@ -67,7 +74,7 @@ int RunOnTask(const std::string& action, const PageActionSettings& settings, con
     std::cerr << "corvel " << action << ": " << which << e.what() << "\n";
     return kUsage;
   } catch (const std::exception& e) {
-    std::cerr << "corvel: " << task.input << ": " << e.what() << "\n";
+    std::cerr << "corvel: " << task.input << ": " << FailureAfterName(e, task.input) << "\n";
     return kFailed;
   }
 }
@@ -99,7 +106,7 @@ int RunInfo(const std::string& input) {
     for (const auto& warning : read.warnings) std::cout << "warning: " << warning << "\n";
     return kDone;
   } catch (const std::exception& e) {
-    std::cerr << "corvel: " << input << ": " << e.what() << "\n";
+    std::cerr << "corvel: " << input << ": " << FailureAfterName(e, input) << "\n";
     return kFailed;
   }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,31 @@ TEST(CommandLine, APageRangeBeyondTheFileNamesItsPageCountAndWritesNothing) {
   const Outcome end = Corvel({"outline", kOnePage, "-o", output.string(), "--pages", "1-3"});
   ExpectUsageError(end, {"corvel outline: --pages ends at page 3 but the file has 1 page"});
   EXPECT_FALSE(fs::exists(output));
+}
+
+// Inputs that cannot be opened: status 1, the file named once and what is wrong with it, nothing
+// written.
+TEST(CommandLine, InputsThatAreNoPdfFileSaySoAndWriteNothing) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("corvel-inputs-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path empty = folder / "empty.pdf", output = folder / "out.pdf";
+  { std::ofstream touch(empty); }
+  const Outcome fromEmpty = Corvel({"flatten", empty.string(), "-o", output.string()});
+  EXPECT_EQ(fromEmpty.status, 1);
+  EXPECT_EQ(fromEmpty.err, "corvel: " + empty.string() + ": the file is empty\n");
+  const Outcome fromFolder = Corvel({"flatten", folder.string(), "-o", output.string()});
+  EXPECT_EQ(fromFolder.status, 1);
+  EXPECT_EQ(fromFolder.err, "corvel: " + folder.string() + ": a directory, not a PDF file\n");
+  const Outcome info = Corvel({"info", empty.string()});
+  EXPECT_EQ(info.status, 1);
+  EXPECT_EQ(info.err, "corvel: " + empty.string() + ": the file is empty\n");
+  const fs::path missing = folder / "missing.pdf";
+  const Outcome fromMissing = Corvel({"flatten", missing.string(), "-o", output.string()});
+  EXPECT_EQ(fromMissing.status, 1);
+  EXPECT_NE(fromMissing.err.find("No such file"), std::string::npos) << fromMissing.err;
+  EXPECT_FALSE(fs::exists(output));
+  fs::remove_all(folder);
 }
 
 TEST(CommandLine, EveryOptionIsAcceptedAsBefore) {

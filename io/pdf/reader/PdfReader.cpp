@@ -5,15 +5,63 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
 namespace CorvelPdf {
 
 namespace {
+
+// How far into a file readers look for the %PDF- header.
+constexpr std::size_t kHeaderWindow = 1024;
+
+// The first bytes of the file, or nothing when it cannot be read (qpdf's message then says why).
+std::optional<std::string> FileStart(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string start(kHeaderWindow, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return start;
+}
 
 // qpdf starts its messages with the file's name; the error names it once.
 ReadError OpenError(const std::string& description, const std::exception& e) {
   std::string why = e.what();
   if (why.rfind(description + ": ", 0) == 0) why.erase(0, description.size() + 2);
   return ReadError(description, why);
+}
+
+// A file qpdf could not open, `start` its first bytes. Where qpdf's words ("unable to find
+// trailer dictionary while recovering damaged file", "invalid password") hide what the user
+// can act on, the error says it instead: an empty file, one that is no PDF at all, one that
+// needs a password to be opened, one that repairing could not save.
+ReadError UnopenedError(const std::string& description, std::string_view start,
+                        const std::exception& e) {
+  const std::string why = e.what();
+  if (why.find("invalid password") != std::string::npos)
+    return ReadError(description, "the file is encrypted with a password needed to open it");
+  if (start.empty()) return ReadError(description, "the file is empty");
+  if (start.find("%PDF-") == std::string_view::npos)
+    return ReadError(description, "not a PDF file (no %PDF- header in its first 1024 bytes)");
+  const ReadError qpdf = OpenError(description, e);
+  if (why.find("damaged") == std::string::npos) return qpdf;
+  return ReadError(description, "damaged beyond repair: " + qpdf.Why());
+}
+
+void ProcessFile(QPDF& pdf, const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error))
+    throw ReadError(path, "a directory, not a PDF file");
+  try {
+    pdf.processFile(path.c_str());
+  } catch (const std::exception& e) {
+    const auto start = FileStart(path);
+    throw start ? UnopenedError(path, *start, e) : OpenError(path, e);
+  }
 }
 
 ReadResult ReadSelected(QPDF& pdf, const ReadOptions& options) {
@@ -68,11 +116,7 @@ ReadResult ReadOpened(QPDF& pdf, const std::string& description, const ReadOptio
 ReadResult ReadDocument(const std::string& path, const ReadLimits& limits) {
   QPDF pdf;
   pdf.setSuppressWarnings(true);
-  try {
-    pdf.processFile(path.c_str());
-  } catch (const std::exception& e) {
-    throw OpenError(path, e);
-  }
+  ProcessFile(pdf, path);
   return ReadOpened(pdf, path, ReadOptions{limits, {}, false, false});
 }
 
@@ -84,7 +128,8 @@ ReadResult ReadDocumentFromMemory(std::span<const std::uint8_t> bytes,
     pdf.processMemoryFile(description.c_str(), reinterpret_cast<const char*>(bytes.data()),
                           bytes.size());
   } catch (const std::exception& e) {
-    throw OpenError(description, e);
+    const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    throw UnopenedError(description, all.substr(0, kHeaderWindow), e);
   }
   return ReadOpened(pdf, description, ReadOptions{limits, {}, false, false});
 }
@@ -95,11 +140,7 @@ ReadResult ReadPages(QPDF& pdf, const std::string& description, const ReadOption
 
 void OpenFile(QPDF& pdf, const std::string& path) {
   pdf.setSuppressWarnings(true);
-  try {
-    pdf.processFile(path.c_str());
-  } catch (const std::exception& e) {
-    throw OpenError(path, e);
-  }
+  ProcessFile(pdf, path);
 }
 
 }  // namespace CorvelPdf

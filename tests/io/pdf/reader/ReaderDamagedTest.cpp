@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <filesystem>
+
 #include "PdfTestFiles.h"
 
 namespace {
@@ -22,6 +27,38 @@ TEST(PdfReaderDamaged, GarbageIsRefusedWithTheFileName) {
   EXPECT_EQ(message.rfind("test.pdf: ", 0), 0u) << message;
 }
 
+// The same one-page file locked by a password needed to open it.
+std::vector<std::uint8_t> LockedByPassword(const std::vector<std::uint8_t>& file) {
+  QPDF pdf;
+  pdf.processMemoryFile("plain.pdf", reinterpret_cast<const char*>(file.data()), file.size());
+  QPDFWriter writer(pdf);
+  writer.setOutputMemory();
+  writer.setR6EncryptionParameters("secret", "owner", true, true, true, true, true, true,
+                                   qpdf_r3p_full, true);
+  writer.write();
+  const auto buffer = writer.getBufferSharedPointer();
+  return {buffer->getBuffer(), buffer->getBuffer() + buffer->getSize()};
+}
+
+// qpdf's own words for these ("unable to find trailer dictionary while recovering damaged
+// file", "invalid password", "read 1024 bytes") do not tell the user what is wrong.
+TEST(PdfReaderDamaged, FilesThatCannotBeOpenedSayWhyInWordsAUserCanActOn) {
+  EXPECT_EQ(ErrorOf({}), "test.pdf: the file is empty");
+  const std::string text = "Dear printer, please find the artwork attached.";
+  EXPECT_EQ(ErrorOf({text.begin(), text.end()}),
+            "test.pdf: not a PDF file (no %PDF- header in its first 1024 bytes)");
+  PdfBuilder pdf;
+  EXPECT_EQ(ErrorOf(LockedByPassword(pdf.OnePage("0 0 10 10 re f"))),
+            "test.pdf: the file is encrypted with a password needed to open it");
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  try {
+    CorvelPdf::ReadDocument(folder);
+    ADD_FAILURE() << "a directory was read";
+  } catch (const CorvelPdf::ReadError& e) {
+    EXPECT_EQ(std::string(e.what()), folder + ": a directory, not a PDF file");
+  }
+}
+
 TEST(PdfReaderDamaged, BrokenCrossReferenceIsRepairedAndReported) {
   PdfBuilder pdf;
   auto file = pdf.OnePage("0 0 10 10 re f 0 0 5 5 re f");
@@ -37,7 +74,7 @@ TEST(PdfReaderDamaged, TruncatedFileFailsCleanlyWithTheFileName) {
   auto file = pdf.OnePage("0 0 10 10 re f");
   file.resize(file.size() / 2);
   const auto message = ErrorOf(file);
-  EXPECT_EQ(message.rfind("test.pdf: ", 0), 0u) << message;
+  EXPECT_EQ(message.rfind("test.pdf: damaged beyond repair: ", 0), 0u) << message;
   EXPECT_EQ(message.find("test.pdf", 1), std::string::npos) << message;
 }
 
