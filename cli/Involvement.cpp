@@ -104,12 +104,13 @@ Involvement FindInvolved(const MavDoc::Content& page, const InvolvementRules& ru
     queue.pop_back();
     const Unit& unit = units[u];
     const Box box = ToBox(unit.box);
-    if (unit.transparent || unit.overprints) {
-      for (auto it = all.qbegin(bg::index::intersects(box) &&
-                                bg::index::satisfies([u](const auto& e) { return e.second < u; }));
-           it != all.qend(); ++it)
-        involve(it->second);
-    }
+    // What lies below an involved unit and meets it is involved too, opaque units included: the
+    // replaced artwork takes the place of its stack's lowest object, so an object left between
+    // would end up painted over what covered it.
+    for (auto it = all.qbegin(bg::index::intersects(box) &&
+                              bg::index::satisfies([u](const auto& e) { return e.second < u; }));
+         it != all.qend(); ++it)
+      involve(it->second);
     if (rules.overprintAbove && unit.transparent) {
       const auto overprintsAbove = [u, &units](const auto& e) {
         return e.second > u && units[e.second].overprints;

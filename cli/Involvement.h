@@ -2,8 +2,10 @@
 // Which objects of a page transparency involves: those that carry transparency themselves
 // (constant alpha below 1, a blend mode other than Normal, a soft mask, a picture with a
 // coverage channel; a group with any of these, with all its members), and those painted below
-// such an object whose painted area meets it (see InvolvementRules for overprint). Everything
-// else stays as it is: objects above all transparency, objects beside it.
+// an involved object whose painted area meets it, in turn (see InvolvementRules for overprint):
+// the replaced artwork sits where the lowest object of each stack sat, so nothing it covers may
+// stay in between. Everything else stays as it is: objects above all transparency, objects
+// beside it.
 // A group without an effect of its own (whatever its isolated and knockout flags) is not a unit:
 // its members are judged one by one, and objects outside it count as below the members they
 // lie under.
@@ -25,9 +27,7 @@ struct Involvement {
   bool Contains(const MavDoc::ContentObject& object) const { return objects.contains(&object); }
 };
 
-// How overprint widens what transparency involves. An involved object that overprints lets
-// what lies below it show in the inks it leaves, so whatever it meets below is involved too.
-// With `overprintAbove`, an object that overprints and meets a transparent object below it is
+// How overprint widens what transparency involves. With `overprintAbove`, an object that overprints and meets a transparent object below it is
 // involved as well, so that its overprint is simulated in the replaced artwork instead of left
 // to the output device; objects away from all transparency keep their overprint either way.
 struct InvolvementRules {

@@ -398,6 +398,27 @@ TEST_F(FileAction, UntouchedObjectsPrintTheSameOnAFlattenedPage) {
   ExpectPrintsTheSame(1);
 }
 
+// A magenta panel partly over a yellow logo, a Multiply glass over the panel only. The panel is
+// replaced and its new artwork sits where the lowest object under it sat; the logo, left alone,
+// came out over the panel where the panel had covered it (30 x 20 points of yellow).
+TEST_F(FileAction, AnObjectCoveredByReplacedArtworkStaysCoveredAndPrintsTheSame) {
+  TestFile file;
+  file.AddPage(
+      "0.2 0 0 0 k 0 0 595 842 re f\n"
+      "0 0 1 0 k 100 600 80 60 re f\n"
+      "0 1 0 0 k 150 400 200 220 re f\n"
+      "q /Half gs 1 0 0 0 k 300 350 150 100 re f Q\n",
+      Handle::parse("<< /ExtGState << /Half << /BM /Multiply /ca 0.5 >> >> >>"));
+  file.Save(input);
+  Flatten();
+  ExpectPrintsTheSame(1);
+  const auto render = CorvelOracle::RenderPdfPage(
+      output.string(), 1, 100, CorvelOracle::ColorConversion::ManagedCmykGroups);
+  EXPECT_NEAR(render.TintAt("Magenta", 165, 610), 1.0, 0.01) << "the panel over the logo";
+  EXPECT_NEAR(render.TintAt("Yellow", 165, 610), 0.0, 0.01);
+  EXPECT_NEAR(render.TintAt("Yellow", 120, 640), 1.0, 0.01) << "the logo beside the panel";
+}
+
 // Equal objects far apart in paint order (an unselected object between them) or in different
 // clips (two highlight forms) must not become one new object placed at one of them.
 TEST_F(FileAction, EqualObjectsInDifferentPlacesPrintTheSame) {

@@ -75,8 +75,26 @@ TEST_F(InvolvementTest, APageWithoutTransparencyInvolvesNothing) {
   EXPECT_TRUE(found.objects.empty());
 }
 
-// Random pages against the rule itself, counted the slow way: an opaque object is involved
-// exactly when some transparent object painted after it has an overlapping box.
+// A panel partly over a logo, a glass over the panel only: the panel is replaced, and its new
+// artwork takes the place of the lowest object under it. Left alone, the logo would come out
+// over the panel where the panel covered it.
+TEST_F(InvolvementTest, WhatAnInvolvedOpaqueObjectCoversIsInvolvedInTurn) {
+  auto& backdrop = Add(page, FilledRectangle(Box(0, 0, 100000, 100000), cyan));
+  auto& underLogo = Add(page, FilledRectangle(Box(9000, 64000, 2000, 5000), cyan));
+  auto& logo = Add(page, FilledRectangle(Box(10000, 60000, 8000, 6000), cyan));
+  auto& beside = Add(page, FilledRectangle(Box(80000, 80000, 5000, 5000), cyan));
+  Add(page, FilledRectangle(Box(15000, 40000, 20000, 22000), cyan));
+  Add(page, FilledRectangle(Box(30000, 35000, 15000, 10000), cyan, Blend(BlendMode::Multiply, 0.5f)));
+  const auto found = CorvelCli::FindInvolved(page);
+  EXPECT_TRUE(found.Contains(logo)) << "covered by the replaced panel";
+  EXPECT_TRUE(found.Contains(underLogo)) << "covered by the logo, involved in turn";
+  EXPECT_TRUE(found.Contains(backdrop));
+  EXPECT_FALSE(found.Contains(beside)) << "nothing involved above it meets it";
+  EXPECT_EQ(found.involved, 5u);
+}
+
+// Random pages against the rule itself, counted the slow way: an object is involved exactly
+// when it is transparent or some involved object painted after it has an overlapping box.
 TEST_F(InvolvementTest, RandomPagesFollowTheRule) {
   std::mt19937 random(20261207);
   std::uniform_real_distribution<double> at(0, 90000), size(100, 20000);
@@ -89,16 +107,18 @@ TEST_F(InvolvementTest, RandomPagesFollowTheRule) {
     objects.emplace_back(&path, transparent);
   }
   const auto found = CorvelCli::FindInvolved(page);
-  for (std::size_t i = 0; i < objects.size(); ++i) {
-    bool expected = objects[i].second;
+  // From the top down: whether an object is involved depends only on objects painted after it.
+  std::vector<bool> expected(objects.size(), false);
+  for (std::size_t i = objects.size(); i-- > 0;) {
+    expected[i] = objects[i].second;
     const auto box = MavDoc::GetBoundingBox(*objects[i].first, MavDoc::kStrokes);
-    for (std::size_t j = i + 1; j < objects.size() && !expected; ++j) {
-      if (!objects[j].second) continue;
+    for (std::size_t j = i + 1; j < objects.size() && !expected[i]; ++j) {
+      if (!expected[j]) continue;
       const auto other = MavDoc::GetBoundingBox(*objects[j].first, MavDoc::kStrokes);
-      expected = box.Left() <= other.Right() && other.Left() <= box.Right() &&
-                 box.Bottom() <= other.Top() && other.Bottom() <= box.Top();
+      expected[i] = box.Left() <= other.Right() && other.Left() <= box.Right() &&
+                    box.Bottom() <= other.Top() && other.Bottom() <= box.Top();
     }
-    EXPECT_EQ(found.Contains(*objects[i].first), expected) << "object " << i;
+    EXPECT_EQ(found.Contains(*objects[i].first), expected[i]) << "object " << i;
   }
 }
 
