@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <unordered_set>
 
 namespace Corvel {
 
@@ -84,6 +85,31 @@ bool PicturesFromLossyData(const Tessel::TFill& fill) {
   return any;
 }
 
+// The elements hidden under the fill's last top-level element that paints opaquely over it
+// (a flat colour or a picture without coverage of its own, Normal, alpha 1, no soft mask, no
+// overprint): nothing of them shows, so none may choose the grid that renders what does. An
+// opaque picture over a finer one was otherwise resampled onto the hidden one's pixels and its
+// own pixel edges moved by up to a pixel of that grid.
+std::unordered_set<const Tessel::TFill::TElement*> HiddenElements(const Tessel::TFill& fill) {
+  const Tessel::TFill::TElement* cover = nullptr;
+  Tessel::TFill::TGraphicsComponentIterator direct(fill.GetTopGroup(),
+                                                   Tessel::Input::TObject::kCovering, false);
+  while (const auto* component = direct.Next()) {
+    const auto* element = component->Element();
+    if (element && !component->SoftMask() && AttributeOf(*element).IsOpaque()) cover = element;
+  }
+  std::unordered_set<const Tessel::TFill::TElement*> hidden;
+  if (!cover) return hidden;
+  Tessel::TFill::TGraphicsComponentIterator painted(
+      fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
+  while (const auto* component = painted.Next()) {
+    const auto* element = component->Element();
+    if (element == cover) break;
+    if (element) hidden.insert(element);
+  }
+  return hidden;
+}
+
 std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llround(v)); }
 
 }  // namespace
@@ -107,13 +133,16 @@ std::optional<std::pair<double, double>> EffectiveResolution(
 RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tessel::TFill& fill) {
   RasterImageChoice choice;
   const DocumentGraph::ElementAttribute* fallback = nullptr;
+  const auto hidden = HiddenElements(fill);
   Tessel::TFill::TGraphicsComponentIterator components(
       fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
   choice.imageElement = FindPicture(
       rasterizer,
       [&]() -> const Tessel::TFill::TElement* {
-        const auto* component = components.Next();
-        return component ? component->Element() : nullptr;
+        while (const auto* component = components.Next()) {
+          if (!hidden.contains(component->Element())) return component->Element();
+        }
+        return nullptr;
       },
       fallback);
   int index = 0;
@@ -124,6 +153,7 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
   }
   if (!choice.imageElement) choice.imageElement = fallback;
   for (int i = 0; i < fill.NElements(); ++i) {
+    if (hidden.contains(&fill.GetElement(i))) continue;
     const auto& attribute = AttributeOf(fill.GetElement(i));
     if (&attribute == choice.imageElement) continue;
     // Another picture asks for its own grid, but never for more than the gradient resolution:

@@ -572,6 +572,37 @@ TEST_F(FileAction, ASmallFinePictureDoesNotRefineTheWholeRenderedAreaAndPrintsTh
 // The file's output intent chooses the CMYK that colours under transparency are converted into:
 // red at half opacity over paper becomes half of red through that profile, as lcms2 converts it
 // straight (the default CMYK would give no cyan at all).
+// A coarse gray picture painted opaquely over part of a finer one under Multiply, a Multiply
+// square over its far corner, so that it is replaced too: where it covers the finer one, the
+// area is rendered on its own pixels. On the hidden picture's 10-point pixels its column edge at
+// 163 points moved to 160 (a 3-point strip printed 0.1 black instead of 0.8).
+TEST_F(FileAction, AnOpaquePictureOverAFinerOneKeepsItsPixelEdgesAndPrintsTheSame) {
+  TestFile file;
+  std::string below;
+  for (int i = 0; i < 8 * 8 * 4; ++i) below += static_cast<char>(i % 4 == 1 ? 20 * (i / 4 % 8) : 30);
+  std::string above;
+  for (int row = 0; row < 3; ++row) above += std::string("\x33\xe6\x80", 3);
+  auto resources = Handle::parse("<< /ExtGState << /Multiply << /BM /Multiply /ca 0.8 >> >> >>");
+  resources.replaceKey("/XObject", Handle::newDictionary());
+  resources.getKey("/XObject").replaceKey(
+      "/Below", file.Stream(below, "<< /Type /XObject /Subtype /Image /Width 8 /Height 8 "
+                                   "/ColorSpace /DeviceCMYK /BitsPerComponent 8 >>"));
+  resources.getKey("/XObject").replaceKey(
+      "/Above", file.Stream(above, "<< /Type /XObject /Subtype /Image /Width 3 /Height 3 "
+                                   "/ColorSpace /DeviceGray /BitsPerComponent 8 >>"));
+  file.AddPage("q /Multiply gs 80 0 0 80 100 100 cm /Below Do Q q 90 0 0 90 133 133 cm /Above Do Q "
+               "q /Multiply gs 0 0 1 0 k 200 200 30 30 re f Q",
+               resources);
+  file.Save(input);
+  Flatten();
+  ExpectPrintsTheSame(1);
+  const auto managed = CorvelOracle::ColorConversion::ManagedCmykGroups;
+  const auto before = CorvelOracle::RenderPdfPage(input.string(), 1, 100, managed);
+  const auto after = CorvelOracle::RenderPdfPage(output.string(), 1, 100, managed);
+  for (double x : {161.5, 164.5})
+    EXPECT_NEAR(after.TintAt("Black", x, 150), before.TintAt("Black", x, 150), 0.02) << x;
+}
+
 TEST_F(FileAction, ColourConvertsIntoTheOutputIntentsProfile) {
   const std::string folderOfProfiles = "/usr/share/color/icc/ghostscript/";
   TestFile file;
