@@ -569,9 +569,6 @@ TEST_F(FileAction, ASmallFinePictureDoesNotRefineTheWholeRenderedAreaAndPrintsTh
   ExpectPrintsTheSame(1);
 }
 
-// The file's output intent chooses the CMYK that colours under transparency are converted into:
-// red at half opacity over paper becomes half of red through that profile, as lcms2 converts it
-// straight (the default CMYK would give no cyan at all).
 // A coarse gray picture painted opaquely over part of a finer one under Multiply, a Multiply
 // square over its far corner, so that it is replaced too: where it covers the finer one, the
 // area is rendered on its own pixels. On the hidden picture's 10-point pixels its column edge at
@@ -603,6 +600,9 @@ TEST_F(FileAction, AnOpaquePictureOverAFinerOneKeepsItsPixelEdgesAndPrintsTheSam
     EXPECT_NEAR(after.TintAt("Black", x, 150), before.TintAt("Black", x, 150), 0.02) << x;
 }
 
+// The file's output intent chooses the CMYK that colours under transparency are converted into:
+// red at half opacity over paper becomes half of red through that profile, as lcms2 converts it
+// straight (the default CMYK would give no cyan at all).
 TEST_F(FileAction, ColourConvertsIntoTheOutputIntentsProfile) {
   const std::string folderOfProfiles = "/usr/share/color/icc/ghostscript/";
   TestFile file;
