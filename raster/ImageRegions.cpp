@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 #include <unordered_set>
 
 namespace Corvel {
@@ -110,6 +111,37 @@ std::unordered_set<const Tessel::TFill::TElement*> HiddenElements(const Tessel::
   return hidden;
 }
 
+// The elements that paint the fill (not the artwork of soft masks).
+std::unordered_set<const Tessel::TFill::TElement*> PaintedElements(const Tessel::TFill& fill) {
+  std::unordered_set<const Tessel::TFill::TElement*> painted;
+  Tessel::TFill::TGraphicsComponentIterator covering(
+      fill.GetTopGroup(), Tessel::Input::TObject::kCoveringElements, true);
+  while (const auto* component = covering.Next()) painted.insert(component->Element());
+  return painted;
+}
+
+// Whether every pixel edge of `picture` lies on a pixel edge of `grid`'s picture: its pixels,
+// mapped onto that grid, are whole blocks of its pixels (a quarter turn allowed).
+bool EdgesOnTheGrid(const DocumentGraph::ElementAttribute& picture,
+                    const DocumentGraph::ElementAttribute& grid) {
+  const auto [w, h] = PictureSize(picture);
+  const auto [gw, gh] = PictureSize(grid);
+  const double unit = MavDoc::Image::kUnit;
+  Vexl::Transformation onGrid;
+  try {
+    onGrid = Vexl::Transformation::Scaling(unit / double(w), unit / double(h)) *
+             picture.ObjectTransformation() * grid.ObjectTransformation().Inverse() *
+             Vexl::Transformation::Scaling(double(gw) / unit, double(gh) / unit);
+  } catch (const std::invalid_argument&) {
+    return false;
+  }
+  const auto whole = [](double v) { return std::fabs(v - std::round(v)) < 1e-3; };
+  const auto zero = [](double v) { return std::fabs(v) < 1e-3; };
+  const bool straight = (zero(onGrid.b) && zero(onGrid.c)) || (zero(onGrid.a) && zero(onGrid.d));
+  return straight && whole(onGrid.a) && whole(onGrid.b) && whole(onGrid.c) && whole(onGrid.d) &&
+         whole(onGrid.tx) && whole(onGrid.ty);
+}
+
 std::int64_t RoundHalfAway(double v) { return static_cast<std::int64_t>(std::llround(v)); }
 
 }  // namespace
@@ -152,15 +184,24 @@ RasterImageChoice ChooseRasterImage(const FillRasterizer& rasterizer, const Tess
         [&]() { return index < fill.NElements() ? &fill.GetElement(index++) : nullptr; }, fallback);
   }
   if (!choice.imageElement) choice.imageElement = fallback;
+  const auto painted = PaintedElements(fill);
   for (int i = 0; i < fill.NElements(); ++i) {
     if (hidden.contains(&fill.GetElement(i))) continue;
     const auto& attribute = AttributeOf(fill.GetElement(i));
     if (&attribute == choice.imageElement) continue;
     // Another picture asks for its own grid, but never for more than the gradient resolution:
-    // a small fine picture must not make the whole area as fine as itself.
+    // a small fine picture must not make the whole area as fine as itself. One painted here
+    // whose pixel edges are not the chosen grid's would have them moved onto it, off by up to
+    // one of its pixels, so it asks for the gradient resolution, as a shading does (a soft mask's
+    // picture only fades what it masks, and keeps asking for its own).
     if (const auto resolution = EffectiveResolution(rasterizer, attribute)) {
-      choice.otherResolution = std::max(choice.otherResolution.value_or(0.0),
-                                        std::min(resolution->second, rasterizer.gradientResolution));
+      const bool missesTheGrid = painted.contains(&fill.GetElement(i)) && choice.imageElement &&
+                                 attribute.PaintedPicture() &&
+                                 !EdgesOnTheGrid(attribute, *choice.imageElement);
+      const double asked = missesTheGrid
+                               ? rasterizer.gradientResolution
+                               : std::min(resolution->second, rasterizer.gradientResolution);
+      choice.otherResolution = std::max(choice.otherResolution.value_or(0.0), asked);
     }
   }
   return choice;

@@ -569,11 +569,10 @@ TEST_F(FileAction, ASmallFinePictureDoesNotRefineTheWholeRenderedAreaAndPrintsTh
   ExpectPrintsTheSame(1);
 }
 
-// A coarse gray picture painted opaquely over part of a finer one under Multiply, a Multiply
-// square over its far corner, so that it is replaced too: where it covers the finer one, the
-// area is rendered on its own pixels. On the hidden picture's 10-point pixels its column edge at
-// 163 points moved to 160 (a 3-point strip printed 0.1 black instead of 0.8).
-TEST_F(FileAction, AnOpaquePictureOverAFinerOneKeepsItsPixelEdgesAndPrintsTheSame) {
+// An 8 x 8 CMYK picture (10-point pixels) under a 3 x 3 gray one (30-point pixels, a column edge
+// at 163 points) over part of it, `aboveState` before the gray one (empty or "/Multiply gs"),
+// and a Multiply square over the gray one's far corner, so that it is replaced in any case.
+void WriteCoarsePictureOverFinerOne(const fs::path& path, const std::string& aboveState) {
   TestFile file;
   std::string below;
   for (int i = 0; i < 8 * 8 * 4; ++i) below += static_cast<char>(i % 4 == 1 ? 20 * (i / 4 % 8) : 30);
@@ -587,17 +586,30 @@ TEST_F(FileAction, AnOpaquePictureOverAFinerOneKeepsItsPixelEdgesAndPrintsTheSam
   resources.getKey("/XObject").replaceKey(
       "/Above", file.Stream(above, "<< /Type /XObject /Subtype /Image /Width 3 /Height 3 "
                                    "/ColorSpace /DeviceGray /BitsPerComponent 8 >>"));
-  file.AddPage("q /Multiply gs 80 0 0 80 100 100 cm /Below Do Q q 90 0 0 90 133 133 cm /Above Do Q "
-               "q /Multiply gs 0 0 1 0 k 200 200 30 30 re f Q",
+  file.AddPage("q /Multiply gs 80 0 0 80 100 100 cm /Below Do Q q " + aboveState +
+                   " 90 0 0 90 133 133 cm /Above Do Q q /Multiply gs 0 0 1 0 k 200 200 30 30 re f Q",
                resources);
-  file.Save(input);
-  Flatten();
-  ExpectPrintsTheSame(1);
-  const auto managed = CorvelOracle::ColorConversion::ManagedCmykGroups;
-  const auto before = CorvelOracle::RenderPdfPage(input.string(), 1, 100, managed);
-  const auto after = CorvelOracle::RenderPdfPage(output.string(), 1, 100, managed);
-  for (double x : {161.5, 164.5})
-    EXPECT_NEAR(after.TintAt("Black", x, 150), before.TintAt("Black", x, 150), 0.02) << x;
+  file.Save(path);
+}
+
+// Where two pictures overlap, one grid renders both. The gray picture's column edge at 163 points
+// must stay there: painted opaquely, its own pixels render what it hides (on the hidden picture's
+// 10-point pixels the edge moved to 160, a 3-point strip printing 0.1 black instead of 0.8);
+// multiplied over the finer one, the grid is made fine enough for its edges (they moved by up
+// to 10 points).
+TEST_F(FileAction, ACoarsePictureOverAFinerOneKeepsItsPixelEdgesAndPrintsTheSame) {
+  for (const std::string aboveState : {"", "/Multiply gs"}) {
+    WriteCoarsePictureOverFinerOne(input, aboveState);
+    Flatten();
+    ExpectPrintsTheSame(1);
+    const auto managed = CorvelOracle::ColorConversion::ManagedCmykGroups;
+    const auto before = CorvelOracle::RenderPdfPage(input.string(), 1, 100, managed);
+    const auto after = CorvelOracle::RenderPdfPage(output.string(), 1, 100, managed);
+    for (double x : {161.5, 164.5}) {
+      EXPECT_NEAR(after.TintAt("Black", x, 150), before.TintAt("Black", x, 150), 0.02)
+          << "at " << x << " points, " << (aboveState.empty() ? "opaque" : aboveState);
+    }
+  }
 }
 
 // The file's output intent chooses the CMYK that colours under transparency are converted into:

@@ -89,6 +89,30 @@ TEST(ChooseRasterImage, TheFinestPictureGivesTheGrid) {
   EXPECT_EQ(geometry.environment.GetRows(), 20);
 }
 
+// 3 columns over the 40-column picture's width: edges a third of the way across, between its
+// pixels' edges. On its grid they would move by up to 2.5 points.
+TEST(ChooseRasterImage, APictureWhoseEdgesMissTheGridAsksForTheGradientResolution) {
+  RasterPage page;
+  AddPicture(page, 40, 20, kHundredByFifty);
+  AddPicture(page, 3, 2, kHundredByFifty).SetTransparency(Blend(MavBlend::BlendMode::Multiply));
+  page.Map();
+  const auto rasterizer = page.Rasterizer(1200);
+  const auto choice = Corvel::ChooseRasterImage(rasterizer, *page.DeepestGroup().fill);
+  EXPECT_EQ(PictureWidth(choice.imageElement), 40);
+  EXPECT_EQ(choice.otherResolution, rasterizer.gradientResolution);
+}
+
+// What an opaque picture hides cannot show: the visible picture gives the grid, on its own.
+TEST(ChooseRasterImage, APictureHiddenUnderAnOpaqueOneDoesNotChooseTheGrid) {
+  RasterPage page;
+  AddPicture(page, 40, 20, kHundredByFifty).SetTransparency(Blend(MavBlend::BlendMode::Multiply));
+  AddPicture(page, 3, 2, kHundredByFifty);
+  page.Map();
+  const auto choice = Corvel::ChooseRasterImage(page.Rasterizer(1200), *page.DeepestGroup().fill);
+  EXPECT_EQ(PictureWidth(choice.imageElement), 3);
+  EXPECT_FALSE(choice.otherResolution.has_value());
+}
+
 TEST(ComputeRasterGeometry, FlatArtworkAloneIsNotContinuousTone) {
   RasterPage page(72000, 72000);
   Add(page.content, FilledRectangle(Box(0, 0, 72000, 72000), Flat({{"Cyan", 1.0f}})));
